@@ -1,0 +1,27 @@
+#include "message/hex_cells.h"
+
+namespace pds {
+
+std::uint8_t StrToDec(std::string_view digit) {
+    if (digit.size() == 1) {
+        const char c = digit[0];
+        if (c >= '0' && c <= '9')
+            return static_cast<std::uint8_t>(c - '0');
+        if (c >= 'A' && c <= 'F')
+            return static_cast<std::uint8_t>(c - 'A' + 10);
+        if (c >= 'a' && c <= 'f')
+            return static_cast<std::uint8_t>(c - 'a' + 10);
+    }
+    return 0;
+}
+
+std::uint8_t hex_pair_value(std::string_view first, std::string_view second) {
+    return static_cast<std::uint8_t>(16 * StrToDec(first) + StrToDec(second));
+}
+
+std::string hex_cell_text(std::uint8_t value) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    return {digits[value >> 4], digits[value & 0x0F]};
+}
+
+} // namespace pds
