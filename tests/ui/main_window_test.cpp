@@ -1,0 +1,414 @@
+#include "window_fixture.h"
+
+#include "platform/qt_shell.h"
+#include "url_recorder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QPalette>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace pds {
+namespace {
+
+using testing::Window;
+
+struct MainWindowTest : ::testing::Test {
+    QApplication& app = testing::qt_application();
+    fakes::FakePlatform fake;
+    Window w{fake.services};
+
+    bool ascii_shown(int line) const {
+        const QByteArray n = QByteArray::number(line);
+        return w.named<QRadioButton>("Op_L" + n + "A")->isChecked();
+    }
+    // The cells of a line as the operator sees them: the shown view's texts.
+    QStringList shown_cells(int line) const {
+        const QByteArray view = "L" + QByteArray::number(line) + (ascii_shown(line) ? "A" : "H");
+        QStringList out;
+        for (int k = 1; k <= (line == 1 ? 20 : 40); ++k) {
+            QLineEdit* cell = w.cell(view, k);
+            EXPECT_TRUE(cell->isVisible()) << view.constData() << k;
+            out << cell->text();
+        }
+        return out;
+    }
+    QColor dot_colour(int column, int row) const {
+        QWidget* dot = w.element(("map" + std::to_string(column)).c_str(), row);
+        return dot->grab().toImage().pixelColor(dot->width() / 2, dot->height() / 2);
+    }
+};
+
+QStringList characters(const QString& text, int cells) {
+    QStringList out;
+    for (int k = 0; k < cells; ++k)
+        out << (k < text.size() ? QString(text[k]) : QString());
+    return out;
+}
+
+// Every caption of the window, blanks included.
+TEST_F(MainWindowTest, ShowsEveryControlWithItsCaption) {
+    EXPECT_EQ(w.window->windowTitle(), QString("Vela Pole Display Setup v3.2"));
+
+    const std::pair<const char*, const char*> buttons[] = {
+        {"GetSetting", "Read Setting From Pole Display"},
+        {"Load", "Load"},
+        {"Save", "Save"},
+        {"Help", "About This Utility"},
+        {"SetAllDefault", "Set All Default"},
+        {"Download", "Write To Pole Display"},
+        {"Op_L1A", "ASCII"},
+        {"Op_L1H", "Hex"},
+        {"Op_L2A", "ASCII"},
+        {"Op_L2H", "Hex"},
+        {"CLR_MSG1", "Clear"},
+        {"CLR_MSG2", "Clear"},
+        {"UDC_UP", "<<"},
+        {"UDC_NEXT", ">>"},
+        {"MAP_Clear", "Clear"},
+    };
+    for (const auto& [name, caption] : buttons)
+        EXPECT_EQ(w.named<QAbstractButton>(name)->text(), QString(caption)) << name;
+
+    std::set<QString> labels;
+    for (auto* label : w.window->findChildren<QLabel*>())
+        labels.insert(label->text());
+    for (const char* caption : {"Com Port Select :", "Baud Rate :", " Character Type :",
+                                "Command Mode :", "BaudRate Select :", " Passthru Mode :", "0x",
+                                "(Hex)", "Range : 0x20~0x7E", "Max Characters = 9"})
+        EXPECT_TRUE(labels.count(caption)) << '"' << caption << '"';
+
+    std::set<QString> frames;
+    for (auto* frame : w.window->findChildren<QGroupBox*>())
+        frames.insert(frame->title());
+    EXPECT_EQ(frames, (std::set<QString>{"Interface Setting", "Welcome Msg 1", "Welcome Msg 2 "}));
+
+    auto* tabs = w.named<QTabWidget>("SSTab1");
+    ASSERT_EQ(tabs->count(), 3);
+    EXPECT_EQ(tabs->tabText(0), QString("Command Setting"));
+    EXPECT_EQ(tabs->tabText(1), QString("Welcome Msg"));
+    EXPECT_EQ(tabs->tabText(2), QString("User Defined Character"));
+
+    const QStringList ruler1{"0", "5", "10", "15", "20"};
+    const QStringList ruler2{"0", "5", "10", "15", "20", "21", "25", "30", "35", "40"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(w.element<QLabel>("Label_L1A1", i)->text(), ruler1[i]);
+        EXPECT_EQ(w.element<QLabel>("Label_L1H1", i)->text(), ruler1[i]);
+    }
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(w.element<QLabel>("Label_L2A1", i)->text(), ruler2[i]);
+        EXPECT_EQ(w.element<QLabel>("Label_L2H1", i)->text(), ruler2[i]);
+    }
+
+    // About 474 x 394 pixels at 96 dots per inch.
+    const qreal dpi = w.window->logicalDpiX();
+    EXPECT_NEAR(w.window->width(), 7110 * dpi / 1440, 1);
+    EXPECT_NEAR(w.window->height(), 5910 * dpi / 1440, 1);
+}
+
+TEST_F(MainWindowTest, StartsOnTheFirstTabWithTheFactorySettingsAndNoPortOpen) {
+    EXPECT_EQ(w.named<QTabWidget>("SSTab1")->currentIndex(), 0);
+    const std::pair<const char*, const char*> lists[] = {
+        {"Char", "US English (CP-437)  (Default)"}, {"Command", "EPSON (Default)"},
+        {"BaudRate", "9600,n,8,1 (Default)"},       {"Passthru", "None     (Default)"},
+        {"Comm", "Com 1"},                          {"Baud", "9600,n,8,1"},
+    };
+    for (const auto& [name, text] : lists)
+        EXPECT_EQ(w.named<QComboBox>(name)->currentText(), QString(text)) << name;
+    EXPECT_EQ(w.named<QComboBox>("Char")->count(), 36);
+    EXPECT_EQ(w.named<QComboBox>("Comm")->count(), 8);
+    for (const char* pick_only : {"Char", "Command", "BaudRate", "Passthru"})
+        EXPECT_FALSE(w.named<QComboBox>(pick_only)->isEditable()) << pick_only;
+    EXPECT_TRUE(w.named<QComboBox>("Comm")->isEditable());
+    EXPECT_TRUE(w.named<QComboBox>("Baud")->isEditable());
+
+    w.show_tab(1);
+    EXPECT_TRUE(ascii_shown(1));
+    EXPECT_TRUE(ascii_shown(2));
+    EXPECT_EQ(shown_cells(1), characters("*VFD DISPLAY ORBIT *", 20));
+    EXPECT_EQ(shown_cells(2), characters("**HAVE A NICE DAY AND THANK YOU**", 40));
+    for (int k = 1; k <= 40; ++k) {
+        EXPECT_FALSE(w.cell("L2H", k)->isVisible());
+        EXPECT_EQ(w.text("L2H", k), "");
+    }
+    EXPECT_TRUE(w.element("Label_L2A1", 9)->isVisible());
+    EXPECT_FALSE(w.element("Label_L2H1", 9)->isVisible());
+
+    w.show_tab(2);
+    EXPECT_EQ(w.named<QLabel>("UDC_label")->text(), QString("User Defined Character  1"));
+    EXPECT_EQ(w.named<QLineEdit>("UDC_TEXT")->text(), QString());
+    const QColor unlit = w.window->palette().color(QPalette::Button);
+    for (int column = 1; column <= 5; ++column)
+        for (int row = 0; row < 7; ++row)
+            EXPECT_EQ(dot_colour(column, row), unlit) << column << "," << row;
+
+    EXPECT_EQ(fake.port.opens, 0);
+    EXPECT_TRUE(fake.boxes.shown.empty());
+}
+
+TEST_F(MainWindowTest, CellsTakeOneOrTwoCharactersAndKeepTheFocus) {
+    w.show_tab(1);
+    QLineEdit* a = w.cell("L2A", 35);
+    w.type_over(a, "xyz");
+    EXPECT_EQ(a->text(), "x");
+    EXPECT_EQ(QApplication::focusWidget(), a);
+
+    w.click("Op_L2H");
+    QLineEdit* h = w.cell("L2H", 36);
+    w.type_over(h, "7E9");
+    EXPECT_EQ(h->text(), "7E");
+    EXPECT_EQ(QApplication::focusWidget(), h);
+
+    w.show_tab(2);
+    QLineEdit* code = w.named<QLineEdit>("UDC_TEXT");
+    w.type_over(code, "414");
+    EXPECT_EQ(code->text(), "41");
+}
+
+TEST_F(MainWindowTest, TabMovesThroughTheCellsInIndexOrder) {
+    w.show_tab(1);
+    QLineEdit* cell = w.cell("L2A", 1);
+    cell->setFocus();
+    for (int k = 2; k <= 40; ++k) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), w.cell("L2A", k)) << k;
+    }
+}
+
+TEST_F(MainWindowTest, EditedCellsTravelBetweenTheViews) {
+    w.show_tab(1);
+    w.type_over(w.cell("L1A", 1), "a");
+    w.type_over(w.cell("L1A", 2), "");
+    w.click("Op_L1H");
+
+    EXPECT_FALSE(ascii_shown(1));
+    QStringList expected = shown_cells(1);
+    EXPECT_EQ(expected.mid(0, 4), (QStringList{"61", "", "46", "44"}));
+    EXPECT_FALSE(w.cell("L1A", 1)->isVisible());
+    EXPECT_EQ(w.text("L1A", 1), "");
+    EXPECT_TRUE(w.element("Label_L1H1", 4)->isVisible());
+    EXPECT_FALSE(w.element("Label_L1A1", 4)->isVisible());
+
+    // A one-digit code is the high digit; a non-digit counts as 0.
+    w.type_over(w.cell("L1H", 2), "4");
+    w.type_over(w.cell("L1H", 3), "G1");
+    w.type_over(w.cell("L1H", 4), "00");
+    w.click("Op_L1A");
+    EXPECT_TRUE(ascii_shown(1));
+    EXPECT_EQ(shown_cells(1).mid(0, 5), (QStringList{"a", "@", "\x01", "", " "}));
+    EXPECT_FALSE(w.cell("L1H", 1)->isVisible());
+
+    // Choosing the view already shown converts nothing.
+    w.click("Op_L1A");
+    EXPECT_EQ(shown_cells(1).mid(0, 5), (QStringList{"a", "@", "\x01", "", " "}));
+    // The other line never moved.
+    EXPECT_EQ(shown_cells(2), characters("**HAVE A NICE DAY AND THANK YOU**", 40));
+}
+
+TEST_F(MainWindowTest, ClearEmptiesOnlyTheShownView) {
+    w.show_tab(1);
+    w.click("Op_L2H");
+    w.click("CLR_MSG2");
+    EXPECT_EQ(shown_cells(2), QStringList(40, QString()));
+    EXPECT_FALSE(ascii_shown(2));
+    w.click("Op_L2A");
+    EXPECT_EQ(shown_cells(2), QStringList(40, QString()));
+
+    w.click("CLR_MSG1");
+    EXPECT_EQ(shown_cells(1), QStringList(20, QString()));
+    EXPECT_TRUE(ascii_shown(1));
+}
+
+TEST_F(MainWindowTest, DotsToggleAndTheCharactersStep) {
+    w.show_tab(2);
+    const QColor lit = w.window->palette().color(QPalette::WindowText);
+    const QColor unlit = w.window->palette().color(QPalette::Button);
+    ASSERT_NE(lit, unlit);
+
+    w.click(w.element<QAbstractButton>("map3", 6));
+    w.click(w.element<QAbstractButton>("map1", 0));
+    w.click(w.element<QAbstractButton>("map1", 0));
+    EXPECT_EQ(dot_colour(3, 6), lit);
+    EXPECT_EQ(dot_colour(1, 0), unlit);
+
+    w.type_over(w.named<QLineEdit>("UDC_TEXT"), "41");
+    w.click("UDC_NEXT");
+    EXPECT_EQ(w.named<QLabel>("UDC_label")->text(), QString("User Defined Character 2"));
+    EXPECT_EQ(w.named<QLineEdit>("UDC_TEXT")->text(), QString());
+    EXPECT_EQ(dot_colour(3, 6), unlit);
+
+    w.click("UDC_UP");
+    EXPECT_EQ(w.named<QLabel>("UDC_label")->text(), QString("User Defined Character 1"));
+    EXPECT_EQ(w.named<QLineEdit>("UDC_TEXT")->text(), QString("41"));
+    EXPECT_EQ(dot_colour(3, 6), lit);
+
+    w.click("MAP_Clear");
+    EXPECT_EQ(dot_colour(3, 6), unlit);
+    EXPECT_EQ(w.named<QLineEdit>("UDC_TEXT")->text(), QString("41"));
+    EXPECT_TRUE(fake.boxes.shown.empty());
+}
+
+TEST_F(MainWindowTest, ABadCodeIsReportedAndEmptiedWithoutStepping) {
+    w.show_tab(2);
+    struct Case {
+        const char* typed;
+        const char* message;
+    };
+    for (const Case& c : {Case{"G4", "Hex Value Error !!"}, Case{"7F", "Error !! Range is 0x20~0x7E !!"}}) {
+        fake.boxes.shown.clear();
+        w.type_over(w.named<QLineEdit>("UDC_TEXT"), c.typed);
+        w.click("UDC_NEXT");
+        ASSERT_EQ(fake.boxes.shown.size(), 1u) << c.typed;
+        EXPECT_EQ(fake.boxes.shown[0], (fakes::Box{c.message, "", false}));
+        EXPECT_EQ(w.named<QLineEdit>("UDC_TEXT")->text(), QString());
+        EXPECT_EQ(w.named<QLabel>("UDC_label")->text(), QString("User Defined Character  1"));
+    }
+}
+
+TEST_F(MainWindowTest, SaveAndLoadGoThroughTheFileDialog) {
+    // The operator changes a list, a cell and character 1, then saves.
+    auto* list = w.named<QComboBox>("Char");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_End);
+    EXPECT_EQ(list->currentText(), QString("850+Euro Sign at 0xD5 (CP-858)"));
+    w.show_tab(1);
+    w.type_over(w.cell("L1A", 1), "Q");
+    w.show_tab(2);
+    w.click(w.element<QAbstractButton>("map2", 3));
+    w.type_over(w.named<QLineEdit>("UDC_TEXT"), "41");
+    w.click("UDC_NEXT");
+
+    fake.dialog.answers.push_back({"/home/op/shop.vfd", "shop.vfd"});
+    w.click("Save");
+    ASSERT_EQ(fake.files.files.count("/home/op/shop.vfd"), 1u);
+    const auto& saved = fake.files.files["/home/op/shop.vfd"];
+    ASSERT_EQ(saved.size(), 126u);
+    EXPECT_EQ(saved[4 - 1], 35);
+    EXPECT_EQ(saved[7 - 1], 'Q');
+    EXPECT_EQ(saved[8 - 1], 'V');
+    EXPECT_EQ(saved[69 - 1], 0x41);
+    EXPECT_EQ(saved[71 - 1], 1 << 3); // column 2, row 3
+    w.show_tab(1);
+    EXPECT_TRUE(ascii_shown(1));
+    EXPECT_EQ(w.text("L1A", 1), "Q");
+
+    w.click("SetAllDefault");
+    EXPECT_EQ(list->currentText(), QString("US English (CP-437)  (Default)"));
+    EXPECT_EQ(w.text("L1A", 1), "*");
+
+    // A load the operator cancels at the question changes nothing.
+    fake.boxes.confirm_answer = false;
+    fake.dialog.answers.push_back({"/home/op/shop.vfd", "shop.vfd"});
+    w.click("Load");
+    EXPECT_EQ(w.text("L1A", 1), "*");
+
+    fake.boxes.confirm_answer = true;
+    fake.dialog.answers.push_back({"/home/op/shop.vfd", "shop.vfd"});
+    w.click("Load");
+    const fakes::Box question{"Are you sure to Load ?", "Load File", true};
+    EXPECT_EQ(fake.boxes.shown, (std::vector<fakes::Box>{question, question}));
+    EXPECT_EQ(list->currentText(), QString("850+Euro Sign at 0xD5 (CP-858)"));
+    EXPECT_EQ(w.text("L1A", 1), "Q");
+    EXPECT_TRUE(ascii_shown(1));
+    w.show_tab(2);
+    EXPECT_EQ(w.named<QLabel>("UDC_label")->text(), QString("User Defined Character  1"));
+    EXPECT_EQ(w.named<QLineEdit>("UDC_TEXT")->text(), QString("41"));
+    EXPECT_EQ(dot_colour(2, 3), w.window->palette().color(QPalette::WindowText));
+}
+
+TEST_F(MainWindowTest, TypedPortNamesAndPicksReachTheHostSettings) {
+    w.window->preset_port("/dev/pts/7");
+    EXPECT_EQ(w.named<QComboBox>("Comm")->currentText(), QString("/dev/pts/7"));
+    EXPECT_EQ(w.window->editor().model.Comm.text(), "/dev/pts/7");
+    EXPECT_EQ(w.window->editor().model.Comm.index, -1);
+
+    auto* baud = w.named<QComboBox>("Baud");
+    baud->setFocus();
+    QTest::keyClick(baud, Qt::Key_Down);
+    EXPECT_EQ(w.window->editor().model.Baud.text(), "19200,n,8,1");
+    EXPECT_EQ(w.window->editor().model.Baud.index, 1);
+
+    w.type_over(w.named<QComboBox>("Comm")->lineEdit(), "Com 3");
+    EXPECT_EQ(w.window->editor().model.Comm.index, 2);
+    EXPECT_EQ(w.named<QComboBox>("Comm")->count(), 8);
+}
+
+TEST_F(MainWindowTest, ClosingClosesAnOpenPortAndAsksNothing) {
+    ASSERT_FALSE(fake.port.open());
+    EXPECT_TRUE(w.window->close());
+    EXPECT_FALSE(fake.port.is_open());
+    EXPECT_EQ(fake.port.closes, 1);
+    EXPECT_TRUE(fake.boxes.shown.empty());
+}
+
+TEST_F(MainWindowTest, ClosingWithThePortClosedDoesNothingFurther) {
+    EXPECT_TRUE(w.window->close());
+    EXPECT_EQ(fake.port.opens, 0);
+    EXPECT_EQ(fake.port.closes, 0);
+    EXPECT_TRUE(fake.boxes.shown.empty());
+}
+
+// Help on the real desktop shell, with the viewer caught.
+struct HelpTest : ::testing::Test {
+    HelpTest() { QDir::setCurrent(start.path()); }
+    ~HelpTest() override { QDir::setCurrent(previous); }
+
+    void put_document(const QString& folder) {
+        QFile document(folder + "/Vela Pole Display.pdf");
+        ASSERT_TRUE(document.open(QIODevice::WriteOnly));
+    }
+
+    QApplication& app = testing::qt_application();
+    const QString previous = QDir::currentPath();
+    QTemporaryDir start;
+    QTemporaryDir elsewhere;
+    fakes::FakePlatform fake;
+    QtShell desktop;
+    Platform services{fake.port,  fake.clock, fake.events, fake.calendar,
+                      fake.boxes, fake.dialog, fake.files, desktop};
+    testing::UrlRecorder viewer{"file"};
+};
+
+TEST_F(HelpTest, OpensTheDocumentOfTheStartUpFolder) {
+    put_document(start.path());
+    Window w(services);
+    w.click("Help");
+    ASSERT_EQ(viewer.urls.size(), 1);
+    EXPECT_EQ(viewer.urls[0], QUrl::fromLocalFile(start.filePath("Vela Pole Display.pdf")));
+}
+
+TEST_F(HelpTest, ShowsNothingWhenTheDocumentIsMissing) {
+    Window w(services);
+    w.click("Help");
+    EXPECT_TRUE(viewer.urls.isEmpty());
+    EXPECT_TRUE(fake.boxes.shown.empty());
+    EXPECT_EQ(w.named<QTabWidget>("SSTab1")->currentIndex(), 0);
+    int shown = 0;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        shown += top->isVisible();
+    EXPECT_EQ(shown, 1);
+}
+
+TEST_F(HelpTest, KeepsLookingInTheStartUpFolderAfterTheWorkingFolderChanged) {
+    Window w(services);
+    put_document(elsewhere.path());
+    QDir::setCurrent(elsewhere.path());
+    w.click("Help");
+    EXPECT_TRUE(viewer.urls.isEmpty());
+
+    put_document(start.path());
+    w.click("Help");
+    ASSERT_EQ(viewer.urls.size(), 1);
+    EXPECT_EQ(viewer.urls[0], QUrl::fromLocalFile(start.filePath("Vela Pole Display.pdf")));
+}
+
+} // namespace
+} // namespace pds

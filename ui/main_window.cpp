@@ -1,0 +1,289 @@
+#include "ui/main_window.h"
+
+#include "editor/window_handlers.h"
+#include "file/settings_file.h"
+#include "message/message_editor.h"
+#include "settings/defaults.h"
+#include "udc/udc_editor.h"
+#include "ui/twips.h"
+#include "ui/wrapping_button.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+
+namespace pds::ui {
+
+namespace {
+
+// The client area and the band above the tabs, in twips.
+constexpr int client_width = 7110;
+constexpr int client_height = 5910;
+constexpr int band_height = 1440;
+
+Twips screen_twips(const QWidget* window) {
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return Twips(screen ? screen->logicalDotsPerInch() : 96.0);
+}
+
+QPushButton* make_button(const char* name, const char* caption, QWidget* parent,
+                         const QRect& geometry) {
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    return button;
+}
+
+QLabel* make_label(const char* caption, QWidget* parent, const QRect& geometry) {
+    auto* label = new QLabel(QString::fromLatin1(caption), parent);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QComboBox* make_list(const char* name, bool editable, QWidget* parent, const QRect& geometry) {
+    auto* list = new QComboBox(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setGeometry(geometry);
+    list->setMaxVisibleItems(12);
+    if (editable) {
+        list->setEditable(true);
+        // The typed text is the operator's: the box must neither complete it into an entry
+        // nor add it to the list.
+        list->setCompleter(nullptr);
+        list->setInsertPolicy(QComboBox::NoInsert);
+    }
+    return list;
+}
+
+void fill_entries(QComboBox* widget, const ListBox& list) {
+    if (widget->count() == list.size())
+        return;
+    widget->clear();
+    for (const auto& entry : list.entries)
+        widget->addItem(QString::fromStdString(entry));
+}
+
+void draw_list(QComboBox* widget, const ListBox& list) {
+    fill_entries(widget, list);
+    if (widget->currentIndex() != list.index)
+        widget->setCurrentIndex(list.index);
+}
+
+void draw_combo(QComboBox* widget, const ComboBox& combo) {
+    fill_entries(widget, combo);
+    const QString typed = QString::fromStdString(combo.text());
+    // Left alone while it already reads right, so typing keeps its cursor.
+    if (widget->currentText() == typed)
+        return;
+    widget->setCurrentIndex(combo.index);
+    widget->setEditText(typed);
+}
+
+// The busy cursor for as long as a transfer holds the window.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+} // namespace
+
+MainWindow::MainWindow(Platform& platform, QWidget* parent)
+    : QWidget(parent), editor_(platform), startup_folder_(QDir::currentPath().toStdString()) {
+    setWindowTitle(QString::fromLatin1(window_caption));
+    QFont small = font();
+    small.setPointSizeF(8);
+    setFont(small);
+
+    const Twips twips = screen_twips(this);
+    setFixedSize(twips(client_width), twips(client_height));
+
+    build_band();
+    SSTab1 = new QTabWidget(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    SSTab1->setGeometry(twips.rect(0, band_height, 7095, client_height - band_height));
+
+    auto* commands = new QWidget;
+    build_command_page(commands);
+    SSTab1->addTab(commands, QStringLiteral("Command Setting"));
+
+    auto* messages = new QWidget;
+    line1_ = std::make_unique<MessageLineFrame>(messages, 1, QStringLiteral("Welcome Msg 1"), 60,
+                                                twips);
+    line2_ = std::make_unique<MessageLineFrame>(
+        messages, 2, QStringLiteral("Welcome Msg 2 "), 60 + message_frame_height(20) + 60, twips);
+    SSTab1->addTab(messages, QStringLiteral("Welcome Msg"));
+
+    auto* characters = new QWidget;
+    characters_ = std::make_unique<CharacterPage>(characters, twips);
+    SSTab1->addTab(characters, QStringLiteral("User Defined Character"));
+
+    connect_controls();
+    Form_Load(editor_);
+    draw();
+}
+
+MainWindow::~MainWindow() {
+    // Widgets report focus changes while they go; by now nothing they say reaches the editor.
+    closing_ = true;
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
+
+void MainWindow::build_band() {
+    const Twips twips = screen_twips(this);
+    auto* frame = new QGroupBox(QStringLiteral("Interface Setting"), this);
+    frame->setGeometry(twips.rect(60, 30, 3495, 1380));
+    make_label("Com Port Select :", frame, twips.rect(120, 210, 1800, 225));
+    Comm = make_list("Comm", true, frame, twips.rect(120, 435, 1800, 315));
+    make_label("Baud Rate :", frame, twips.rect(120, 780, 1800, 225));
+    Baud = make_list("Baud", true, frame, twips.rect(120, 1005, 1800, 315));
+    GetSetting = new WrappingButton(QStringLiteral("Read Setting From Pole Display"), frame);
+    GetSetting->setObjectName(QStringLiteral("GetSetting"));
+    GetSetting->setGeometry(twips.rect(2040, 255, 1335, 1065));
+
+    Load = make_button("Load", "Load", this, twips.rect(3660, 150, 1260, 510));
+    Save = make_button("Save", "Save", this, twips.rect(3660, 780, 1260, 510));
+
+    Help = make_button("Help", "About This Utility", this, twips.rect(5040, 60, 1995, 405));
+    SetAllDefault =
+        make_button("SetAllDefault", "Set All Default", this, twips.rect(5040, 510, 1995, 405));
+    Download =
+        make_button("Download", "Write To Pole Display", this, twips.rect(5040, 960, 1995, 405));
+}
+
+void MainWindow::build_command_page(QWidget* page) {
+    const Twips twips = screen_twips(this);
+    struct Row {
+        const char* caption;
+        const char* name;
+        QComboBox** list;
+    };
+    const Row rows[] = {
+        {" Character Type :", "Char", &Char},
+        {"Command Mode :", "Command", &Command},
+        {"BaudRate Select :", "BaudRate", &BaudRate},
+        {" Passthru Mode :", "Passthru", &Passthru},
+    };
+    int top = 450;
+    for (const Row& row : rows) {
+        make_label(row.caption, page, twips.rect(480, top, 1950, 315));
+        *row.list = make_list(row.name, false, page, twips.rect(2550, top, 3900, 315));
+        top += 600;
+    }
+}
+
+void MainWindow::connect_controls() {
+    auto& model = editor_.model;
+
+    const auto on_click = [this](QAbstractButton* button, std::function<void()> action) {
+        connect(button, &QAbstractButton::clicked, this, [this, action] { act(action); });
+    };
+
+    // Host port and line settings: a pick selects an entry, typing sets the text.
+    const auto host_box = [this](QComboBox* widget, ComboBox& combo) {
+        connect(widget, &QComboBox::activated, this,
+                [this, &combo](int index) { act([&combo, index] { combo.select(index); }); });
+        connect(widget->lineEdit(), &QLineEdit::textEdited, this, [this, &combo](const QString& text) {
+            act([&combo, text] { combo.type(text.toStdString()); });
+        });
+    };
+    host_box(Comm, model.Comm);
+    host_box(Baud, model.Baud);
+
+    for (auto [widget, list] : {std::pair{Char, &model.Char}, std::pair{Command, &model.Command},
+                                std::pair{BaudRate, &model.BaudRate},
+                                std::pair{Passthru, &model.Passthru}}) {
+        connect(widget, &QComboBox::activated, this,
+                [this, list](int index) { act([list, index] { list->select(index); }); });
+    }
+
+    on_click(Load, [this] { Load_Click(editor_); });
+    on_click(Save, [this] { Save_Click(editor_); });
+    on_click(Help, [this] { Help_Click(editor_, startup_folder_); });
+    on_click(SetAllDefault, [this] { SetAllDefault_Click(editor_); });
+
+    connect(SSTab1, &QTabWidget::currentChanged, this,
+            [this](int index) { act([this, index] { editor_.model.SSTab1 = index; }); });
+
+    for (auto [frame, line] : {std::pair{line1_.get(), &model.L1}, std::pair{line2_.get(), &model.L2}}) {
+        on_click(frame->Op_A, [line] { select_view(*line, MessageView::Ascii); });
+        on_click(frame->Op_H, [line] { select_view(*line, MessageView::Hex); });
+        on_click(frame->CLR_MSG, [line] { clear_message_line(*line); });
+        for (int k = 1; k <= frame->cells(); ++k) {
+            connect(frame->A[k], &QLineEdit::textEdited, this, [this, line, k](const QString& text) {
+                act([line, k, text] { line->A[k] = text.toStdString(); });
+            });
+            connect(frame->H[k], &QLineEdit::textEdited, this, [this, line, k](const QString& text) {
+                act([line, k, text] { line->H[k] = text.toStdString(); });
+            });
+        }
+    }
+
+    auto& page = *characters_;
+    using DotHandler = void (*)(Editor&, int);
+    const DotHandler dot_handlers[] = {map1_Click, map2_Click, map3_Click, map4_Click, map5_Click};
+    for (int column = 0; column < 5; ++column)
+        for (int row = 0; row < 7; ++row)
+            on_click(page.map[column][row],
+                     [this, handler = dot_handlers[column], row] { handler(editor_, row); });
+    on_click(page.MAP_Clear, [this] { MAP_Clear_Click(editor_); });
+    on_click(page.UDC_NEXT, [this] { UDC_NEXT_Click(editor_); });
+    on_click(page.UDC_UP, [this] { UDC_UP_Click(editor_); });
+    connect(page.UDC_TEXT, &QLineEdit::textEdited, this, [this](const QString& text) {
+        act([this, text] { editor_.model.UDC_TEXT = text.toStdString(); });
+    });
+}
+
+void MainWindow::act(const std::function<void()>& action) {
+    // While the model is being drawn, the widgets report the program's own changes; only the
+    // operator's count.
+    if (drawing_ || closing_)
+        return;
+    action();
+    draw();
+}
+
+void MainWindow::transfer(void (*handler)(Editor&)) {
+    act([this, handler] {
+        BusyCursor busy;
+        handler(editor_);
+    });
+}
+
+void MainWindow::draw() {
+    drawing_ = true;
+    const auto& model = editor_.model;
+    draw_combo(Comm, model.Comm);
+    draw_combo(Baud, model.Baud);
+    draw_list(Char, model.Char);
+    draw_list(Command, model.Command);
+    draw_list(BaudRate, model.BaudRate);
+    draw_list(Passthru, model.Passthru);
+    line1_->draw(model.L1);
+    line2_->draw(model.L2);
+    characters_->draw(model);
+    if (SSTab1->currentIndex() != model.SSTab1)
+        SSTab1->setCurrentIndex(model.SSTab1);
+    drawing_ = false;
+}
+
+void MainWindow::preset_port(const std::string& name) {
+    act([this, &name] { editor_.model.Comm.type(name); });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    Form_Unload(editor_);
+    event->accept();
+}
+
+} // namespace pds::ui

@@ -1,0 +1,72 @@
+// The utility's one window. It draws the editor model and hands every click, choice and
+// edit to the handlers; what a command does is decided there, never here.
+#pragma once
+
+#include "editor/editor.h"
+#include "ui/character_page.h"
+#include "ui/message_line_frame.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QComboBox;
+class QPushButton;
+class QTabWidget;
+
+namespace pds::ui {
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // Runs the start-up sequence on the services given; the folder the process works in now
+    // is where the help document is looked for from then on.
+    explicit MainWindow(Platform& platform, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Puts a port name into Comm as if the operator had typed it.
+    void preset_port(const std::string& name);
+
+    const Editor& editor() const { return editor_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void build_band();
+    void build_command_page(QWidget* page);
+    void connect_controls();
+
+    // Runs an operator's action on the editor, then draws the result.
+    void act(const std::function<void()>& action);
+    // The same for a transfer, under the busy cursor: the window does not react meanwhile.
+    void transfer(void (*handler)(Editor&));
+    void draw();
+
+    Editor editor_;
+    const std::string startup_folder_;
+    bool drawing_ = false;
+    bool closing_ = false;
+
+    QComboBox* Comm = nullptr;
+    QComboBox* Baud = nullptr;
+    QPushButton* GetSetting = nullptr;
+    QPushButton* Load = nullptr;
+    QPushButton* Save = nullptr;
+    QPushButton* Help = nullptr;
+    QPushButton* SetAllDefault = nullptr;
+    QPushButton* Download = nullptr;
+    QTabWidget* SSTab1 = nullptr;
+    QComboBox* Char = nullptr;
+    QComboBox* Command = nullptr;
+    QComboBox* BaudRate = nullptr;
+    QComboBox* Passthru = nullptr;
+    std::unique_ptr<MessageLineFrame> line1_;
+    std::unique_ptr<MessageLineFrame> line2_;
+    std::unique_ptr<CharacterPage> characters_;
+};
+
+} // namespace pds::ui
