@@ -1,5 +1,6 @@
 #include "ui/character_page.h"
 
+#include "ui/dot_button.h"
 #include "ui/indexed.h"
 
 #include <QLabel>
@@ -17,15 +18,6 @@ constexpr int grid_left = 2550;
 constexpr int grid_top = 780;
 constexpr int dot_size = 340;
 constexpr int dot_pitch = 360;
-
-// A lit dot takes the desktop's text colour and an unlit one the colour of a button's face,
-// whatever the style would otherwise draw.
-const QString lit_dot =
-    QStringLiteral("QPushButton { background-color: palette(window-text); border: 1px solid "
-                   "palette(dark); }");
-const QString unlit_dot =
-    QStringLiteral("QPushButton { background-color: palette(button); border: 1px solid "
-                   "palette(dark); }");
 
 QLabel* make_label(const QString& text, QWidget* page, const QRect& geometry,
                    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
@@ -63,11 +55,10 @@ CharacterPage::CharacterPage(QWidget* page, const Twips& twips) {
 
     for (int column = 0; column < 5; ++column) {
         for (int row = 0; row < 7; ++row) {
-            auto* dot = new QPushButton(page);
+            auto* dot = new DotButton(page);
             name_control(dot, QStringLiteral("map%1").arg(column + 1), row);
             dot->setGeometry(twips.rect(grid_left + column * dot_pitch, grid_top + row * dot_pitch,
                                         dot_size, dot_size));
-            dot->setStyleSheet(unlit_dot);
             map[column][row] = dot;
         }
     }
@@ -93,10 +84,7 @@ void CharacterPage::draw(const EditorModel& model) {
         UDC_TEXT->setText(code);
     for (int column = 0; column < 5; ++column) {
         for (int row = 0; row < 7; ++row) {
-            const QString& look = model.map.lit(column + 1, row) ? lit_dot : unlit_dot;
-            // Restyling repolishes the button; only a dot that changed is touched.
-            if (map[column][row]->styleSheet() != look)
-                map[column][row]->setStyleSheet(look);
+            map[column][row]->set_lit(model.map.lit(column + 1, row));
         }
     }
 }

@@ -14,6 +14,8 @@ class QWidget;
 
 namespace pds::ui {
 
+class DotButton;
+
 class CharacterPage {
 public:
     CharacterPage(QWidget* page, const Twips& twips);
@@ -24,7 +26,7 @@ public:
     QPushButton* UDC_UP;
     QLineEdit* UDC_TEXT;
     QPushButton* UDC_NEXT;
-    std::array<std::array<QPushButton*, 7>, 5> map{}; // [column 0..4 = map1..map5][row 0..6]
+    std::array<std::array<DotButton*, 7>, 5> map{}; // [column 0..4 = map1..map5][row 0..6]
     QPushButton* MAP_Clear;
 };
 

@@ -5,9 +5,11 @@
 #include "message/message_editor.h"
 #include "settings/defaults.h"
 #include "udc/udc_editor.h"
+#include "ui/dot_button.h"
 #include "ui/twips.h"
 #include "ui/wrapping_button.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -112,23 +114,14 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->setGeometry(twips.rect(0, band_height, 7095, client_height - band_height));
+    const char* captions[] = {"Command Setting", "Welcome Msg", "User Defined Character"};
+    for (int i = 0; i < 3; ++i) {
+        pages_[i] = new QWidget;
+        SSTab1->addTab(pages_[i], QString::fromLatin1(captions[i]));
+    }
+    build_command_page(pages_[0]);
 
-    auto* commands = new QWidget;
-    build_command_page(commands);
-    SSTab1->addTab(commands, QStringLiteral("Command Setting"));
-
-    auto* messages = new QWidget;
-    line1_ = std::make_unique<MessageLineFrame>(messages, 1, QStringLiteral("Welcome Msg 1"), 60,
-                                                twips);
-    line2_ = std::make_unique<MessageLineFrame>(
-        messages, 2, QStringLiteral("Welcome Msg 2 "), 60 + message_frame_height(20) + 60, twips);
-    SSTab1->addTab(messages, QStringLiteral("Welcome Msg"));
-
-    auto* characters = new QWidget;
-    characters_ = std::make_unique<CharacterPage>(characters, twips);
-    SSTab1->addTab(characters, QStringLiteral("User Defined Character"));
-
-    connect_controls();
+    connect_band();
     Form_Load(editor_);
     draw();
 }
@@ -182,20 +175,17 @@ void MainWindow::build_command_page(QWidget* page) {
     }
 }
 
-void MainWindow::connect_controls() {
+void MainWindow::connect_band() {
     auto& model = editor_.model;
-
-    const auto on_click = [this](QAbstractButton* button, std::function<void()> action) {
-        connect(button, &QAbstractButton::clicked, this, [this, action] { act(action); });
-    };
 
     // Host port and line settings: a pick selects an entry, typing sets the text.
     const auto host_box = [this](QComboBox* widget, ComboBox& combo) {
         connect(widget, &QComboBox::activated, this,
                 [this, &combo](int index) { act([&combo, index] { combo.select(index); }); });
-        connect(widget->lineEdit(), &QLineEdit::textEdited, this, [this, &combo](const QString& text) {
-            act([&combo, text] { combo.type(text.toStdString()); });
-        });
+        connect(widget->lineEdit(), &QLineEdit::textEdited, this,
+                [this, &combo](const QString& text) {
+                    act([&combo, text] { combo.type(text.toStdString()); });
+                });
     };
     host_box(Comm, model.Comm);
     host_box(Baud, model.Baud);
@@ -212,36 +202,66 @@ void MainWindow::connect_controls() {
     on_click(Help, [this] { Help_Click(editor_, startup_folder_); });
     on_click(SetAllDefault, [this] { SetAllDefault_Click(editor_); });
 
-    connect(SSTab1, &QTabWidget::currentChanged, this,
-            [this](int index) { act([this, index] { editor_.model.SSTab1 = index; }); });
-
-    for (auto [frame, line] : {std::pair{line1_.get(), &model.L1}, std::pair{line2_.get(), &model.L2}}) {
-        on_click(frame->Op_A, [line] { select_view(*line, MessageView::Ascii); });
-        on_click(frame->Op_H, [line] { select_view(*line, MessageView::Hex); });
-        on_click(frame->CLR_MSG, [line] { clear_message_line(*line); });
-        for (int k = 1; k <= frame->cells(); ++k) {
-            connect(frame->A[k], &QLineEdit::textEdited, this, [this, line, k](const QString& text) {
-                act([line, k, text] { line->A[k] = text.toStdString(); });
-            });
-            connect(frame->H[k], &QLineEdit::textEdited, this, [this, line, k](const QString& text) {
-                act([line, k, text] { line->H[k] = text.toStdString(); });
-            });
-        }
-    }
-
-    auto& page = *characters_;
-    using DotHandler = void (*)(Editor&, int);
-    const DotHandler dot_handlers[] = {map1_Click, map2_Click, map3_Click, map4_Click, map5_Click};
-    for (int column = 0; column < 5; ++column)
-        for (int row = 0; row < 7; ++row)
-            on_click(page.map[column][row],
-                     [this, handler = dot_handlers[column], row] { handler(editor_, row); });
-    on_click(page.MAP_Clear, [this] { MAP_Clear_Click(editor_); });
-    on_click(page.UDC_NEXT, [this] { UDC_NEXT_Click(editor_); });
-    on_click(page.UDC_UP, [this] { UDC_UP_Click(editor_); });
-    connect(page.UDC_TEXT, &QLineEdit::textEdited, this, [this](const QString& text) {
-        act([this, text] { editor_.model.UDC_TEXT = text.toStdString(); });
+    connect(SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
+        build_page(index);
+        act([this, index] { editor_.model.SSTab1 = index; });
     });
+}
+
+void MainWindow::build_page(int index) {
+    const Twips twips = screen_twips(this);
+    auto& model = editor_.model;
+    if (index == 1 && !line1_) {
+        QWidget* page = pages_[1];
+        line1_ = std::make_unique<MessageLineFrame>(page, 1, QStringLiteral("Welcome Msg 1"), 60,
+                                                    twips);
+        line2_ = std::make_unique<MessageLineFrame>(page, 2, QStringLiteral("Welcome Msg 2 "),
+                                                    60 + message_frame_height(20) + 60, twips);
+        for (auto [frame, line] :
+             {std::pair{line1_.get(), &model.L1}, std::pair{line2_.get(), &model.L2}}) {
+            on_click(frame->Op_A, [line] { select_view(*line, MessageView::Ascii); });
+            on_click(frame->Op_H, [line] { select_view(*line, MessageView::Hex); });
+            on_click(frame->CLR_MSG, [line] { clear_message_line(*line); });
+            for (int k = 1; k <= frame->cells(); ++k) {
+                connect(frame->A[k], &QLineEdit::textEdited, this,
+                        [this, line, k](const QString& text) {
+                            act([line, k, text] { line->A[k] = text.toStdString(); });
+                        });
+                connect(frame->H[k], &QLineEdit::textEdited, this,
+                        [this, line, k](const QString& text) {
+                            act([line, k, text] { line->H[k] = text.toStdString(); });
+                        });
+            }
+            frame->frame->show();
+        }
+        line1_->draw(model.L1);
+        line2_->draw(model.L2);
+    }
+    if (index == 2 && !characters_) {
+        characters_ = std::make_unique<CharacterPage>(pages_[2], twips);
+        auto& page = *characters_;
+        using DotHandler = void (*)(Editor&, int);
+        const DotHandler dot_handlers[] = {map1_Click, map2_Click, map3_Click, map4_Click,
+                                           map5_Click};
+        for (int column = 0; column < 5; ++column)
+            for (int row = 0; row < 7; ++row)
+                on_click(page.map[column][row],
+                         [this, handler = dot_handlers[column], row] { handler(editor_, row); });
+        on_click(page.MAP_Clear, [this] { MAP_Clear_Click(editor_); });
+        on_click(page.UDC_NEXT, [this] { UDC_NEXT_Click(editor_); });
+        on_click(page.UDC_UP, [this] { UDC_UP_Click(editor_); });
+        connect(page.UDC_TEXT, &QLineEdit::textEdited, this, [this](const QString& text) {
+            act([this, text] { editor_.model.UDC_TEXT = text.toStdString(); });
+        });
+        for (QWidget* child : pages_[2]->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            child->show();
+        page.draw(model);
+    }
+}
+
+void MainWindow::on_click(QAbstractButton* button, std::function<void()> action) {
+    connect(button, &QAbstractButton::clicked, this,
+            [this, action = std::move(action)] { act(action); });
 }
 
 void MainWindow::act(const std::function<void()>& action) {
@@ -269,9 +289,13 @@ void MainWindow::draw() {
     draw_list(Command, model.Command);
     draw_list(BaudRate, model.BaudRate);
     draw_list(Passthru, model.Passthru);
-    line1_->draw(model.L1);
-    line2_->draw(model.L2);
-    characters_->draw(model);
+    if (line1_) {
+        line1_->draw(model.L1);
+        line2_->draw(model.L2);
+    }
+    if (characters_)
+        characters_->draw(model);
+    build_page(model.SSTab1);
     if (SSTab1->currentIndex() != model.SSTab1)
         SSTab1->setCurrentIndex(model.SSTab1);
     drawing_ = false;

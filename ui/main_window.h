@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+class QAbstractButton;
 class QComboBox;
 class QPushButton;
 class QTabWidget;
@@ -38,7 +39,11 @@ protected:
 private:
     void build_band();
     void build_command_page(QWidget* page);
-    void connect_controls();
+    void connect_band();
+    // The "Welcome Msg" and "User Defined Character" pages are built when first shown, which
+    // keeps two hundred widgets out of the program's start.
+    void build_page(int index);
+    void on_click(QAbstractButton* button, std::function<void()> action);
 
     // Runs an operator's action on the editor, then draws the result.
     void act(const std::function<void()>& action);
@@ -60,6 +65,7 @@ private:
     QPushButton* SetAllDefault = nullptr;
     QPushButton* Download = nullptr;
     QTabWidget* SSTab1 = nullptr;
+    QWidget* pages_[3] = {};
     QComboBox* Char = nullptr;
     QComboBox* Command = nullptr;
     QComboBox* BaudRate = nullptr;

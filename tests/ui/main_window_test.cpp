@@ -54,49 +54,60 @@ QStringList characters(const QString& text, int cells) {
     return out;
 }
 
-// Every caption of the window, blanks included.
+// Every caption of the window, blanks included, tab by tab as the operator sees them.
 TEST_F(MainWindowTest, ShowsEveryControlWithItsCaption) {
     EXPECT_EQ(w.window->windowTitle(), QString("Vela Pole Display Setup v3.2"));
-
-    const std::pair<const char*, const char*> buttons[] = {
-        {"GetSetting", "Read Setting From Pole Display"},
-        {"Load", "Load"},
-        {"Save", "Save"},
-        {"Help", "About This Utility"},
-        {"SetAllDefault", "Set All Default"},
-        {"Download", "Write To Pole Display"},
-        {"Op_L1A", "ASCII"},
-        {"Op_L1H", "Hex"},
-        {"Op_L2A", "ASCII"},
-        {"Op_L2H", "Hex"},
-        {"CLR_MSG1", "Clear"},
-        {"CLR_MSG2", "Clear"},
-        {"UDC_UP", "<<"},
-        {"UDC_NEXT", ">>"},
-        {"MAP_Clear", "Clear"},
-    };
-    for (const auto& [name, caption] : buttons)
-        EXPECT_EQ(w.named<QAbstractButton>(name)->text(), QString(caption)) << name;
-
-    std::set<QString> labels;
-    for (auto* label : w.window->findChildren<QLabel*>())
-        labels.insert(label->text());
-    for (const char* caption : {"Com Port Select :", "Baud Rate :", " Character Type :",
-                                "Command Mode :", "BaudRate Select :", " Passthru Mode :", "0x",
-                                "(Hex)", "Range : 0x20~0x7E", "Max Characters = 9"})
-        EXPECT_TRUE(labels.count(caption)) << '"' << caption << '"';
-
-    std::set<QString> frames;
-    for (auto* frame : w.window->findChildren<QGroupBox*>())
-        frames.insert(frame->title());
-    EXPECT_EQ(frames, (std::set<QString>{"Interface Setting", "Welcome Msg 1", "Welcome Msg 2 "}));
-
     auto* tabs = w.named<QTabWidget>("SSTab1");
     ASSERT_EQ(tabs->count(), 3);
     EXPECT_EQ(tabs->tabText(0), QString("Command Setting"));
     EXPECT_EQ(tabs->tabText(1), QString("Welcome Msg"));
     EXPECT_EQ(tabs->tabText(2), QString("User Defined Character"));
 
+    using Captions = std::vector<std::pair<const char*, const char*>>;
+    const auto expect_buttons = [this](const Captions& buttons) {
+        for (const auto& [name, caption] : buttons) {
+            auto* button = w.named<QAbstractButton>(name);
+            ASSERT_NE(button, nullptr);
+            EXPECT_EQ(button->text(), QString(caption)) << name;
+            EXPECT_TRUE(button->isVisible()) << name;
+        }
+    };
+    // Only what is on the screen counts: a caption on a page not shown is not seen.
+    const auto expect_shown_labels = [this](std::initializer_list<const char*> captions) {
+        std::set<QString> shown;
+        for (auto* label : w.window->findChildren<QLabel*>())
+            if (label->isVisible())
+                shown.insert(label->text());
+        for (const char* caption : captions)
+            EXPECT_TRUE(shown.count(caption)) << '"' << caption << '"';
+    };
+    const auto shown_frames = [this] {
+        std::set<QString> frames;
+        for (auto* frame : w.window->findChildren<QGroupBox*>())
+            if (frame->isVisible())
+                frames.insert(frame->title());
+        return frames;
+    };
+
+    expect_buttons({{"GetSetting", "Read Setting From Pole Display"},
+                    {"Load", "Load"},
+                    {"Save", "Save"},
+                    {"Help", "About This Utility"},
+                    {"SetAllDefault", "Set All Default"},
+                    {"Download", "Write To Pole Display"}});
+    expect_shown_labels({"Com Port Select :", "Baud Rate :", " Character Type :", "Command Mode :",
+                         "BaudRate Select :", " Passthru Mode :"});
+    EXPECT_EQ(shown_frames(), (std::set<QString>{"Interface Setting"}));
+
+    w.show_tab(1);
+    expect_buttons({{"Op_L1A", "ASCII"},
+                    {"Op_L1H", "Hex"},
+                    {"Op_L2A", "ASCII"},
+                    {"Op_L2H", "Hex"},
+                    {"CLR_MSG1", "Clear"},
+                    {"CLR_MSG2", "Clear"}});
+    EXPECT_EQ(shown_frames(),
+              (std::set<QString>{"Interface Setting", "Welcome Msg 1", "Welcome Msg 2 "}));
     const QStringList ruler1{"0", "5", "10", "15", "20"};
     const QStringList ruler2{"0", "5", "10", "15", "20", "21", "25", "30", "35", "40"};
     for (int i = 0; i < 5; ++i) {
@@ -106,6 +117,23 @@ TEST_F(MainWindowTest, ShowsEveryControlWithItsCaption) {
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(w.element<QLabel>("Label_L2A1", i)->text(), ruler2[i]);
         EXPECT_EQ(w.element<QLabel>("Label_L2H1", i)->text(), ruler2[i]);
+    }
+    // Line 2 stands in two rows: cell 21 under cell 1, and the character rows above the
+    // hexadecimal ones.
+    EXPECT_EQ(w.cell("L2A", 21)->x(), w.cell("L2A", 1)->x());
+    EXPECT_GT(w.cell("L2A", 21)->y(), w.cell("L2A", 20)->y());
+    EXPECT_GT(w.cell("L2H", 1)->y(), w.cell("L2A", 40)->y());
+
+    w.show_tab(2);
+    expect_buttons({{"UDC_UP", "<<"}, {"UDC_NEXT", ">>"}, {"MAP_Clear", "Clear"}});
+    expect_shown_labels({"User Defined Character  1", "0x", "(Hex)", "Range : 0x20~0x7E",
+                         "Max Characters = 9"});
+    for (int column = 1; column <= 5; ++column) {
+        for (int row = 0; row < 7; ++row) {
+            QWidget* dot = w.element(("map" + std::to_string(column)).c_str(), row);
+            EXPECT_TRUE(dot->isVisible());
+            EXPECT_EQ(dot->width(), dot->height());
+        }
     }
 
     // About 474 x 394 pixels at 96 dots per inch.
