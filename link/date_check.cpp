@@ -6,12 +6,15 @@
 namespace pds {
 
 namespace {
-std::uint8_t digit(int value, int place) { return static_cast<std::uint8_t>(value / place % 10); }
+std::uint8_t digit(int value, int place) {
+    return static_cast<std::uint8_t>(value / place % 10);
+}
 } // namespace
 
 DateDigits date_digits(const Date& date) {
-    return {digit(date.year, 1000), digit(date.year, 100), digit(date.year, 10), digit(date.year, 1),
-            digit(date.month, 10),  digit(date.month, 1),  digit(date.day, 10),  digit(date.day, 1)};
+    return {digit(date.year, 1000), digit(date.year, 100), digit(date.year, 10),
+            digit(date.year, 1),    digit(date.month, 10), digit(date.month, 1),
+            digit(date.day, 10),    digit(date.day, 1)};
 }
 
 int irc_value(const DateDigits& d) {

@@ -19,7 +19,8 @@ void Download_Click(Editor& editor) {
         p.boxes.show(port_failure_message(editor.model.Comm.text(), link.line_settings, *failure));
         return;
     }
-    const WriteOutcome outcome = write_exchange(p.port, p.clock, p.calendar, editor.image.payload());
+    const WriteOutcome outcome =
+        write_exchange(p.port, p.clock, p.calendar, editor.image.payload());
     p.port.close();
 
     switch (outcome) {

@@ -5,6 +5,7 @@
 #include "fakes/fake_platform.h"
 #include "settings/settings_image.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -19,8 +20,9 @@ public:
 
     // The mark and the 126 bytes a display sends back for a read.
     static std::vector<std::uint8_t> reply_of(const ImageBytes& payload, std::uint8_t mark = 0xAA) {
-        std::vector<std::uint8_t> reply{mark};
-        reply.insert(reply.end(), payload.begin(), payload.end());
+        std::vector<std::uint8_t> reply(payload.size() + 1);
+        reply[0] = mark;
+        std::copy(payload.begin(), payload.end(), reply.begin() + 1);
         return reply;
     }
 
@@ -44,7 +46,8 @@ private:
 
     void receive(std::uint8_t b) {
         // Like the real display, a pause in the middle of an exchange abandons it.
-        if (state != State::Idle && static_cast<std::int32_t>(port.clock.now - last_byte_at) > gap_limit_ms)
+        if (state != State::Idle &&
+            static_cast<std::int32_t>(port.clock.now - last_byte_at) > gap_limit_ms)
             state = State::Idle;
         last_byte_at = port.clock.now;
         switch (state) {

@@ -234,8 +234,8 @@ public:
     // Every set_port, set_settings, open and close in order, each also handed to on_call.
     std::vector<std::string> calls;
     std::function<void(const std::string&)> on_call;
-    bool never_drains = false;    // queued bytes stay pending and never reach on_sent
-    std::uint32_t drain_ms = 0;   // time queued bytes take to leave; 0 leaves them at once
+    bool never_drains = false;  // queued bytes stay pending and never reach on_sent
+    std::uint32_t drain_ms = 0; // time queued bytes take to leave; 0 leaves them at once
     std::optional<std::size_t> lose_after_bytes; // the device goes once this many bytes are sent
     bool lost = false;
     int pending = 0;
@@ -248,7 +248,9 @@ private:
         std::uint32_t due;
         std::vector<std::uint8_t> bytes;
     };
-    std::int32_t until(std::uint32_t due) const { return static_cast<std::int32_t>(due - clock.now); }
+    std::int32_t until(std::uint32_t due) const {
+        return static_cast<std::int32_t>(due - clock.now);
+    }
     void record(const char* call) {
         calls.push_back(call);
         if (on_call)
@@ -256,8 +258,9 @@ private:
     }
     void deliver_due() {
         // Earliest first; arrivals due at the same moment keep the order they were scheduled in.
-        std::stable_sort(arrivals.begin(), arrivals.end(),
-                         [&](const Arrival& a, const Arrival& b) { return until(a.due) < until(b.due); });
+        std::stable_sort(arrivals.begin(), arrivals.end(), [&](const Arrival& a, const Arrival& b) {
+            return until(a.due) < until(b.due);
+        });
         while (!arrivals.empty() && until(arrivals.front().due) <= 0) {
             input.insert(input.end(), arrivals.front().bytes.begin(), arrivals.front().bytes.end());
             arrivals.erase(arrivals.begin());

@@ -55,7 +55,9 @@ struct FailureCase {
     std::vector<std::string> says;
 };
 
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.failure.reason; }
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.failure.reason;
+}
 
 class PortFailureMessageTest : public ::testing::TestWithParam<FailureCase> {};
 

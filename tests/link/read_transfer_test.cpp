@@ -85,7 +85,8 @@ TEST_F(ReadTest, GoodReplyReplacesTheImageAndIsShownAfterTheBox) {
     EXPECT_TRUE(editor.model.L1.ascii_shown());
     EXPECT_TRUE(editor.model.L2.ascii_shown());
     const std::vector<std::string> hello = {"", "H", "E", "L", "L", "O", ""};
-    EXPECT_EQ(std::vector<std::string>(editor.model.L1.A.begin(), editor.model.L1.A.begin() + 7), hello);
+    EXPECT_EQ(std::vector<std::string>(editor.model.L1.A.begin(), editor.model.L1.A.begin() + 7),
+              hello);
     EXPECT_EQ(editor.model.L2.A[1], "A");
     EXPECT_EQ(editor.model.L2.A[2], "");
     EXPECT_EQ(editor.model.L2.A[3], "B");
@@ -115,7 +116,9 @@ struct ListCase {
     int after;
 };
 
-void PrintTo(const ListCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ListCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ListConditionTest : public ReadTest, public ::testing::WithParamInterface<ListCase> {};
 
@@ -151,13 +154,15 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ReadTest, SilentDisplayNamesThePortAsChosen) {
     display.reply.clear();
     const SettingsImage image_before = editor.image;
-    for (auto choose : std::vector<std::function<void()>>{
-             [&] { editor.model.Comm.select(1); }, [&] { editor.model.Comm.type("/dev/ttyUSB0"); }}) {
+    for (auto choose :
+         std::vector<std::function<void()>>{[&] { editor.model.Comm.select(1); },
+                                            [&] { editor.model.Comm.type("/dev/ttyUSB0"); }}) {
         choose();
         fake.boxes.shown.clear();
         const std::uint32_t start = fake.clock.now;
         GetSetting_Click(editor);
-        EXPECT_EQ(boxes(), std::vector<std::string>{editor.model.Comm.text() + " can't be open !!"});
+        EXPECT_EQ(boxes(),
+                  std::vector<std::string>{editor.model.Comm.text() + " can't be open !!"});
         EXPECT_EQ(fake.clock.now - start, 2001u);
     }
     EXPECT_EQ(boxes(), std::vector<std::string>{"/dev/ttyUSB0 can't be open !!"});
@@ -173,7 +178,9 @@ struct FailedRead {
     std::uint32_t ends_at;
 };
 
-void PrintTo(const FailedRead& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const FailedRead& f, std::ostream* os) {
+    *os << f.name;
+}
 
 class FailedReadTest : public ReadTest, public ::testing::WithParamInterface<FailedRead> {};
 
@@ -201,8 +208,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailedRead{"Silent", [](ReadTest& t) { t.display.reply.clear(); }, nullptr, 2001},
         FailedRead{"OnlyHundredBytes", [](ReadTest& t) { t.display.reply.resize(100); },
                    receive_check_error, 20 + 3001},
-        FailedRead{"WrongMark", [](ReadTest& t) { t.display.reply[0] = 0x00; },
-                   receive_check_error, 20},
+        FailedRead{"WrongMark", [](ReadTest& t) { t.display.reply[0] = 0x00; }, receive_check_error,
+                   20},
         FailedRead{"RestTooLate",
                    [](ReadTest& t) {
                        // Bytes arriving 3001 ms on are in time for the read that
@@ -275,6 +282,7 @@ TEST_F(ReadTest, PortThatCannotBeOpenedIsReportedOnceAndNothingChanges) {
     GetSetting_Click(editor);
 
     EXPECT_TRUE(port.sent.empty());
-    EXPECT_EQ(boxes(), std::vector<std::string>{port_failure_message("Com 2", "9600,n,8,1", failure)});
+    EXPECT_EQ(boxes(),
+              std::vector<std::string>{port_failure_message("Com 2", "9600,n,8,1", failure)});
     EXPECT_EQ(editor.image, image_before);
 }

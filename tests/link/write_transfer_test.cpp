@@ -38,7 +38,9 @@ struct WriteTest : LinkFixture {
             f();
         };
     }
-    bool both_lines_hex() const { return editor.model.L1.hex_shown() && editor.model.L2.hex_shown(); }
+    bool both_lines_hex() const {
+        return editor.model.L1.hex_shown() && editor.model.L2.hex_shown();
+    }
     bool both_lines_ascii() const {
         return editor.model.L1.ascii_shown() && editor.model.L2.ascii_shown();
     }
@@ -156,7 +158,9 @@ struct FailedWrite {
     std::uint32_t ends_at;
 };
 
-void PrintTo(const FailedWrite& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const FailedWrite& f, std::ostream* os) {
+    *os << f.name;
+}
 
 class FailedWriteTest : public WriteTest, public ::testing::WithParamInterface<FailedWrite> {};
 
@@ -229,7 +233,8 @@ TEST_F(WriteTest, PortThatCannotBeOpenedIsReportedOnceAndNothingIsSent) {
     Download_Click(editor);
 
     EXPECT_TRUE(port.sent.empty());
-    EXPECT_EQ(boxes(), std::vector<std::string>{port_failure_message("Com 1", "9600,n,8,1", failure)});
+    EXPECT_EQ(boxes(),
+              std::vector<std::string>{port_failure_message("Com 1", "9600,n,8,1", failure)});
     EXPECT_EQ(fake.events.passes, 0);
 }
 
