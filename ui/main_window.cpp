@@ -2,6 +2,8 @@
 
 #include "editor/window_handlers.h"
 #include "file/settings_file.h"
+#include "link/read_transfer.h"
+#include "link/write_transfer.h"
 #include "message/message_editor.h"
 #include "settings/defaults.h"
 #include "udc/udc_editor.h"
@@ -201,6 +203,8 @@ void MainWindow::connect_band() {
     on_click(Save, [this] { Save_Click(editor_); });
     on_click(Help, [this] { Help_Click(editor_, startup_folder_); });
     on_click(SetAllDefault, [this] { SetAllDefault_Click(editor_); });
+    connect(Download, &QAbstractButton::clicked, this, [this] { transfer(Download_Click); });
+    connect(GetSetting, &QAbstractButton::clicked, this, [this] { transfer(GetSetting_Click); });
 
     connect(SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
         build_page(index);

@@ -1,12 +1,17 @@
 #include "window_fixture.h"
 
+#include "fakes/fake_display.h"
+#include "link/read_transfer.h"
+#include "link/write_transfer.h"
 #include "platform/qt_shell.h"
 #include "url_recorder.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QCursor>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QPalette>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -350,6 +355,72 @@ TEST_F(MainWindowTest, SaveAndLoadGoThroughTheFileDialog) {
     EXPECT_EQ(w.named<QLabel>("UDC_label")->text(), QString("User Defined Character  1"));
     EXPECT_EQ(w.named<QLineEdit>("UDC_TEXT")->text(), QString("41"));
     EXPECT_EQ(dot_colour(2, 3), w.window->palette().color(QPalette::WindowText));
+}
+
+// A transfer against the scripted display: the window waits under the busy cursor, which is
+// gone again once the command has ended.
+struct TransferTest : MainWindowTest {
+    fakes::ScriptedDisplay display{fake.port};
+    std::vector<Qt::CursorShape> cursor_at_box;
+
+    TransferTest() {
+        fake.boxes.on_show = [this] {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            cursor_at_box.push_back(cursor ? cursor->shape() : Qt::ArrowCursor);
+            EXPECT_FALSE(fake.port.is_open()) << "a box was shown with the port open";
+        };
+    }
+};
+
+TEST_F(TransferTest, WriteSendsTheEditedSettingsThroughTheButton) {
+    w.show_tab(1);
+    w.type_over(w.cell("L1A", 1), "Q");
+    w.click("Op_L2H");
+    w.click("Download");
+
+    ASSERT_TRUE(display.stored.has_value());
+    const auto& stored = *display.stored;
+    EXPECT_EQ(stored[7 - 1], 'Q');
+    EXPECT_EQ(stored[27 - 1], '*');
+    EXPECT_EQ(stored[6 - 1], 1); // "EPSON (Default)"
+    EXPECT_EQ(fake.boxes.texts(), (std::vector<std::string>{download_successful}));
+    EXPECT_EQ(cursor_at_box, (std::vector<Qt::CursorShape>{Qt::WaitCursor}));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    // Both lines are back in the character view, line 2 included.
+    EXPECT_TRUE(ascii_shown(1));
+    EXPECT_TRUE(ascii_shown(2));
+    EXPECT_EQ(shown_cells(2), characters("**HAVE A NICE DAY AND THANK YOU**", 40));
+}
+
+TEST_F(TransferTest, ASilentDisplayEndsTheWriteWithItsMessage) {
+    display.check_answer.clear();
+    w.click("Download");
+    EXPECT_FALSE(display.stored.has_value());
+    EXPECT_EQ(fake.boxes.texts(), (std::vector<std::string>{download_fail}));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(TransferTest, ReadShowsTheDisplaysSettingsButKeepsTheCharacterPage) {
+    w.show_tab(2);
+    w.type_over(w.named<QLineEdit>("UDC_TEXT"), "5A");
+    w.click(w.element<QAbstractButton>("map4", 1));
+
+    ImageBytes payload{};
+    payload[4 - 1] = 35;
+    const std::string hello = "HELLO";
+    std::copy(hello.begin(), hello.end(), payload.begin() + 7 - 1);
+    payload[69 - 1] = 0x41;
+    display.reply = fakes::ScriptedDisplay::reply_of(payload);
+    w.click("GetSetting");
+
+    EXPECT_EQ(fake.boxes.texts(), (std::vector<std::string>{upload_ok}));
+    EXPECT_EQ(cursor_at_box, (std::vector<Qt::CursorShape>{Qt::WaitCursor}));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(w.named<QComboBox>("Char")->currentText(), QString("850+Euro Sign at 0xD5 (CP-858)"));
+    EXPECT_EQ(w.named<QLineEdit>("UDC_TEXT")->text(), QString("5A"));
+    EXPECT_EQ(dot_colour(4, 1), w.window->palette().color(QPalette::WindowText));
+    w.show_tab(1);
+    EXPECT_EQ(shown_cells(1), characters("HELLO", 20));
 }
 
 TEST_F(MainWindowTest, TypedPortNamesAndPicksReachTheHostSettings) {
