@@ -28,11 +28,11 @@ struct Behaviour {
     bool silent = false;                  // answers nothing
     bool wrong_check = false;             // answers the write with a check byte off by one
     int answer_bytes = 1;                 // the check byte, then further bytes of its own
-    std::optional<int> short_reply;       // the read reply stops after this many bytes
+    std::optional<int> short_reply = std::nullopt; // the read reply stops after this many bytes
     bool wrong_mark = false;              // the read reply starts with 0x00 instead of 0xAA
     int extra_bytes = 0;                  // zero bytes sent after the read reply
     int late_ms = 0;                      // on top of the answer delay
-    std::optional<int> hang_up_after;     // once: drops the line after this many bytes of an
+    std::optional<int> hang_up_after = std::nullopt; // once: drops the line after this many bytes of an
                                           // exchange, counted both ways
     bool store_other = false;             // stores the last configuration byte changed
 };

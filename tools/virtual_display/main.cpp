@@ -230,12 +230,13 @@ private:
     }
 
     void act(const Step& step, std::int64_t arrived) {
+        // Stored before it is told, so whoever reads the console finds the file up to date.
+        if (step.stored)
+            save_memory(memory_path, protocol.memory());
         if (!step.note.empty())
             say(step.note + "\n");
-        if (step.stored) {
-            save_memory(memory_path, protocol.memory());
+        if (step.stored)
             say(describe_configuration(protocol.memory()));
-        }
         std::int64_t at = std::max(arrived + std::int64_t{step.reply_delay_ms} * 1'000'000, sent_until);
         for (auto byte : step.reply) {
             at += byte_ns;
