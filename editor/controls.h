@@ -16,6 +16,8 @@ struct ListBox {
     void add(std::string entry) { entries.push_back(std::move(entry)); }
     void select(int i) { index = i; }
     std::string text() const { return index >= 0 && index < size() ? entries[index] : std::string(); }
+
+    bool operator==(const ListBox&) const = default;
 };
 
 // A drop-down box whose text the operator can also type over.
@@ -29,6 +31,8 @@ struct ComboBox : ListBox {
     // Typing selects the entry spelled exactly so, and no entry otherwise.
     void type(std::string text);
     std::string text() const { return typed; }
+
+    bool operator==(const ComboBox&) const = default;
 };
 
 enum class MessageView { Ascii, Hex };
@@ -47,6 +51,8 @@ struct MessageLine {
     std::vector<std::string> ruler;
     bool ascii_shown() const { return view == MessageView::Ascii; }
     bool hex_shown() const { return view == MessageView::Hex; }
+
+    bool operator==(const MessageLine&) const = default;
 };
 
 // The 5 x 7 dot grid map1..map5: column 1..5 from the left, row 0..6 from the top.

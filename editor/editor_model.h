@@ -28,6 +28,8 @@ struct EditorModel {
     DotGrid map;
 
     int SSTab1 = 0; // the tab shown
+
+    bool operator==(const EditorModel&) const = default;
 };
 
 } // namespace pds

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs (only those missing), then configures and
-# builds into ./build. A second run installs nothing and rebuilds only what changed.
+# builds into ./build (or $BUILD_DIR, configured with the extra CMake options in
+# $PDS_CMAKE_ARGS). A second run installs nothing and rebuilds only what changed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,6 +21,7 @@ fi
 
 build_dir=${BUILD_DIR:-build}
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-    cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    # shellcheck disable=SC2086 # the extra options are meant to split into words
+    cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${PDS_CMAKE_ARGS:-}
 fi
 cmake --build "$build_dir"

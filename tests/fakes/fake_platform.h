@@ -4,6 +4,7 @@
 #include "editor/editor.h"
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -121,24 +122,41 @@ public:
 };
 
 // A serial port driven by the virtual clock. Bytes the host sends are recorded and handed to
-// `on_sent`, which plays the display by scheduling arrivals.
+// `on_sent`, which plays the display by scheduling arrivals. Due times are compared by their
+// signed 32-bit distance from now, so scheduling across a wrap of the clock keeps their order.
 class ScriptedPort : public SerialPort {
 public:
     explicit ScriptedPort(VirtualClock& c) : clock(c) {}
 
-    void set_port(const PortChoice& c) override { choice = c; }
-    void set_settings(const std::string& s) override { settings = s; }
+    void set_port(const PortChoice& c) override {
+        choice = c;
+        record("set_port");
+    }
+    void set_settings(const std::string& s) override {
+        settings = s;
+        record("set_settings");
+    }
     std::optional<PortFailure> open() override {
         ++opens;
+        record("open");
         if (open_failure)
             return open_failure;
         open_ = true;
+        // Each open finds the device afresh: a loss that has happened belongs to the session it
+        // ended, and output that never left was dropped with it.
+        lost = false;
+        if (loss_at && until(*loss_at) <= 0)
+            loss_at.reset();
+        pending = 0;
+        drained_at.reset();
+        sent_since_open = 0;
         return std::nullopt;
     }
     void close() override {
         if (open_)
             ++closes;
         open_ = false;
+        record("close");
     }
     bool is_open() const override { return open_; }
 
@@ -153,33 +171,58 @@ public:
         return out;
     }
     void queue(std::span<const std::uint8_t> bytes) override {
+        if (device_lost())
+            return; // a device that is gone takes nothing
+        std::size_t taken = 0;
         for (auto b : bytes) {
             sent.push_back(b);
+            ++sent_since_open;
+            ++taken;
             if (!never_drains && on_sent)
                 on_sent(b);
+            if (lose_after_bytes && sent_since_open == *lose_after_bytes) {
+                lose_after_bytes.reset();
+                lost = true;
+                break;
+            }
         }
-        if (never_drains)
-            pending += static_cast<int>(bytes.size());
+        if (never_drains || drain_ms > 0)
+            pending += static_cast<int>(taken);
+        if (!never_drains && drain_ms > 0)
+            drained_at = clock.now + drain_ms;
     }
-    int bytes_pending() override { return pending; }
+    int bytes_pending() override {
+        deliver_due();
+        return pending;
+    }
     void wait_for_activity(int max_ms) override {
         ++waits;
+        deliver_due();
+        if (device_lost())
+            return;
         std::uint32_t step = static_cast<std::uint32_t>(max_ms > 0 ? max_ms : 0);
-        if (!arrivals.empty()) {
-            const std::int32_t until = static_cast<std::int32_t>(arrivals.begin()->first - clock.now);
-            if (until >= 0 && static_cast<std::uint32_t>(until) < step)
-                step = static_cast<std::uint32_t>(until);
-        }
+        auto sooner = [&](std::uint32_t due) {
+            const std::int32_t u = until(due);
+            if (u >= 0 && static_cast<std::uint32_t>(u) < step)
+                step = static_cast<std::uint32_t>(u);
+        };
+        for (const auto& a : arrivals)
+            sooner(a.due);
+        if (loss_at)
+            sooner(*loss_at);
+        if (drained_at)
+            sooner(*drained_at);
         clock.advance(step);
         deliver_due();
     }
-    bool device_lost() const override { return lost; }
+    bool device_lost() const override { return lost || (loss_at && until(*loss_at) <= 0); }
 
     // Bytes that arrive `delay_ms` from now.
     void arrive_in(std::uint32_t delay_ms, std::vector<std::uint8_t> bytes) {
-        auto& slot = arrivals[clock.now + delay_ms];
-        slot.insert(slot.end(), bytes.begin(), bytes.end());
+        arrivals.push_back({clock.now + delay_ms, std::move(bytes)});
     }
+    // The device goes away `delay_ms` from now.
+    void lose_in(std::uint32_t delay_ms) { loss_at = clock.now + delay_ms; }
 
     VirtualClock& clock;
     PortChoice choice;
@@ -188,7 +231,12 @@ public:
     std::vector<std::uint8_t> sent;
     std::deque<std::uint8_t> input;
     std::function<void(std::uint8_t)> on_sent;
-    bool never_drains = false;
+    // Every set_port, set_settings, open and close in order, each also handed to on_call.
+    std::vector<std::string> calls;
+    std::function<void(const std::string&)> on_call;
+    bool never_drains = false;  // queued bytes stay pending and never reach on_sent
+    std::uint32_t drain_ms = 0; // time queued bytes take to leave; 0 leaves them at once
+    std::optional<std::size_t> lose_after_bytes; // the device goes once this many bytes are sent
     bool lost = false;
     int pending = 0;
     int opens = 0;
@@ -196,14 +244,36 @@ public:
     int waits = 0;
 
 private:
+    struct Arrival {
+        std::uint32_t due;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::int32_t until(std::uint32_t due) const {
+        return static_cast<std::int32_t>(due - clock.now);
+    }
+    void record(const char* call) {
+        calls.push_back(call);
+        if (on_call)
+            on_call(call);
+    }
     void deliver_due() {
-        while (!arrivals.empty() &&
-               static_cast<std::int32_t>(arrivals.begin()->first - clock.now) <= 0) {
-            input.insert(input.end(), arrivals.begin()->second.begin(), arrivals.begin()->second.end());
+        // Earliest first; arrivals due at the same moment keep the order they were scheduled in.
+        std::stable_sort(arrivals.begin(), arrivals.end(), [&](const Arrival& a, const Arrival& b) {
+            return until(a.due) < until(b.due);
+        });
+        while (!arrivals.empty() && until(arrivals.front().due) <= 0) {
+            input.insert(input.end(), arrivals.front().bytes.begin(), arrivals.front().bytes.end());
             arrivals.erase(arrivals.begin());
         }
+        if (drained_at && until(*drained_at) <= 0) {
+            pending = 0;
+            drained_at.reset();
+        }
     }
-    std::map<std::uint32_t, std::vector<std::uint8_t>> arrivals;
+    std::vector<Arrival> arrivals; // in the order they were scheduled
+    std::optional<std::uint32_t> loss_at;
+    std::optional<std::uint32_t> drained_at;
+    std::size_t sent_since_open = 0;
     bool open_ = false;
 };
 

@@ -1,0 +1,32 @@
+// The write exchange on an open port: request, date digits, check byte, then the image.
+// Knows nothing of the window, so any program holding a port can write a display.
+#pragma once
+
+#include "platform/calendar.h"
+#include "platform/clock.h"
+#include "platform/serial_port.h"
+#include "settings/settings_image.h"
+
+#include <cstdint>
+
+namespace pds {
+
+inline constexpr std::uint8_t write_request[] = {0x1B, 0xEF};
+inline constexpr std::uint8_t check_accepted = 0xAA;
+inline constexpr std::uint8_t check_refused = 0x55;
+inline constexpr std::int32_t check_answer_limit_ms = 2000;
+
+enum class WriteOutcome {
+    Written,      // the 126 bytes have left the port
+    NoAnswer,     // no check byte within the limit; nothing sent after the date
+    CheckRefused, // a wrong check byte, answered with 0x55
+    LineStuck,    // a byte did not leave the port in time
+    DeviceLost,   // the device went away
+};
+
+// Discards input left from earlier traffic, then runs the exchange. The date is read after
+// the request has gone out. The port stays open whatever the outcome.
+WriteOutcome write_exchange(SerialPort& port, Clock& clock, Calendar& calendar,
+                            const ImageBytes& payload);
+
+} // namespace pds

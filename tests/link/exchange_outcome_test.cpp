@@ -1,0 +1,111 @@
+// The exchanges on their own, as a program without a window uses them: every way they end
+// is told apart, although the window shows several of them with the same box.
+#include "link/read_exchange.h"
+#include "link/write_exchange.h"
+
+#include "fakes/fake_display.h"
+#include "fakes/fake_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+using namespace pds;
+
+namespace {
+
+struct ExchangeFixture {
+    fakes::FakePlatform fake;
+    fakes::ScriptedDisplay display{fake.port};
+    ImageBytes payload{};
+
+    ExchangeFixture() {
+        payload.fill(0x33);
+        display.reply = fakes::ScriptedDisplay::reply_of(payload);
+        fake.port.open();
+    }
+};
+
+struct WriteCase {
+    const char* name;
+    std::function<void(ExchangeFixture&)> arrange;
+    WriteOutcome outcome;
+};
+
+void PrintTo(const WriteCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class WriteOutcomeTest : public ::testing::TestWithParam<WriteCase> {};
+
+struct ReadCase {
+    const char* name;
+    std::function<void(ExchangeFixture&)> arrange;
+    ReadOutcome outcome;
+    std::size_t reply_size;
+};
+
+void PrintTo(const ReadCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ReadOutcomeTest : public ::testing::TestWithParam<ReadCase> {};
+
+} // namespace
+
+TEST_P(WriteOutcomeTest, EndsAsScripted) {
+    ExchangeFixture x;
+    GetParam().arrange(x);
+    EXPECT_EQ(write_exchange(x.fake.port, x.fake.clock, x.fake.calendar, x.payload),
+              GetParam().outcome);
+    EXPECT_TRUE(x.fake.port.is_open()); // closing is the caller's
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, WriteOutcomeTest,
+    ::testing::Values(
+        WriteCase{"Written", [](ExchangeFixture&) {}, WriteOutcome::Written},
+        WriteCase{"NoAnswer", [](ExchangeFixture& x) { x.display.check_answer.clear(); },
+                  WriteOutcome::NoAnswer},
+        WriteCase{"CheckRefused", [](ExchangeFixture& x) { x.display.check_answer = {0}; },
+                  WriteOutcome::CheckRefused},
+        WriteCase{"LineStuck", [](ExchangeFixture& x) { x.fake.port.never_drains = true; },
+                  WriteOutcome::LineStuck},
+        WriteCase{"DeviceLost", [](ExchangeFixture& x) { x.fake.port.lose_after_bytes = 100; },
+                  WriteOutcome::DeviceLost}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(ReadOutcomeTest, EndsAsScripted) {
+    ExchangeFixture x;
+    GetParam().arrange(x);
+    const ReadResult result = read_exchange(x.fake.port, x.fake.clock);
+    EXPECT_EQ(result.outcome, GetParam().outcome);
+    EXPECT_EQ(result.reply.size(), GetParam().reply_size);
+    if (result.outcome == ReadOutcome::Received) {
+        EXPECT_EQ(result.reply, x.display.reply);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, ReadOutcomeTest,
+    ::testing::Values(ReadCase{"Received", [](ExchangeFixture&) {}, ReadOutcome::Received, 127},
+                      ReadCase{"NoAnswer", [](ExchangeFixture& x) { x.display.reply.clear(); },
+                               ReadOutcome::NoAnswer, 0},
+                      ReadCase{"LineStuck",
+                               [](ExchangeFixture& x) { x.fake.port.never_drains = true; },
+                               ReadOutcome::LineStuck, 0},
+                      ReadCase{"LostBeforeReply",
+                               [](ExchangeFixture& x) { x.fake.port.lose_in(10); },
+                               ReadOutcome::LostBeforeReply, 0},
+                      ReadCase{"Short", [](ExchangeFixture& x) { x.display.reply.resize(126); },
+                               ReadOutcome::Short, 126},
+                      ReadCase{"BadMark", [](ExchangeFixture& x) { x.display.reply[0] = 0xAB; },
+                               ReadOutcome::BadMark, 127},
+                      ReadCase{"LostDuringReply",
+                               [](ExchangeFixture& x) {
+                                   x.display.rest_delay_ms = 500;
+                                   x.fake.port.lose_in(100);
+                               },
+                               ReadOutcome::LostDuringReply, 0}),
+    [](const auto& info) { return std::string(info.param.name); });

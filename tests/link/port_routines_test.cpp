@@ -1,0 +1,149 @@
+#include "link/port_routines.h"
+
+#include "fakes/fake_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+using namespace pds;
+
+namespace {
+
+struct PortRoutinesTest : ::testing::Test {
+    fakes::FakePlatform fake;
+    fakes::ScriptedPort& port = fake.port;
+    fakes::VirtualClock& clock = fake.clock;
+
+    PortRoutinesTest() { port.open(); }
+    std::int32_t elapsed_since(std::uint32_t start) const {
+        return static_cast<std::int32_t>(clock.now - start);
+    }
+};
+
+// Start ticks that put a wrap of the counter inside the waits below, or none.
+class WaitFromTick : public PortRoutinesTest, public ::testing::WithParamInterface<std::uint32_t> {
+protected:
+    void SetUp() override { clock.now = GetParam(); }
+};
+
+} // namespace
+
+TEST_P(WaitFromTick, NoInputReturnsJustPastTheLimitWithoutSpinning) {
+    const std::uint32_t start = clock.now;
+    wait_input(port, clock, 1, 2000);
+    EXPECT_EQ(elapsed_since(start), 2001);
+    EXPECT_LE(port.waits, 3);
+}
+
+TEST_P(WaitFromTick, AByteEndsTheWaitWhenItArrives) {
+    const std::uint32_t start = clock.now;
+    port.arrive_in(500, {0x8A});
+    wait_input(port, clock, 1, 2000);
+    EXPECT_EQ(elapsed_since(start), 500);
+    EXPECT_EQ(port.bytes_waiting(), 1);
+}
+
+TEST_P(WaitFromTick, AByteOnTheLimitStillCounts) {
+    const std::uint32_t start = clock.now;
+    port.arrive_in(2000, {0x8A});
+    wait_input(port, clock, 1, 2000);
+    EXPECT_EQ(elapsed_since(start), 2000);
+    EXPECT_EQ(port.bytes_waiting(), 1);
+}
+
+TEST_P(WaitFromTick, PollingGoesOnWhileTheElapsedTimeEqualsTheLimit) {
+    const std::uint32_t start = clock.now;
+    port.arrive_in(2000, {0x01});
+    port.arrive_in(2001, {0x02});
+    wait_input(port, clock, 2, 2000);
+    EXPECT_EQ(elapsed_since(start), 2001);
+    EXPECT_EQ(port.bytes_waiting(), 2);
+}
+
+TEST_P(WaitFromTick, TheCountedByteEndsTheWaitEvenWhileMoreAreComing) {
+    const std::uint32_t start = clock.now;
+    port.arrive_in(100, std::vector<std::uint8_t>(126, 0x11));
+    port.arrive_in(300, {0x22});
+    port.arrive_in(400, {0x33, 0x44, 0x55});
+    wait_input(port, clock, 127, 3000);
+    EXPECT_EQ(elapsed_since(start), 300);
+    EXPECT_EQ(port.bytes_waiting(), 127);
+}
+
+TEST_P(WaitFromTick, PauseLastsItsTimeAndPumpsInShortSlices) {
+    const std::uint32_t start = clock.now;
+    std::uint32_t last = clock.now;
+    int longest_slice = 0;
+    auto note_slice = [&] {
+        longest_slice = std::max(longest_slice, static_cast<int>(clock.now - last));
+        last = clock.now;
+    };
+    fake.events.during_pass = note_slice;
+    wait_ms(fake.events, clock, 1000);
+    note_slice();
+    EXPECT_EQ(elapsed_since(start), 1000);
+    EXPECT_GT(fake.events.passes, 1);
+    EXPECT_LE(longest_slice, pump_slice_ms);
+}
+
+TEST_P(WaitFromTick, SendWaitsForTheByteToLeave) {
+    const std::uint32_t start = clock.now;
+    port.drain_ms = 1000; // the last moment still within the limit
+    EXPECT_TRUE(send_bytes(port, clock, 0x1B));
+    EXPECT_EQ(elapsed_since(start), 1000);
+    EXPECT_EQ(port.sent, std::vector<std::uint8_t>{0x1B});
+}
+
+TEST_P(WaitFromTick, SendGivesUpOnALineThatNeverDrains) {
+    const std::uint32_t start = clock.now;
+    port.never_drains = true;
+    EXPECT_FALSE(send_bytes(port, clock, 0x1B));
+    EXPECT_EQ(elapsed_since(start), 1001);
+    EXPECT_LE(port.waits, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ticks, WaitFromTick,
+                         ::testing::Values(0u, 0xFFFFFFFFu - 499u, 0xFFFFFFFFu, 0x7FFFFFFFu - 99u));
+
+TEST_F(PortRoutinesTest, PauseOfZeroOrLessPumpsOnceAndReturns) {
+    for (std::int32_t ms : {0, -1, -5000}) {
+        fake.events.passes = 0;
+        const std::uint32_t start = clock.now;
+        wait_ms(fake.events, clock, ms);
+        EXPECT_EQ(fake.events.passes, 1) << ms;
+        EXPECT_EQ(clock.now, start) << ms;
+    }
+}
+
+TEST_F(PortRoutinesTest, ACounterGoingBackwardsRestartsThePause) {
+    clock.now = 50'000;
+    int pass = 0;
+    std::uint32_t after_jump = 0;
+    fake.events.during_pass = [&] {
+        if (++pass == 31) { // 300 ms into the pause
+            clock.now -= 5000;
+            after_jump = clock.now;
+        }
+    };
+    wait_ms(fake.events, clock, 1000);
+    EXPECT_EQ(static_cast<std::int32_t>(clock.now - after_jump), 1000 + pump_slice_ms);
+}
+
+TEST_F(PortRoutinesTest, ALostDeviceEndsEveryWaitAtOnce) {
+    port.lose_in(300);
+    wait_input(port, clock, 1, 2000);
+    EXPECT_EQ(clock.now, 300u);
+    EXPECT_TRUE(port.device_lost());
+
+    const std::uint32_t before = clock.now;
+    EXPECT_FALSE(send_bytes(port, clock, 0x1B));
+    EXPECT_EQ(clock.now, before);
+}
+
+TEST_F(PortRoutinesTest, SendingADeviceThatGoesAfterTheByteFails) {
+    port.lose_after_bytes = 1;
+    EXPECT_FALSE(send_bytes(port, clock, 0x1B));
+    EXPECT_EQ(port.sent, std::vector<std::uint8_t>{0x1B});
+}
