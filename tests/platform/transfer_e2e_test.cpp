@@ -1,0 +1,256 @@
+// Both transfers of the window, on the real serial adapter, against the virtual display.
+#include "fakes/fake_platform.h"
+#include "link/port_failure_message.h"
+#include "link/read_transfer.h"
+#include "link/write_transfer.h"
+#include "platform/qt_calendar.h"
+#include "platform/qt_clock.h"
+#include "platform/qt_event_pump.h"
+#include "platform/qt_serial_port.h"
+#include "settings/defaults.h"
+#include "settings/option_lists.h"
+#include "virtual_display_process.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <sys/resource.h>
+#include <thread>
+#include <vector>
+
+namespace pds {
+namespace {
+
+using testing::VirtualDisplayProcess;
+using Texts = std::vector<std::string>;
+
+// A configuration a display could hold: list codes in range, both lines, a character.
+ImageBytes display_configuration() {
+    ImageBytes image{};
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<std::uint8_t>(0x30 + i % 64);
+    const auto at = [&](int position) -> std::uint8_t& { return image[position - 1]; };
+    at(position::display_baud) = 1;
+    at(position::code_page) = 35;
+    at(position::command_set) = 7;
+    at(position::passthru_mode) = 2;
+    return image;
+}
+
+double cpu_seconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// One utility: an editor at its start-up state on the real port, clock and event loop, with
+// every box recorded along with whether the port was open when it came.
+struct Station {
+    Station() {
+        testing::ensure_qt_application();
+        fill_option_lists(editor.model);
+        SetAllDefault_Click(editor);
+        boxes.on_show = [this] { open_at_box.push_back(port.is_open()); };
+    }
+
+    void choose(const std::string& device) { editor.model.Comm.type(device); }
+    Texts shown() const { return boxes.texts(); }
+    void expect_port_closed_at_every_box() const {
+        EXPECT_FALSE(port.is_open()) << "port left open";
+        for (bool open : open_at_box)
+            EXPECT_FALSE(open) << "a box was shown with the port open";
+    }
+
+    QtSerialPort port;
+    QtClock clock;
+    QtEventPump events;
+    QtCalendar calendar;
+    fakes::RecordedBoxes boxes;
+    fakes::ScriptedDialog dialog;
+    fakes::MemoryFiles files;
+    fakes::RecordedShell shell;
+    Platform services{port, clock, events, calendar, boxes, dialog, files, shell};
+    Editor editor{services};
+    std::vector<bool> open_at_box;
+};
+
+class TransferTest : public ::testing::Test, protected Station {
+protected:
+    void TearDown() override { expect_port_closed_at_every_box(); }
+};
+
+TEST_F(TransferTest, WriteThenReadBackIntoAFreshEditor) {
+    VirtualDisplayProcess display({}, ImageBytes{});
+    ASSERT_TRUE(display.started());
+    choose(display.device());
+    for (int p = 69; p <= image_size; ++p) // a character table and reserved bytes to keep
+        editor.image[p] = static_cast<std::uint8_t>(p);
+    editor.model.Char.select(14);
+    editor.model.Command.select(9);
+
+    Download_Click(editor);
+    EXPECT_EQ(shown(), Texts{download_successful});
+    EXPECT_EQ(display.memory(), editor.image.payload());
+    EXPECT_TRUE(display.output().contains("Character table: German (CP-1252)"));
+    EXPECT_TRUE(display.output().contains("Command set:     LogicControl"));
+    EXPECT_TRUE(editor.model.L1.ascii_shown() && editor.model.L2.ascii_shown());
+
+    Station reader_side; // another editor, as after a restart of the utility
+    Editor& reader = reader_side.editor;
+    reader_side.choose(display.device());
+    GetSetting_Click(reader);
+    EXPECT_EQ(reader_side.shown(), Texts{upload_ok});
+    EXPECT_EQ(reader.image.payload(), editor.image.payload());
+    EXPECT_EQ(reader.image.reply_mark(), 0xAA);
+    EXPECT_EQ(reader.model.Char.index, 14);
+    EXPECT_EQ(reader.model.Command.index, 9);
+    EXPECT_EQ(reader.model.L1.A[1], std::string(1, default_line1[0]));
+    reader_side.expect_port_closed_at_every_box();
+}
+
+TEST_F(TransferTest, ReadShowsWhatTheDisplayHolds) {
+    VirtualDisplayProcess display({}, display_configuration());
+    ASSERT_TRUE(display.started());
+    choose(display.device());
+    GetSetting_Click(editor);
+    EXPECT_EQ(shown(), Texts{upload_ok});
+    EXPECT_EQ(editor.image.payload(), display_configuration());
+    EXPECT_EQ(editor.model.BaudRate.index, 1);
+    EXPECT_EQ(editor.model.Char.index, 35);
+    EXPECT_EQ(editor.model.Command.index, 7);
+    EXPECT_EQ(editor.model.Passthru.index, 2);
+}
+
+TEST_F(TransferTest, StaleInputExtraBytesAndSeveralAnswerBytesDoNoHarm) {
+    // 20 bytes trail each read reply, so most arrive after the read has closed the port; the
+    // write must not take them for the check byte, and of its three answer bytes only the
+    // first counts.
+    VirtualDisplayProcess display({"--extra-bytes", "20", "--answer-bytes", "3"},
+                                  display_configuration());
+    ASSERT_TRUE(display.started());
+    choose(display.device());
+    GetSetting_Click(editor);
+    ASSERT_EQ(shown(), Texts{upload_ok});
+    EXPECT_EQ(editor.image.payload(), display_configuration()) << "the first 127 bytes count";
+
+    // The operator's pause: the trailing bytes are all in, waiting on the closed port. (Bytes
+    // still arriving after the write has opened and discarded would be taken for the answer.)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    editor.model.Passthru.select(1);
+    Download_Click(editor);
+    EXPECT_EQ(shown(), (Texts{upload_ok, download_successful}));
+    EXPECT_EQ(display.memory(), editor.image.payload());
+}
+
+TEST_F(TransferTest, WrongCheckByteIsRefusedAndNothingIsStored) {
+    VirtualDisplayProcess display({"--wrong-check"}, display_configuration());
+    ASSERT_TRUE(display.started());
+    choose(display.device());
+    Download_Click(editor);
+    EXPECT_EQ(shown(), Texts{irc_check_error});
+    EXPECT_TRUE(display.wait_for_output("Host refused the check byte", 2000));
+    EXPECT_EQ(display.memory(), display_configuration());
+    EXPECT_TRUE(editor.model.L1.hex_shown() && editor.model.L2.hex_shown());
+}
+
+TEST_F(TransferTest, SilentDisplayFailsBothWaysWhileTheProcessSleeps) {
+    VirtualDisplayProcess display({"--silent"}, display_configuration());
+    ASSERT_TRUE(display.started());
+    choose(display.device());
+    for (int p = 1; p <= image_size; ++p)
+        editor.image[p] = static_cast<std::uint8_t>(p);
+    const SettingsImage before_read = [&] {
+        SettingsImage image = editor.image;
+        return image;
+    }();
+
+    const double cpu_before = cpu_seconds();
+    const auto start = std::chrono::steady_clock::now();
+    GetSetting_Click(editor);
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(shown(), Texts{display.device() + cant_be_open});
+    EXPECT_EQ(editor.image, before_read) << "a failed read loses nothing";
+    EXPECT_GT(wall, 2.0);
+    EXPECT_LT(cpu_seconds() - cpu_before, 0.05 * wall);
+
+    Download_Click(editor);
+    EXPECT_EQ(shown(), (Texts{display.device() + cant_be_open, download_fail}));
+    EXPECT_EQ(display.memory(), display_configuration());
+}
+
+TEST_F(TransferTest, ShortReplyAndWrongMarkKeepTheImage) {
+    for (const QStringList& fault : {QStringList{"--short-reply", "100"}, QStringList{"--wrong-mark"}}) {
+        SCOPED_TRACE(fault.join(' ').toStdString());
+        VirtualDisplayProcess display(fault, display_configuration());
+        ASSERT_TRUE(display.started());
+        choose(display.device());
+        boxes.shown.clear();
+        const SettingsImage before = editor.image;
+        const EditorModel model_before = editor.model;
+        GetSetting_Click(editor);
+        EXPECT_EQ(shown(), Texts{receive_check_error});
+        EXPECT_EQ(editor.image, before);
+        EXPECT_EQ(editor.model, model_before);
+    }
+}
+
+TEST_F(TransferTest, HangUpMidReadFailsThenTheFreshDeviceReads) {
+    VirtualDisplayProcess display({"--hang-up-after", "60"}, display_configuration());
+    ASSERT_TRUE(display.started());
+    choose(display.device());
+    const SettingsImage before = editor.image;
+    GetSetting_Click(editor);
+    EXPECT_EQ(shown(), Texts{receive_check_error});
+    EXPECT_EQ(editor.image, before);
+
+    ASSERT_TRUE(display.wait_for_output("Virtual pole display on", 2000, 2));
+    choose(display.latest_device());
+    GetSetting_Click(editor);
+    EXPECT_EQ(shown(), (Texts{receive_check_error, upload_ok}));
+    EXPECT_EQ(editor.image.payload(), display_configuration());
+}
+
+TEST_F(TransferTest, HangUpMidWriteFailsAndStoresNothing) {
+    // On a pseudo-terminal the host's bytes leave at once and only the display paces them, so a
+    // drop later in the exchange could come after the host is done: it drops mid-date.
+    VirtualDisplayProcess display({"--hang-up-after", "8"}, display_configuration());
+    ASSERT_TRUE(display.started());
+    choose(display.device());
+    Download_Click(editor);
+    EXPECT_EQ(shown(), Texts{download_fail});
+    EXPECT_EQ(display.memory(), display_configuration());
+
+    // The display, replugged, still holds its old configuration.
+    ASSERT_TRUE(display.wait_for_output("Virtual pole display on", 2000, 2));
+    choose(display.latest_device());
+    GetSetting_Click(editor);
+    EXPECT_EQ(shown(), (Texts{download_fail, upload_ok}));
+    EXPECT_EQ(editor.image.payload(), display_configuration());
+}
+
+TEST_F(TransferTest, PortThatCannotBeOpenedIsReportedAndNothingIsSent) {
+    VirtualDisplayProcess display({}, display_configuration());
+    ASSERT_TRUE(display.started());
+    const SettingsImage before = editor.image;
+
+    choose("/dev/ttyUSB-not-there");
+    GetSetting_Click(editor);
+    choose(display.device());
+    editor.model.Baud.type("9600,n,9,1");
+    GetSetting_Click(editor);
+
+    ASSERT_EQ(shown().size(), 2u);
+    EXPECT_EQ(shown()[0],
+              port_failure_message("/dev/ttyUSB-not-there", "9600,n,8,1",
+                                   {PortFailure::Kind::NoSuchPort, "/dev/ttyUSB-not-there",
+                                    "No such file or directory"}));
+    EXPECT_NE(shown()[1].find("could not be set up"), std::string::npos) << shown()[1];
+    EXPECT_NE(shown()[1].find("data bits"), std::string::npos) << shown()[1];
+    EXPECT_EQ(editor.image, before);
+    EXPECT_FALSE(display.output().contains("request")) << "the display heard nothing";
+}
+
+} // namespace
+} // namespace pds

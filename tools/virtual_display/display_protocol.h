@@ -1,0 +1,79 @@
+// The display's side of the line: what it answers to each byte the host sends, and how it can
+// be told to misbehave. No device and no clock here; the caller paces the bytes.
+#pragma once
+
+#include "settings/settings_image.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pds::display {
+
+inline constexpr std::uint8_t request_escape = 0x1B;
+inline constexpr std::uint8_t write_request = 0xEF;
+inline constexpr std::uint8_t read_request = 0xEE;
+inline constexpr std::uint8_t proceed_mark = 0xAA;
+inline constexpr std::uint8_t abort_mark = 0x55;
+
+// A host pausing this long inside an exchange has given up on it.
+inline constexpr int abandon_after_ms = 1000;
+
+// The check byte the display expects the host to accept, from the eight date digits.
+std::uint8_t check_byte_for(const std::uint8_t (&digits)[8]);
+
+struct Behaviour {
+    int answer_delay_ms = 0;              // before every answer, as a real display takes
+    bool silent = false;                  // answers nothing
+    bool wrong_check = false;             // answers the write with a check byte off by one
+    int answer_bytes = 1;                 // the check byte, then further bytes of its own
+    std::optional<int> short_reply = std::nullopt; // the read reply stops after this many bytes
+    bool wrong_mark = false;              // the read reply starts with 0x00 instead of 0xAA
+    int extra_bytes = 0;                  // zero bytes sent after the read reply
+    int late_ms = 0;                      // on top of the answer delay
+    std::optional<int> hang_up_after = std::nullopt; // once: drops the line after this many bytes of an
+                                          // exchange, counted both ways
+    bool store_other = false;             // stores the last configuration byte changed
+};
+
+// What the display does once a received byte has fully arrived.
+struct Step {
+    std::vector<std::uint8_t> reply; // bytes to send, in order
+    int reply_delay_ms = 0;          // from the arrival of the byte to the start of the reply
+    bool hang_up = false;            // drop the line once `reply` has been sent
+    bool stored = false;             // memory() holds a newly written configuration
+    std::string note;                // what happened, for the console; empty when nothing did
+};
+
+class DisplayProtocol {
+public:
+    DisplayProtocol(Behaviour behaviour, const ImageBytes& memory);
+
+    // One byte from the host, at `at_ms` on any steady millisecond clock.
+    Step receive(std::uint8_t byte, std::int64_t at_ms);
+    // The line was dropped: whatever exchange was under way is over.
+    void line_dropped();
+
+    const ImageBytes& memory() const { return stored; }
+
+private:
+    enum class State { Idle, Escape, Date, Decision, Payload };
+
+    Step begin(std::uint8_t byte);
+    Step answer(std::vector<std::uint8_t> reply);
+    void count_received(Step& step);
+
+    Behaviour behaviour;
+    ImageBytes stored;
+    State state = State::Idle;
+    std::uint8_t digits[8] = {};
+    int digit_count = 0;
+    ImageBytes payload{};
+    int payload_count = 0;
+    std::int64_t last_byte_ms = 0;
+    int line_bytes = 0; // of the current exchange, both ways
+    bool hung_up = false;
+};
+
+} // namespace pds::display

@@ -1,0 +1,329 @@
+// The virtual pole display: plays the display on a pseudo-terminal, at the pace of a real
+// serial line, so the utility can be tried and tested without the hardware.
+#include "display_protocol.h"
+#include "display_report.h"
+#include "pseudo_terminal.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <optional>
+#include <poll.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace {
+
+using pds::ImageBytes;
+using namespace pds::display;
+
+volatile std::sig_atomic_t stop_requested = 0;
+void request_stop(int) { stop_requested = 1; }
+
+std::int64_t now_ns() {
+    timespec t{};
+    ::clock_gettime(CLOCK_MONOTONIC, &t);
+    return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
+}
+
+void say(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+}
+
+[[noreturn]] void fail(const std::string& text) {
+    std::fprintf(stderr, "virtual_display: %s\n", text.c_str());
+    std::exit(2);
+}
+
+// One line per byte, in microseconds of the monotonic clock, which other processes share:
+//   in <read> <start> <done> <hex>   a byte from the host: read, then its time on the line
+//   out <written> <hex>              a byte to the host, written once its line time is over
+//   drop <time>                      the line was dropped
+class TimingLog {
+public:
+    explicit TimingLog(const QString& path) {
+        if (path.isEmpty())
+            return;
+        file = std::fopen(QFile::encodeName(path).constData(), "w");
+        if (!file)
+            fail("cannot write the timing log " + path.toStdString() + ": " + std::strerror(errno));
+    }
+    ~TimingLog() {
+        if (file)
+            std::fclose(file);
+    }
+    void received(std::int64_t read, std::int64_t start, std::int64_t done, std::uint8_t byte) {
+        if (file)
+            std::fprintf(file, "in %lld %lld %lld %02X\n", us(read), us(start), us(done), byte);
+    }
+    void sent(std::int64_t written, std::uint8_t byte) {
+        if (file)
+            std::fprintf(file, "out %lld %02X\n", us(written), byte);
+    }
+    void dropped(std::int64_t at) {
+        if (file)
+            std::fprintf(file, "drop %lld\n", us(at));
+    }
+    void flush() {
+        if (file)
+            std::fflush(file);
+    }
+
+private:
+    static long long us(std::int64_t ns) { return static_cast<long long>(ns / 1000); }
+    std::FILE* file = nullptr;
+};
+
+ImageBytes load_memory(const QString& path) {
+    ImageBytes memory{};
+    if (path.isEmpty() || !QFile::exists(path))
+        return memory;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        fail("cannot read " + path.toStdString() + ": " + file.errorString().toStdString());
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() != pds::image_size)
+        fail(path.toStdString() + " holds " + std::to_string(bytes.size()) + " bytes, not " +
+             std::to_string(pds::image_size));
+    std::copy(bytes.begin(), bytes.end(), memory.begin());
+    return memory;
+}
+
+void save_memory(const QString& path, const ImageBytes& memory) {
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(reinterpret_cast<const char*>(memory.data()), pds::image_size) !=
+            pds::image_size ||
+        !file.commit())
+        std::fprintf(stderr, "virtual_display: cannot store the configuration in %s: %s\n",
+                     QFile::encodeName(path).constData(), file.errorString().toLocal8Bit().constData());
+}
+
+struct Outgoing {
+    std::int64_t due_ns;
+    std::uint8_t byte;
+};
+
+class Display {
+public:
+    Display(const Behaviour& behaviour, const QString& memory_path, std::int64_t byte_ns,
+            TimingLog& log)
+        : protocol(behaviour, load_memory(memory_path)), memory_path(memory_path),
+          byte_ns(byte_ns), log(log) {}
+
+    int run() {
+        open_line();
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        sigaddset(&blocked, SIGINT);
+        sigaddset(&blocked, SIGTERM);
+        sigset_t waiting;
+        // The signals are let in only while waiting, so a stop never lands mid-exchange.
+        ::sigprocmask(SIG_BLOCK, &blocked, &waiting);
+        sigdelset(&waiting, SIGINT);
+        sigdelset(&waiting, SIGTERM);
+
+        while (!stop_requested) {
+            send_due();
+            if (drop_at && now_ns() >= *drop_at) {
+                drop_line();
+                continue;
+            }
+            pollfd watch{line.master(), POLLIN, 0};
+            timespec limit{};
+            const timespec* timeout = nullptr;
+            if (const auto next = next_deadline()) {
+                const std::int64_t left = std::max<std::int64_t>(0, *next - now_ns());
+                limit.tv_sec = static_cast<time_t>(left / 1'000'000'000);
+                limit.tv_nsec = static_cast<long>(left % 1'000'000'000);
+                timeout = &limit;
+            }
+            const int ready = ::ppoll(&watch, 1, timeout, &waiting);
+            if (ready < 0 && errno != EINTR)
+                fail(std::string("waiting for the host failed: ") + std::strerror(errno));
+            if (ready > 0 && (watch.revents & POLLIN))
+                receive();
+            else if (ready > 0)
+                fail("the pseudo-terminal failed");
+        }
+        line.drop();
+        return 0;
+    }
+
+private:
+    void open_line() {
+        std::string reason;
+        if (!line.create(reason))
+            fail("cannot create a pseudo-terminal: " + reason);
+        say("Virtual pole display on " + line.device() + "\n");
+    }
+
+    void drop_line() {
+        log.dropped(now_ns());
+        log.flush();
+        line.drop();
+        protocol.line_dropped();
+        outgoing.clear();
+        drop_at.reset();
+        received_until = sent_until = 0;
+        say("The line is down; a fresh one is up.\n");
+        open_line();
+    }
+
+    std::optional<std::int64_t> next_deadline() const {
+        std::optional<std::int64_t> next = drop_at;
+        if (!outgoing.empty())
+            next = next ? std::min(*next, outgoing.front().due_ns) : outgoing.front().due_ns;
+        return next;
+    }
+
+    void send_due() {
+        std::vector<std::uint8_t> due;
+        const std::int64_t now = now_ns();
+        while (!outgoing.empty() && outgoing.front().due_ns <= now) {
+            due.push_back(outgoing.front().byte);
+            outgoing.pop_front();
+        }
+        std::size_t done = 0;
+        while (done < due.size()) {
+            const ssize_t n = ::write(line.master(), due.data() + done, due.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                fail(std::string("sending to the host failed: ") + std::strerror(errno));
+            done += static_cast<std::size_t>(n);
+        }
+        const std::int64_t written = now_ns();
+        for (auto byte : due)
+            log.sent(written, byte);
+        if (!due.empty())
+            log.flush();
+    }
+
+    void receive() {
+        std::uint8_t buffer[4096];
+        const std::int64_t read_at = now_ns();
+        const ssize_t n = ::read(line.master(), buffer, sizeof buffer);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            return;
+        if (n <= 0)
+            fail(std::string("reading from the host failed: ") + std::strerror(errno));
+        for (ssize_t i = 0; i < n; ++i) {
+            // Bytes that came together from the system still cross the line one after another.
+            const std::int64_t start = std::max(read_at, received_until);
+            received_until = start + byte_ns;
+            log.received(read_at, start, received_until, buffer[i]);
+            act(protocol.receive(buffer[i], received_until / 1'000'000), received_until);
+        }
+        log.flush();
+    }
+
+    void act(const Step& step, std::int64_t arrived) {
+        // Stored before it is told, so whoever reads the console finds the file up to date.
+        if (step.stored)
+            save_memory(memory_path, protocol.memory());
+        if (!step.note.empty())
+            say(step.note + "\n");
+        if (step.stored)
+            say(describe_configuration(protocol.memory()));
+        std::int64_t at = std::max(arrived + std::int64_t{step.reply_delay_ms} * 1'000'000, sent_until);
+        for (auto byte : step.reply) {
+            at += byte_ns;
+            outgoing.push_back({at, byte});
+        }
+        if (!step.reply.empty())
+            sent_until = at;
+        if (step.hang_up)
+            drop_at = step.reply.empty() ? arrived : at;
+    }
+
+    PseudoTerminal line;
+    DisplayProtocol protocol;
+    QString memory_path;
+    std::int64_t byte_ns;
+    TimingLog& log;
+    std::deque<Outgoing> outgoing;
+    std::optional<std::int64_t> drop_at;
+    std::int64_t received_until = 0; // when the line from the host is free again
+    std::int64_t sent_until = 0;     // when the line to the host is free again
+};
+
+int number_option(const QCommandLineParser& options, const QString& name, int lowest) {
+    bool ok = false;
+    const int value = options.value(name).toInt(&ok);
+    if (!ok || value < lowest)
+        fail("--" + name.toStdString() + " needs a whole number of at least " +
+             std::to_string(lowest));
+    return value;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("virtual_display");
+
+    QCommandLineParser options;
+    options.setApplicationDescription(
+        "Plays a pole display on a pseudo-terminal: choose the device it prints in the utility.");
+    options.addHelpOption();
+    options.addOptions({
+        {"memory", "Keeps the display's 126 configuration bytes in <file> (missing: all zero).",
+         "file"},
+        {"baud", "Paces the line at <speed> bit/s, 10 bits a byte (default 9600).", "speed", "9600"},
+        {"no-pacing", "Sends and takes bytes as fast as the system allows."},
+        {"delay", "Waits <ms> before every answer (default 0).", "ms", "0"},
+        {"timing-log", "Writes when each byte crossed the line to <file>.", "file"},
+        {"silent", "Answers nothing."},
+        {"wrong-check", "Answers a write request with a wrong check byte."},
+        {"answer-bytes", "Answers a write request with <n> bytes, the check byte first.", "n"},
+        {"short-reply", "Stops the reply to a read request after <n> bytes.", "n"},
+        {"wrong-mark", "Starts the reply to a read request with 00 instead of AA."},
+        {"extra-bytes", "Sends <n> zero bytes after the reply to a read request.", "n"},
+        {"late", "Answers <ms> later than the delay says.", "ms"},
+        {"hang-up-after", "Once: drops the line after <n> bytes of an exchange, both ways "
+                          "counted, then offers a fresh device.", "n"},
+        {"store-other", "Stores a written configuration with its last byte changed."},
+    });
+    options.process(app);
+
+    Behaviour behaviour;
+    behaviour.answer_delay_ms = number_option(options, "delay", 0);
+    behaviour.silent = options.isSet("silent");
+    behaviour.wrong_check = options.isSet("wrong-check");
+    if (options.isSet("answer-bytes"))
+        behaviour.answer_bytes = number_option(options, "answer-bytes", 1);
+    if (options.isSet("short-reply"))
+        behaviour.short_reply = number_option(options, "short-reply", 0);
+    behaviour.wrong_mark = options.isSet("wrong-mark");
+    if (options.isSet("extra-bytes"))
+        behaviour.extra_bytes = number_option(options, "extra-bytes", 0);
+    if (options.isSet("late"))
+        behaviour.late_ms = number_option(options, "late", 0);
+    if (options.isSet("hang-up-after"))
+        behaviour.hang_up_after = number_option(options, "hang-up-after", 1);
+    behaviour.store_other = options.isSet("store-other");
+
+    const int baud = number_option(options, "baud", 1);
+    const std::int64_t byte_ns = options.isSet("no-pacing") ? 0 : 10'000'000'000LL / baud;
+
+    struct sigaction stop {};
+    stop.sa_handler = request_stop;
+    ::sigaction(SIGINT, &stop, nullptr);
+    ::sigaction(SIGTERM, &stop, nullptr);
+
+    TimingLog log(options.value("timing-log"));
+    Display display(behaviour, options.value("memory"), byte_ns, log);
+    return display.run();
+}

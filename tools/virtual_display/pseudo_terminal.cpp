@@ -1,0 +1,55 @@
+#include "pseudo_terminal.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace pds::display {
+
+PseudoTerminal::~PseudoTerminal() { drop(); }
+
+bool PseudoTerminal::create(std::string& reason) {
+    drop();
+    const auto fail = [&](const char* step) {
+        reason = std::string(step) + ": " + std::strerror(errno);
+        drop();
+        return false;
+    };
+    master_fd = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_fd < 0)
+        return fail("posix_openpt");
+    if (::grantpt(master_fd) != 0)
+        return fail("grantpt");
+    if (::unlockpt(master_fd) != 0)
+        return fail("unlockpt");
+    const char* name = ::ptsname(master_fd);
+    if (!name)
+        return fail("ptsname");
+    slave_path = name;
+    slave_fd = ::open(name, O_RDWR | O_NOCTTY);
+    if (slave_fd < 0)
+        return fail("open");
+
+    // A serial line passes bytes untouched: no echo, no line editing, no CR/LF translation.
+    termios raw{};
+    if (::tcgetattr(slave_fd, &raw) != 0)
+        return fail("tcgetattr");
+    ::cfmakeraw(&raw);
+    raw.c_cflag |= CLOCAL | CREAD;
+    if (::tcsetattr(slave_fd, TCSANOW, &raw) != 0)
+        return fail("tcsetattr");
+    return true;
+}
+
+void PseudoTerminal::drop() {
+    if (slave_fd >= 0)
+        ::close(slave_fd);
+    if (master_fd >= 0)
+        ::close(master_fd);
+    slave_fd = master_fd = -1;
+}
+
+} // namespace pds::display

@@ -1,0 +1,29 @@
+// A pseudo-terminal whose slave side stands for the display's serial port.
+#pragma once
+
+#include <string>
+
+namespace pds::display {
+
+class PseudoTerminal {
+public:
+    PseudoTerminal() = default;
+    ~PseudoTerminal();
+    PseudoTerminal(const PseudoTerminal&) = delete;
+    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+    // Creates a fresh pair in raw mode. On failure returns false with the system's reason.
+    bool create(std::string& reason);
+    // Closes both sides: a host that has the device open sees a hang-up.
+    void drop();
+
+    int master() const { return master_fd; }
+    const std::string& device() const { return slave_path; }
+
+private:
+    int master_fd = -1;
+    int slave_fd = -1; // held so that a host's close never hangs the line up
+    std::string slave_path;
+};
+
+} // namespace pds::display
