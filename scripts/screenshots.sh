@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Retakes the pictures of the three tabs in docs/ on a virtual X server (Xvfb), the way the
+# window looks on a plain X desktop. A manual step: needs the packages xvfb and xauth.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${BUILD_DIR:-build}
+cmake --build "$build_dir" --target take_screenshots
+xvfb-run --auto-servernum --server-args="-screen 0 640x480x24 -dpi 96" \
+    env QT_QPA_PLATFORM=xcb "$build_dir/docs/take_screenshots" docs
+ls -l docs/tab-*.png
