@@ -23,8 +23,8 @@ void DotButton::paintEvent(QPaintEvent*) {
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
     if (hasFocus()) {
         // Drawn in the opposite of the fill, so it shows on lit and unlit dots alike.
-        painter.setPen(QPen(colours.color(lit_ ? QPalette::Button : QPalette::WindowText), 1,
-                            Qt::DotLine));
+        painter.setPen(
+            QPen(colours.color(lit_ ? QPalette::Button : QPalette::WindowText), 1, Qt::DotLine));
         painter.drawRect(rect().adjusted(3, 3, -4, -4));
     }
 }

@@ -192,9 +192,9 @@ void MainWindow::connect_band() {
     host_box(Comm, model.Comm);
     host_box(Baud, model.Baud);
 
-    for (auto [widget, list] : {std::pair{Char, &model.Char}, std::pair{Command, &model.Command},
-                                std::pair{BaudRate, &model.BaudRate},
-                                std::pair{Passthru, &model.Passthru}}) {
+    for (auto [widget, list] :
+         {std::pair{Char, &model.Char}, std::pair{Command, &model.Command},
+          std::pair{BaudRate, &model.BaudRate}, std::pair{Passthru, &model.Passthru}}) {
         connect(widget, &QComboBox::activated, this,
                 [this, list](int index) { act([list, index] { list->select(index); }); });
     }
@@ -217,8 +217,8 @@ void MainWindow::build_page(int index) {
     auto& model = editor_.model;
     if (index == 1 && !line1_) {
         QWidget* page = pages_[1];
-        line1_ = std::make_unique<MessageLineFrame>(page, 1, QStringLiteral("Welcome Msg 1"), 60,
-                                                    twips);
+        line1_ =
+            std::make_unique<MessageLineFrame>(page, 1, QStringLiteral("Welcome Msg 1"), 60, twips);
         line2_ = std::make_unique<MessageLineFrame>(page, 2, QStringLiteral("Welcome Msg 2 "),
                                                     60 + message_frame_height(20) + 60, twips);
         for (auto [frame, line] :

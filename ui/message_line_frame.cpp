@@ -15,8 +15,8 @@ namespace {
 // Geometry inside a frame, in twips.
 constexpr int frame_left = 60;
 constexpr int frame_width = 6960;
-constexpr int rows_top = 330;      // below the caption and "Clear"
-constexpr int row_pitch = 480;     // a ruler over a row of cells
+constexpr int rows_top = 330;  // below the caption and "Clear"
+constexpr int row_pitch = 480; // a ruler over a row of cells
 constexpr int ruler_height = 180;
 constexpr int cell_height = 300;
 constexpr int cells_left = 900;
@@ -69,16 +69,15 @@ std::vector<QLabel*> make_ruler(QWidget* frame, const QString& name,
             const int cell = std::stoi(captions[i]);
             const int column = (cell - 1) % cells_per_row;
             label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-            label->setGeometry(twips.rect(cells_left + column * cell_pitch - cell_pitch / 2,
-                                          top, cell_pitch * 2, ruler_height));
+            label->setGeometry(twips.rect(cells_left + column * cell_pitch - cell_pitch / 2, top,
+                                          cell_pitch * 2, ruler_height));
         }
         labels.push_back(label);
     }
     return labels;
 }
 
-template <typename Widget>
-void show_only_if(const std::vector<Widget*>& widgets, bool shown) {
+template <typename Widget> void show_only_if(const std::vector<Widget*>& widgets, bool shown) {
     for (auto* widget : widgets)
         if (widget)
             widget->setHidden(!shown);
@@ -111,8 +110,8 @@ MessageLineFrame::MessageLineFrame(QWidget* page, int line, const QString& capti
 
     Op_A = new QRadioButton(QStringLiteral("ASCII"), frame);
     Op_A->setObjectName("Op_L" + n + "A");
-    Op_A->setGeometry(twips.rect(option_left, row_top(ascii_row) + ruler_height, option_width,
-                                 cell_height));
+    Op_A->setGeometry(
+        twips.rect(option_left, row_top(ascii_row) + ruler_height, option_width, cell_height));
     A.assign(cells + 1, nullptr);
     for (int k = 1; k <= cells; ++k)
         A[k] = make_cell(frame, "L" + n + "A", k, 1, ascii_row, twips);

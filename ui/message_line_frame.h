@@ -30,10 +30,10 @@ public:
     int cells() const { return static_cast<int>(A.size()) - 1; }
 
     QGroupBox* frame;
-    QRadioButton* Op_A; // "ASCII"
-    QRadioButton* Op_H; // "Hex"
-    std::vector<QLineEdit*> A; // 1..cells, [0] unused
-    std::vector<QLineEdit*> H; // 1..cells, [0] unused
+    QRadioButton* Op_A;           // "ASCII"
+    QRadioButton* Op_H;           // "Hex"
+    std::vector<QLineEdit*> A;    // 1..cells, [0] unused
+    std::vector<QLineEdit*> H;    // 1..cells, [0] unused
     std::vector<QLabel*> Label_A; // ruler over the character rows
     std::vector<QLabel*> Label_H; // ruler over the hexadecimal rows
     QPushButton* CLR_MSG;

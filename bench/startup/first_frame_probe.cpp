@@ -35,7 +35,8 @@ private:
 };
 
 void install_probe() {
-    QCoreApplication::instance()->installEventFilter(new FirstFrameProbe(QCoreApplication::instance()));
+    QCoreApplication::instance()->installEventFilter(
+        new FirstFrameProbe(QCoreApplication::instance()));
 }
 
 } // namespace

@@ -21,8 +21,8 @@ extern char** environ;
 namespace {
 
 struct Run {
-    double ms = 0;       // wall time from the start of the process to its first frame
-    double cpu_ms = 0;   // processor time of the whole run, less disturbed by a busy machine
+    double ms = 0;     // wall time from the start of the process to its first frame
+    double cpu_ms = 0; // processor time of the whole run, less disturbed by a busy machine
     long max_rss_kib = 0;
 };
 
@@ -70,8 +70,7 @@ Run run_once(const std::string& program) {
             ms_of(usage.ru_utime) + ms_of(usage.ru_stime), usage.ru_maxrss};
 }
 
-template <typename T>
-T median(std::vector<T> values) {
+template <typename T> T median(std::vector<T> values) {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
@@ -108,8 +107,8 @@ int main(int argc, char** argv) {
     const long m_kib = median(minimal_kib), u_kib = median(utility_kib);
     std::printf("runs each: %d (medians, QT_QPA_PLATFORM=offscreen)\n", runs);
     std::printf("%-28s %12s %12s %14s\n", "", "first frame", "cpu time", "peak memory");
-    std::printf("%-28s %9.1f ms %9.1f ms %10ld KiB\n", "minimal Qt Widgets program", m_ms,
-                m_cpu, m_kib);
+    std::printf("%-28s %9.1f ms %9.1f ms %10ld KiB\n", "minimal Qt Widgets program", m_ms, m_cpu,
+                m_kib);
     std::printf("%-28s %9.1f ms %9.1f ms %10ld KiB\n", "Pole Display Setup", u_ms, u_cpu, u_kib);
     std::printf("%-28s %12.2f %12.2f %14.2f   (target <= 1.30 for first frame and memory)\n",
                 "ratio", u_ms / m_ms, u_cpu / m_cpu,

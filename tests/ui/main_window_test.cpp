@@ -7,9 +7,9 @@
 #include "url_recorder.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
-#include <QCursor>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QPalette>
@@ -131,8 +131,8 @@ TEST_F(MainWindowTest, ShowsEveryControlWithItsCaption) {
 
     w.show_tab(2);
     expect_buttons({{"UDC_UP", "<<"}, {"UDC_NEXT", ">>"}, {"MAP_Clear", "Clear"}});
-    expect_shown_labels({"User Defined Character  1", "0x", "(Hex)", "Range : 0x20~0x7E",
-                         "Max Characters = 9"});
+    expect_shown_labels(
+        {"User Defined Character  1", "0x", "(Hex)", "Range : 0x20~0x7E", "Max Characters = 9"});
     for (int column = 1; column <= 5; ++column) {
         for (int row = 0; row < 7; ++row) {
             QWidget* dot = w.element(("map" + std::to_string(column)).c_str(), row);
@@ -150,9 +150,12 @@ TEST_F(MainWindowTest, ShowsEveryControlWithItsCaption) {
 TEST_F(MainWindowTest, StartsOnTheFirstTabWithTheFactorySettingsAndNoPortOpen) {
     EXPECT_EQ(w.named<QTabWidget>("SSTab1")->currentIndex(), 0);
     const std::pair<const char*, const char*> lists[] = {
-        {"Char", "US English (CP-437)  (Default)"}, {"Command", "EPSON (Default)"},
-        {"BaudRate", "9600,n,8,1 (Default)"},       {"Passthru", "None     (Default)"},
-        {"Comm", "Com 1"},                          {"Baud", "9600,n,8,1"},
+        {"Char", "US English (CP-437)  (Default)"},
+        {"Command", "EPSON (Default)"},
+        {"BaudRate", "9600,n,8,1 (Default)"},
+        {"Passthru", "None     (Default)"},
+        {"Comm", "Com 1"},
+        {"Baud", "9600,n,8,1"},
     };
     for (const auto& [name, text] : lists)
         EXPECT_EQ(w.named<QComboBox>(name)->currentText(), QString(text)) << name;
@@ -295,7 +298,8 @@ TEST_F(MainWindowTest, ABadCodeIsReportedAndEmptiedWithoutStepping) {
         const char* typed;
         const char* message;
     };
-    for (const Case& c : {Case{"G4", "Hex Value Error !!"}, Case{"7F", "Error !! Range is 0x20~0x7E !!"}}) {
+    for (const Case& c :
+         {Case{"G4", "Hex Value Error !!"}, Case{"7F", "Error !! Range is 0x20~0x7E !!"}}) {
         fake.boxes.shown.clear();
         w.type_over(w.named<QLineEdit>("UDC_TEXT"), c.typed);
         w.click("UDC_NEXT");
@@ -471,8 +475,8 @@ struct HelpTest : ::testing::Test {
     QTemporaryDir elsewhere;
     fakes::FakePlatform fake;
     QtShell desktop;
-    Platform services{fake.port,  fake.clock, fake.events, fake.calendar,
-                      fake.boxes, fake.dialog, fake.files, desktop};
+    Platform services{fake.port,  fake.clock,  fake.events, fake.calendar,
+                      fake.boxes, fake.dialog, fake.files,  desktop};
     testing::UrlRecorder viewer{"file"};
 };
 

@@ -29,16 +29,14 @@ public:
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
-    template <typename T = QWidget>
-    T* named(const char* name) const {
+    template <typename T = QWidget> T* named(const char* name) const {
         auto* widget = window->findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(widget, nullptr) << name;
         return widget;
     }
 
     // One element of a control array such as L1A 1..20 or map3 0..6.
-    template <typename T = QWidget>
-    T* element(const char* name, int index) const {
+    template <typename T = QWidget> T* element(const char* name, int index) const {
         for (auto* widget : window->findChildren<T*>(QString::fromLatin1(name)))
             if (widget->property("index").toInt() == index)
                 return widget;
