@@ -1,6 +1,6 @@
 #include "platform/qt_event_pump.h"
 
-#include "virtual_display_process.h"
+#include "platform/qt_application.h"
 
 #include <QCoreApplication>
 #include <QTimer>

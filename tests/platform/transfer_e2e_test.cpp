@@ -9,6 +9,7 @@
 #include "platform/qt_serial_port.h"
 #include "settings/defaults.h"
 #include "settings/option_lists.h"
+#include "platform/qt_application.h"
 #include "virtual_display_process.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@
 namespace pds {
 namespace {
 
-using testing::VirtualDisplayProcess;
+using display::VirtualDisplayProcess;
 using Texts = std::vector<std::string>;
 
 // A configuration a display could hold: list codes in range, both lines, a character.

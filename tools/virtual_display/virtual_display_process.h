@@ -1,5 +1,5 @@
-// The virtual display started as a program of its own, for tests that need a real peer on a
-// pseudo-terminal.
+// The virtual display started as a program of its own, for tests and benchmarks that need a
+// real peer on a pseudo-terminal. The caller provides the Qt application object.
 #pragma once
 
 #include "settings/settings_image.h"
@@ -12,10 +12,7 @@
 #include <optional>
 #include <string>
 
-namespace pds::testing {
-
-// Qt's process and serial classes want an application object; tests have none of their own.
-void ensure_qt_application();
+namespace pds::display {
 
 class VirtualDisplayProcess {
 public:
@@ -46,4 +43,4 @@ private:
     std::string device_path;
 };
 
-} // namespace pds::testing
+} // namespace pds::display
