@@ -34,7 +34,6 @@ public:
 
     std::optional<ImageBytes> memory() const;
     QString memory_path() const { return folder.filePath("memory.vfd"); }
-    QString timing_log_path() const { return folder.filePath("timing.log"); }
 
 private:
     QTemporaryDir folder;
