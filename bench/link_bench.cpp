@@ -113,7 +113,9 @@ double cpu_seconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-const char* verdict(bool met) { return met ? "met" : "MISSED"; }
+const char* verdict(bool met) {
+    return met ? "met" : "MISSED";
+}
 
 } // namespace
 
@@ -132,9 +134,8 @@ int main(int argc, char** argv) {
 
     QTemporaryDir folder;
     const QString log_path = folder.filePath("timing.log");
-    display::VirtualDisplayProcess paced(
-        {"--baud", QString::number(line_speed), "--delay", QString::number(delay_ms),
-         "--timing-log", log_path});
+    display::VirtualDisplayProcess paced({"--baud", QString::number(line_speed), "--delay",
+                                          QString::number(delay_ms), "--timing-log", log_path});
     display::VirtualDisplayProcess silent({"--silent"});
     if (!paced.started() || !silent.started()) {
         std::fprintf(stderr, "link_bench: the virtual display did not start\n");

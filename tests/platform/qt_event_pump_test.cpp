@@ -49,7 +49,8 @@ TEST_F(QtEventPumpTest, EventThatArrivesEndsThePassEarly) {
 
 TEST_F(QtEventPumpTest, ZeroWaitProcessesWhatIsPending) {
     bool ran = false;
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [&] { ran = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { ran = true; }, Qt::QueuedConnection);
     events.process_events(0);
     EXPECT_TRUE(ran);
 }

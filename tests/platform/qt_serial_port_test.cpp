@@ -1,7 +1,7 @@
 // The real adapter against the virtual display on a pseudo-terminal.
+#include "platform/qt_application.h"
 #include "platform/qt_event_pump.h"
 #include "platform/qt_serial_port.h"
-#include "platform/qt_application.h"
 #include "virtual_display_process.h"
 
 #include <QProcess>

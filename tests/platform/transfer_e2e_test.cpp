@@ -3,13 +3,13 @@
 #include "link/port_failure_message.h"
 #include "link/read_transfer.h"
 #include "link/write_transfer.h"
+#include "platform/qt_application.h"
 #include "platform/qt_calendar.h"
 #include "platform/qt_clock.h"
 #include "platform/qt_event_pump.h"
 #include "platform/qt_serial_port.h"
 #include "settings/defaults.h"
 #include "settings/option_lists.h"
-#include "platform/qt_application.h"
 #include "virtual_display_process.h"
 
 #include <gtest/gtest.h>
@@ -170,7 +170,8 @@ TEST_F(TransferTest, SilentDisplayFailsBothWaysWhileTheProcessSleeps) {
     const double cpu_before = cpu_seconds();
     const auto start = std::chrono::steady_clock::now();
     GetSetting_Click(editor);
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(shown(), Texts{display.device() + cant_be_open});
     EXPECT_EQ(editor.image, before_read) << "a failed read loses nothing";
     EXPECT_GT(wall, 2.0);
@@ -182,7 +183,8 @@ TEST_F(TransferTest, SilentDisplayFailsBothWaysWhileTheProcessSleeps) {
 }
 
 TEST_F(TransferTest, ShortReplyAndWrongMarkKeepTheImage) {
-    for (const QStringList& fault : {QStringList{"--short-reply", "100"}, QStringList{"--wrong-mark"}}) {
+    for (const QStringList& fault :
+         {QStringList{"--short-reply", "100"}, QStringList{"--wrong-mark"}}) {
         SCOPED_TRACE(fault.join(' ').toStdString());
         VirtualDisplayProcess display(fault, display_configuration());
         ASSERT_TRUE(display.started());

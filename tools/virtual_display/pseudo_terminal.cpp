@@ -9,7 +9,9 @@
 
 namespace pds::display {
 
-PseudoTerminal::~PseudoTerminal() { drop(); }
+PseudoTerminal::~PseudoTerminal() {
+    drop();
+}
 
 bool PseudoTerminal::create(std::string& reason) {
     drop();
