@@ -218,9 +218,9 @@ void QtSerialPort::service(int timeout_ms) {
     if (!live())
         return;
 #ifdef Q_OS_UNIX
-    // Polled here rather than through waitForReadyRead: on a hung-up device Qt's wait sees
-    // neither input nor room for output and turns until its timeout, and its reads of an
-    // empty hung-up device report nothing at all. A hang-up shows only in revents.
+    // Polled here rather than through waitForReadyRead, whose loop ignores hang-up events: a
+    // device that went away shows in revents at once, whatever Qt's reads of it report (on a
+    // hung-up pseudo-terminal Qt 6.4 reports read errors without end).
     const bool output_waits = port->bytesToWrite() > 0;
     pollfd watch{port->handle(), static_cast<short>(POLLIN | (output_waits ? POLLOUT : 0)), 0};
     if (::poll(&watch, 1, timeout_ms) > 0) {

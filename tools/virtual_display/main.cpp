@@ -203,13 +203,18 @@ private:
             const ssize_t n = ::write(line.master(), due.data() + done, due.size() - done);
             if (n < 0 && errno == EINTR)
                 continue;
+            if (n < 0 && errno == EAGAIN) {
+                say("The host reads nothing; " + std::to_string(due.size() - done) +
+                    " bytes lost.\n");
+                break;
+            }
             if (n < 0)
                 fail(std::string("sending to the host failed: ") + std::strerror(errno));
             done += static_cast<std::size_t>(n);
         }
         const std::int64_t written = now_ns();
-        for (auto byte : due)
-            log.sent(written, byte);
+        for (std::size_t i = 0; i < done; ++i)
+            log.sent(written, due[i]);
         if (!due.empty())
             log.flush();
     }
