@@ -30,7 +30,7 @@ namespace pds {
 namespace {
 
 using testing::Station;
-using testing::VirtualDisplayProcess;
+using display::VirtualDisplayProcess;
 using Texts = std::vector<std::string>;
 
 enum class Operation { Write, Read, Save, Load };

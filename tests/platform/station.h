@@ -11,7 +11,7 @@
 #include "platform/qt_serial_port.h"
 #include "settings/defaults.h"
 #include "settings/option_lists.h"
-#include "virtual_display_process.h"
+#include "platform/qt_application.h"
 
 #include <gtest/gtest.h>
 

@@ -15,8 +15,8 @@
 namespace pds {
 namespace {
 
+using display::VirtualDisplayProcess;
 using testing::Station;
-using testing::VirtualDisplayProcess;
 using testing::cpu_seconds;
 using Texts = std::vector<std::string>;
 
@@ -126,7 +126,8 @@ TEST_F(TransferTest, SilentDisplayFailsBothWaysWhileTheProcessSleeps) {
     const double cpu_before = cpu_seconds();
     const auto start = std::chrono::steady_clock::now();
     GetSetting_Click(editor);
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(shown(), Texts{display.device() + cant_be_open});
     EXPECT_EQ(editor.image, before_read) << "a failed read loses nothing";
     EXPECT_GT(wall, 2.0);
@@ -138,7 +139,8 @@ TEST_F(TransferTest, SilentDisplayFailsBothWaysWhileTheProcessSleeps) {
 }
 
 TEST_F(TransferTest, ShortReplyAndWrongMarkKeepTheImage) {
-    for (const QStringList& fault : {QStringList{"--short-reply", "100"}, QStringList{"--wrong-mark"}}) {
+    for (const QStringList& fault :
+         {QStringList{"--short-reply", "100"}, QStringList{"--wrong-mark"}}) {
         SCOPED_TRACE(fault.join(' ').toStdString());
         VirtualDisplayProcess display(fault, display_configuration());
         ASSERT_TRUE(display.started());

@@ -1,19 +1,9 @@
 #include "virtual_display_process.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 
-namespace pds::testing {
-
-void ensure_qt_application() {
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication application(argc, argv);
-}
+namespace pds::display {
 
 namespace {
 const QString device_line = QStringLiteral("Virtual pole display on ");
@@ -21,7 +11,6 @@ const QString device_line = QStringLiteral("Virtual pole display on ");
 
 VirtualDisplayProcess::VirtualDisplayProcess(const QStringList& options,
                                              const std::optional<ImageBytes>& memory) {
-    ensure_qt_application();
     if (memory) {
         QFile file(memory_path());
         if (!file.open(QIODevice::WriteOnly) ||
@@ -90,4 +79,4 @@ std::optional<ImageBytes> VirtualDisplayProcess::memory() const {
     return image;
 }
 
-} // namespace pds::testing
+} // namespace pds::display
