@@ -11,6 +11,7 @@
 #include <climits>
 #include <cmath>
 #include <thread>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
@@ -24,20 +25,28 @@ namespace {
 
 QSerialPort::Parity qt_parity(Parity parity) {
     switch (parity) {
-    case Parity::None: return QSerialPort::NoParity;
-    case Parity::Even: return QSerialPort::EvenParity;
-    case Parity::Odd: return QSerialPort::OddParity;
-    case Parity::Mark: return QSerialPort::MarkParity;
-    case Parity::Space: return QSerialPort::SpaceParity;
+    case Parity::None:
+        return QSerialPort::NoParity;
+    case Parity::Even:
+        return QSerialPort::EvenParity;
+    case Parity::Odd:
+        return QSerialPort::OddParity;
+    case Parity::Mark:
+        return QSerialPort::MarkParity;
+    case Parity::Space:
+        return QSerialPort::SpaceParity;
     }
     return QSerialPort::NoParity;
 }
 
 QSerialPort::StopBits qt_stop_bits(StopBits stop_bits) {
     switch (stop_bits) {
-    case StopBits::One: return QSerialPort::OneStop;
-    case StopBits::OneAndHalf: return QSerialPort::OneAndHalfStop;
-    case StopBits::Two: return QSerialPort::TwoStop;
+    case StopBits::One:
+        return QSerialPort::OneStop;
+    case StopBits::OneAndHalf:
+        return QSerialPort::OneAndHalfStop;
+    case StopBits::Two:
+        return QSerialPort::TwoStop;
     }
     return QSerialPort::OneStop;
 }
@@ -48,7 +57,7 @@ QSerialPort::StopBits qt_stop_bits(StopBits stop_bits) {
 PortFailure::Kind refused_kind(const std::string& device) {
 #ifdef Q_OS_UNIX
     return ::access(device.c_str(), R_OK | W_OK) == 0 ? PortFailure::Kind::InUse
-                                                        : PortFailure::Kind::Permission;
+                                                      : PortFailure::Kind::Permission;
 #else
     (void)device; // Windows refuses a port that another program holds with "access denied"
     return PortFailure::Kind::InUse;
@@ -60,10 +69,18 @@ PortFailure failure_of(const QSerialPort& port, const std::string& device) {
     failure.device = device;
     failure.reason = port.errorString().toStdString();
     switch (port.error()) {
-    case QSerialPort::DeviceNotFoundError: failure.kind = PortFailure::Kind::NoSuchPort; break;
-    case QSerialPort::PermissionError: failure.kind = refused_kind(device); break;
-    case QSerialPort::UnsupportedOperationError: failure.kind = PortFailure::Kind::BadSettings; break;
-    default: failure.kind = PortFailure::Kind::Other; break;
+    case QSerialPort::DeviceNotFoundError:
+        failure.kind = PortFailure::Kind::NoSuchPort;
+        break;
+    case QSerialPort::PermissionError:
+        failure.kind = refused_kind(device);
+        break;
+    case QSerialPort::UnsupportedOperationError:
+        failure.kind = PortFailure::Kind::BadSettings;
+        break;
+    default:
+        failure.kind = PortFailure::Kind::Other;
+        break;
     }
     return failure;
 }
@@ -77,11 +94,17 @@ void sleep_ms(int ms) {
 
 QtSerialPort::QtSerialPort() = default;
 
-QtSerialPort::~QtSerialPort() { close(); }
+QtSerialPort::~QtSerialPort() {
+    close();
+}
 
-void QtSerialPort::set_port(const PortChoice& c) { choice = c; }
+void QtSerialPort::set_port(const PortChoice& c) {
+    choice = c;
+}
 
-void QtSerialPort::set_settings(const std::string& s) { settings = s; }
+void QtSerialPort::set_settings(const std::string& s) {
+    settings = s;
+}
 
 std::optional<PortFailure> QtSerialPort::open() {
     close();
@@ -133,7 +156,9 @@ void QtSerialPort::close() {
     opened = false;
 }
 
-bool QtSerialPort::is_open() const { return opened; }
+bool QtSerialPort::is_open() const {
+    return opened;
+}
 
 int QtSerialPort::bytes_waiting() {
     service(0);
@@ -173,9 +198,13 @@ void QtSerialPort::wait_for_activity(int max_ms) {
     service(timeout);
 }
 
-bool QtSerialPort::device_lost() const { return lost; }
+bool QtSerialPort::device_lost() const {
+    return lost;
+}
 
-bool QtSerialPort::live() const { return port && port->isOpen() && !lost; }
+bool QtSerialPort::live() const {
+    return port && port->isOpen() && !lost;
+}
 
 bool QtSerialPort::take_buffered() {
     if (!port || port->bytesAvailable() <= 0)
@@ -189,9 +218,9 @@ void QtSerialPort::service(int timeout_ms) {
     if (!live())
         return;
 #ifdef Q_OS_UNIX
-    // Polled here rather than through waitForReadyRead: on a hung-up device Qt's wait sees
-    // neither input nor room for output and turns until its timeout, and its reads of an
-    // empty hung-up device report nothing at all. A hang-up shows only in revents.
+    // Polled here rather than through waitForReadyRead, whose loop ignores hang-up events: a
+    // device that went away shows in revents at once, whatever Qt's reads of it report (on a
+    // hung-up pseudo-terminal Qt 6.4 reports read errors without end).
     const bool output_waits = port->bytesToWrite() > 0;
     pollfd watch{port->handle(), static_cast<short>(POLLIN | (output_waits ? POLLOUT : 0)), 0};
     if (::poll(&watch, 1, timeout_ms) > 0) {

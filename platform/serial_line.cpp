@@ -63,12 +63,23 @@ ParsedSettings parse_line_settings(std::string_view text) {
                             ? static_cast<char>(std::tolower(static_cast<unsigned char>(parity[0])))
                             : '\0';
     switch (letter) {
-    case 'n': line.parity = Parity::None; break;
-    case 'e': line.parity = Parity::Even; break;
-    case 'o': line.parity = Parity::Odd; break;
-    case 'm': line.parity = Parity::Mark; break;
-    case 's': line.parity = Parity::Space; break;
-    default: return refuse(text, "the parity must be n, e, o, m or s");
+    case 'n':
+        line.parity = Parity::None;
+        break;
+    case 'e':
+        line.parity = Parity::Even;
+        break;
+    case 'o':
+        line.parity = Parity::Odd;
+        break;
+    case 'm':
+        line.parity = Parity::Mark;
+        break;
+    case 's':
+        line.parity = Parity::Space;
+        break;
+    default:
+        return refuse(text, "the parity must be n, e, o, m or s");
     }
 
     const auto data_bits = whole_number(fields[2]);
@@ -91,9 +102,15 @@ ParsedSettings parse_line_settings(std::string_view text) {
 double character_time_ms(const LineSettings& settings) {
     double bits = 1.0 + settings.data_bits + (settings.parity == Parity::None ? 0.0 : 1.0);
     switch (settings.stop_bits) {
-    case StopBits::One: bits += 1.0; break;
-    case StopBits::OneAndHalf: bits += 1.5; break;
-    case StopBits::Two: bits += 2.0; break;
+    case StopBits::One:
+        bits += 1.0;
+        break;
+    case StopBits::OneAndHalf:
+        bits += 1.5;
+        break;
+    case StopBits::Two:
+        bits += 2.0;
+        break;
     }
     return bits * 1000.0 / settings.speed;
 }

@@ -17,11 +17,16 @@ namespace {
 
 const char* kind_name(pds::PortFailure::Kind kind) {
     switch (kind) {
-    case pds::PortFailure::Kind::BadSettings: return "BadSettings";
-    case pds::PortFailure::Kind::NoSuchPort: return "NoSuchPort";
-    case pds::PortFailure::Kind::Permission: return "Permission";
-    case pds::PortFailure::Kind::InUse: return "InUse";
-    case pds::PortFailure::Kind::Other: return "Other";
+    case pds::PortFailure::Kind::BadSettings:
+        return "BadSettings";
+    case pds::PortFailure::Kind::NoSuchPort:
+        return "NoSuchPort";
+    case pds::PortFailure::Kind::Permission:
+        return "Permission";
+    case pds::PortFailure::Kind::InUse:
+        return "InUse";
+    case pds::PortFailure::Kind::Other:
+        return "Other";
     }
     return "?";
 }

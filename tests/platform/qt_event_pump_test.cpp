@@ -1,6 +1,6 @@
 #include "platform/qt_event_pump.h"
 
-#include "virtual_display_process.h"
+#include "platform/qt_application.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -49,7 +49,8 @@ TEST_F(QtEventPumpTest, EventThatArrivesEndsThePassEarly) {
 
 TEST_F(QtEventPumpTest, ZeroWaitProcessesWhatIsPending) {
     bool ran = false;
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [&] { ran = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { ran = true; }, Qt::QueuedConnection);
     events.process_events(0);
     EXPECT_TRUE(ran);
 }

@@ -1,4 +1,5 @@
 // The real adapter against the virtual display on a pseudo-terminal.
+#include "platform/qt_application.h"
 #include "platform/qt_event_pump.h"
 #include "platform/qt_serial_port.h"
 #include "virtual_display_process.h"
@@ -21,7 +22,7 @@
 namespace pds {
 namespace {
 
-using testing::VirtualDisplayProcess;
+using display::VirtualDisplayProcess;
 using Bytes = std::vector<std::uint8_t>;
 using SteadyClock = std::chrono::steady_clock;
 

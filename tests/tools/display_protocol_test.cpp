@@ -44,7 +44,9 @@ struct Host {
     int hang_ups = 0;
 };
 
-Bytes write_request() { return {0x1B, 0xEF, 2, 0, 2, 6, 1, 2, 0, 6}; } // dated 2026-12-06
+Bytes write_request() {
+    return {0x1B, 0xEF, 2, 0, 2, 6, 1, 2, 0, 6};
+} // dated 2026-12-06
 
 Bytes configuration(const ImageBytes& image) {
     Bytes bytes(image.size() + 1, 0xAA);
@@ -58,8 +60,10 @@ TEST(DisplayProtocol, CheckByteOfTheWorkedDates) {
         std::uint8_t check;
     };
     const Case cases[] = {
-        {{2, 0, 2, 6, 1, 2, 0, 6}, 0x8A}, {{2, 0, 2, 5, 0, 3, 1, 5}, 0x18},
-        {{2, 0, 2, 9, 0, 1, 2, 0}, 0x0B}, {{2, 0, 0, 0, 1, 2, 3, 1}, 0xD1},
+        {{2, 0, 2, 6, 1, 2, 0, 6}, 0x8A},
+        {{2, 0, 2, 5, 0, 3, 1, 5}, 0x18},
+        {{2, 0, 2, 9, 0, 1, 2, 0}, 0x0B},
+        {{2, 0, 0, 0, 1, 2, 3, 1}, 0xD1},
         {{2, 0, 3, 1, 1, 1, 0, 9}, 0xA7},
         // A negative product is not capped: (10 - 18) * 12 = -96, less 4 gives -100.
         {{1, 0, 9, 9, 1, 2, 0, 4}, 100},
@@ -145,8 +149,8 @@ TEST(DisplayProtocol, MisbehavioursShapeTheAnswers) {
         if (!reply.empty()) {
             EXPECT_EQ(reply[0], c.read_mark);
             const std::size_t image_part = std::min<std::size_t>(reply.size(), 127) - 1;
-            EXPECT_TRUE(std::equal(reply.begin() + 1, reply.begin() + 1 + image_part,
-                                   pattern(1).begin()));
+            EXPECT_TRUE(
+                std::equal(reply.begin() + 1, reply.begin() + 1 + image_part, pattern(1).begin()));
             EXPECT_TRUE(std::all_of(reply.begin() + 1 + image_part, reply.end(),
                                     [](std::uint8_t b) { return b == 0; }));
         }

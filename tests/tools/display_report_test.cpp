@@ -19,7 +19,8 @@ TEST(DisplayReport, ShowsEntriesLinesAndCharacterDots) {
     at(image, position::passthru_mode) = 2;
     const std::string hello = "HELLO";
     for (std::size_t i = 0; i < hello.size(); ++i)
-        at(image, position::welcome_line1 + static_cast<int>(i)) = static_cast<std::uint8_t>(hello[i]);
+        at(image, position::welcome_line1 + static_cast<int>(i)) =
+            static_cast<std::uint8_t>(hello[i]);
     at(image, position::welcome_line2) = 'A';
     at(image, position::welcome_line2 + 2) = 0x07; // a gap, then a code with no glyph
     // Character 1: code 41, a left column lit from top to bottom, a single dot in row 0 right.

@@ -2,13 +2,13 @@
 // a read and a write through the buttons, as the operator does them.
 #include "window_fixture.h"
 
-#include "../platform/virtual_display_process.h"
 #include "link/read_transfer.h"
 #include "link/write_transfer.h"
 #include "platform/qt_calendar.h"
 #include "platform/qt_clock.h"
 #include "platform/qt_event_pump.h"
 #include "platform/qt_serial_port.h"
+#include "virtual_display_process.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -22,6 +22,7 @@ namespace pds {
 namespace {
 
 using Texts = std::vector<std::string>;
+using display::VirtualDisplayProcess;
 
 // What the display holds before the operator reads it.
 ImageBytes held_by_display() {
@@ -48,7 +49,7 @@ struct WindowTransferTest : ::testing::Test {
     fakes::MemoryFiles files;
     fakes::RecordedShell shell;
     Platform services{port, clock, events, calendar, boxes, dialog, files, shell};
-    testing::VirtualDisplayProcess display{{}, held_by_display()};
+    VirtualDisplayProcess display{{}, held_by_display()};
     std::vector<bool> busy_at_box;
 
     WindowTransferTest() {

@@ -78,14 +78,14 @@ Step DisplayProtocol::receive(std::uint8_t byte, std::int64_t at_ms) {
                 reply.push_back(behaviour.wrong_mark ? 0x00 : proceed_mark);
                 reply.insert(reply.end(), stored.begin(), stored.end());
                 if (behaviour.short_reply)
-                    reply.resize(std::min<std::size_t>(reply.size(),
-                                                       std::max(0, *behaviour.short_reply)));
+                    reply.resize(
+                        std::min<std::size_t>(reply.size(), std::max(0, *behaviour.short_reply)));
                 reply.insert(reply.end(), std::max(0, behaviour.extra_bytes), 0x00);
             }
             step = answer(std::move(reply));
-            step.note = behaviour.silent ? "Read request: left unanswered"
-                                         : "Read request: sent " +
-                                               std::to_string(step.reply.size()) + " bytes";
+            step.note = behaviour.silent
+                            ? "Read request: left unanswered"
+                            : "Read request: sent " + std::to_string(step.reply.size()) + " bytes";
             if (step.hang_up)
                 step.note += ", then dropped the line";
         } else if (byte == request_escape) {

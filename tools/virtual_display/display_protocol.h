@@ -23,18 +23,20 @@ inline constexpr int abandon_after_ms = 1000;
 // The check byte the display expects the host to accept, from the eight date digits.
 std::uint8_t check_byte_for(const std::uint8_t (&digits)[8]);
 
+// How the display answers; all off, it answers as built. Each fault stands for something a
+// real display or line does.
 struct Behaviour {
-    int answer_delay_ms = 0;              // before every answer, as a real display takes
-    bool silent = false;                  // answers nothing
-    bool wrong_check = false;             // answers the write with a check byte off by one
-    int answer_bytes = 1;                 // the check byte, then further bytes of its own
-    std::optional<int> short_reply = std::nullopt; // the read reply stops after this many bytes
-    bool wrong_mark = false;              // the read reply starts with 0x00 instead of 0xAA
-    int extra_bytes = 0;                  // zero bytes sent after the read reply
-    int late_ms = 0;                      // on top of the answer delay
-    std::optional<int> hang_up_after = std::nullopt; // once: drops the line after this many bytes of an
-                                          // exchange, counted both ways
-    bool store_other = false;             // stores the last configuration byte changed
+    int answer_delay_ms = 0; // before every answer
+    bool silent = false;
+    bool wrong_check = false;                      // one more than the right check byte
+    int answer_bytes = 1;                          // the check byte, then bytes of its own
+    std::optional<int> short_reply = std::nullopt; // the read reply cut to this many bytes
+    bool wrong_mark = false;                       // the read reply starts 00 instead of AA
+    int extra_bytes = 0;                           // zeros after the read reply
+    int late_ms = 0;                               // on top of the answer delay
+    // Once: the line drops after this many bytes of an exchange, counted both ways.
+    std::optional<int> hang_up_after = std::nullopt;
+    bool store_other = false; // a written configuration is stored with its last byte changed
 };
 
 // What the display does once a received byte has fully arrived.

@@ -26,7 +26,9 @@ using pds::ImageBytes;
 using namespace pds::display;
 
 volatile std::sig_atomic_t stop_requested = 0;
-void request_stop(int) { stop_requested = 1; }
+void request_stop(int) {
+    stop_requested = 1;
+}
 
 std::int64_t now_ns() {
     timespec t{};
@@ -107,7 +109,8 @@ void save_memory(const QString& path, const ImageBytes& memory) {
             pds::image_size ||
         !file.commit())
         std::fprintf(stderr, "virtual_display: cannot store the configuration in %s: %s\n",
-                     QFile::encodeName(path).constData(), file.errorString().toLocal8Bit().constData());
+                     QFile::encodeName(path).constData(),
+                     file.errorString().toLocal8Bit().constData());
 }
 
 struct Outgoing {
@@ -118,9 +121,9 @@ struct Outgoing {
 class Display {
 public:
     Display(const Behaviour& behaviour, const QString& memory_path, std::int64_t byte_ns,
-            TimingLog& log)
-        : protocol(behaviour, load_memory(memory_path)), memory_path(memory_path),
-          byte_ns(byte_ns), log(log) {}
+            std::optional<int> stall_ms, TimingLog& log)
+        : protocol(behaviour, load_memory(memory_path)), memory_path(memory_path), byte_ns(byte_ns),
+          stall_ms(stall_ms), log(log) {}
 
     int run() {
         open_line();
@@ -139,6 +142,11 @@ public:
             if (drop_at && now_ns() >= *drop_at) {
                 drop_line();
                 continue;
+            }
+            if (release_at && now_ns() >= *release_at) {
+                line.hold_host_output(false);
+                release_at.reset();
+                say("The line runs again.\n");
             }
             pollfd watch{line.master(), POLLIN, 0};
             timespec limit{};
@@ -183,6 +191,8 @@ private:
 
     std::optional<std::int64_t> next_deadline() const {
         std::optional<std::int64_t> next = drop_at;
+        if (release_at)
+            next = next ? std::min(*next, *release_at) : release_at;
         if (!outgoing.empty())
             next = next ? std::min(*next, outgoing.front().due_ns) : outgoing.front().due_ns;
         return next;
@@ -200,13 +210,18 @@ private:
             const ssize_t n = ::write(line.master(), due.data() + done, due.size() - done);
             if (n < 0 && errno == EINTR)
                 continue;
+            if (n < 0 && errno == EAGAIN) {
+                say("The host reads nothing; " + std::to_string(due.size() - done) +
+                    " bytes lost.\n");
+                break;
+            }
             if (n < 0)
                 fail(std::string("sending to the host failed: ") + std::strerror(errno));
             done += static_cast<std::size_t>(n);
         }
         const std::int64_t written = now_ns();
-        for (auto byte : due)
-            log.sent(written, byte);
+        for (std::size_t i = 0; i < done; ++i)
+            log.sent(written, due[i]);
         if (!due.empty())
             log.flush();
     }
@@ -227,6 +242,13 @@ private:
             act(protocol.receive(buffer[i], received_until / 1'000'000), received_until);
         }
         log.flush();
+        if (stall_ms) {
+            // Once: the first byte gets through, the rest of the exchange stays on the host.
+            line.hold_host_output(true);
+            release_at = now_ns() + std::int64_t{*stall_ms} * 1'000'000;
+            stall_ms.reset();
+            say("The line is held.\n");
+        }
     }
 
     void act(const Step& step, std::int64_t arrived) {
@@ -237,7 +259,8 @@ private:
             say(step.note + "\n");
         if (step.stored)
             say(describe_configuration(protocol.memory()));
-        std::int64_t at = std::max(arrived + std::int64_t{step.reply_delay_ms} * 1'000'000, sent_until);
+        std::int64_t at =
+            std::max(arrived + std::int64_t{step.reply_delay_ms} * 1'000'000, sent_until);
         for (auto byte : step.reply) {
             at += byte_ns;
             outgoing.push_back({at, byte});
@@ -252,6 +275,8 @@ private:
     DisplayProtocol protocol;
     QString memory_path;
     std::int64_t byte_ns;
+    std::optional<int> stall_ms;            // hold the line after the first byte, this long
+    std::optional<std::int64_t> release_at; // when a held line runs again
     TimingLog& log;
     std::deque<Outgoing> outgoing;
     std::optional<std::int64_t> drop_at;
@@ -281,7 +306,8 @@ int main(int argc, char** argv) {
     options.addOptions({
         {"memory", "Keeps the display's 126 configuration bytes in <file> (missing: all zero).",
          "file"},
-        {"baud", "Paces the line at <speed> bit/s, 10 bits a byte (default 9600).", "speed", "9600"},
+        {"baud", "Paces the line at <speed> bit/s, 10 bits a byte (default 9600).", "speed",
+         "9600"},
         {"no-pacing", "Sends and takes bytes as fast as the system allows."},
         {"delay", "Waits <ms> before every answer (default 0).", "ms", "0"},
         {"timing-log", "Writes when each byte crossed the line to <file>.", "file"},
@@ -292,9 +318,15 @@ int main(int argc, char** argv) {
         {"wrong-mark", "Starts the reply to a read request with 00 instead of AA."},
         {"extra-bytes", "Sends <n> zero bytes after the reply to a read request.", "n"},
         {"late", "Answers <ms> later than the delay says.", "ms"},
-        {"hang-up-after", "Once: drops the line after <n> bytes of an exchange, both ways "
-                          "counted, then offers a fresh device.", "n"},
+        {"hang-up-after",
+         "Once: drops the line after <n> bytes of an exchange, both ways "
+         "counted, then offers a fresh device.",
+         "n"},
         {"store-other", "Stores a written configuration with its last byte changed."},
+        {"stall",
+         "Once: holds the line from the host for <ms> after its first byte, as flow control "
+         "would.",
+         "ms"},
     });
     options.process(app);
 
@@ -324,6 +356,9 @@ int main(int argc, char** argv) {
     ::sigaction(SIGTERM, &stop, nullptr);
 
     TimingLog log(options.value("timing-log"));
-    Display display(behaviour, options.value("memory"), byte_ns, log);
+    std::optional<int> stall_ms;
+    if (options.isSet("stall"))
+        stall_ms = number_option(options, "stall", 1);
+    Display display(behaviour, options.value("memory"), byte_ns, stall_ms, log);
     return display.run();
 }

@@ -9,7 +9,9 @@
 
 namespace pds::display {
 
-PseudoTerminal::~PseudoTerminal() { drop(); }
+PseudoTerminal::~PseudoTerminal() {
+    drop();
+}
 
 bool PseudoTerminal::create(std::string& reason) {
     drop();
@@ -18,7 +20,9 @@ bool PseudoTerminal::create(std::string& reason) {
         drop();
         return false;
     };
-    master_fd = ::posix_openpt(O_RDWR | O_NOCTTY);
+    // Non-blocking: a host that never reads must not stop the display, whose bytes then go
+    // where a real line's go when nobody listens.
+    master_fd = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (master_fd < 0)
         return fail("posix_openpt");
     if (::grantpt(master_fd) != 0)
@@ -50,6 +54,11 @@ void PseudoTerminal::drop() {
     if (master_fd >= 0)
         ::close(master_fd);
     slave_fd = master_fd = -1;
+}
+
+void PseudoTerminal::hold_host_output(bool held) {
+    if (slave_fd >= 0)
+        ::tcflow(slave_fd, held ? TCOOFF : TCOON);
 }
 
 } // namespace pds::display

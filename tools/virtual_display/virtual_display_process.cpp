@@ -1,19 +1,9 @@
 #include "virtual_display_process.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 
-namespace pds::testing {
-
-void ensure_qt_application() {
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication application(argc, argv);
-}
+namespace pds::display {
 
 namespace {
 const QString device_line = QStringLiteral("Virtual pole display on ");
@@ -21,7 +11,6 @@ const QString device_line = QStringLiteral("Virtual pole display on ");
 
 VirtualDisplayProcess::VirtualDisplayProcess(const QStringList& options,
                                              const std::optional<ImageBytes>& memory) {
-    ensure_qt_application();
     if (memory) {
         QFile file(memory_path());
         if (!file.open(QIODevice::WriteOnly) ||
@@ -53,6 +42,12 @@ QString VirtualDisplayProcess::output() {
         ;
     printed += QString::fromUtf8(process.readAllStandardOutput());
     return printed;
+}
+
+void VirtualDisplayProcess::drop_output() {
+    while (process.waitForReadyRead(0))
+        process.readAllStandardOutput();
+    process.readAllStandardOutput();
 }
 
 bool VirtualDisplayProcess::wait_for_output(const QString& text, int limit_ms, int times) {
@@ -90,4 +85,4 @@ std::optional<ImageBytes> VirtualDisplayProcess::memory() const {
     return image;
 }
 
-} // namespace pds::testing
+} // namespace pds::display

@@ -1,5 +1,5 @@
-// The virtual display started as a program of its own, for tests that need a real peer on a
-// pseudo-terminal.
+// The virtual display started as a program of its own, for tests and benchmarks that need a
+// real peer on a pseudo-terminal. The caller provides the Qt application object.
 #pragma once
 
 #include "settings/settings_image.h"
@@ -12,10 +12,7 @@
 #include <optional>
 #include <string>
 
-namespace pds::testing {
-
-// Qt's process and serial classes want an application object; tests have none of their own.
-void ensure_qt_application();
+namespace pds::display {
 
 class VirtualDisplayProcess {
 public:
@@ -30,6 +27,9 @@ public:
 
     // Everything the display printed so far.
     QString output();
+    // Reads and forgets what the display printed, so a long run neither stalls the display on
+    // a full pipe nor keeps its reports.
+    void drop_output();
     // Waits until the display printed `text` `times` times in all, or `limit_ms` passed.
     bool wait_for_output(const QString& text, int limit_ms, int times = 1);
     // The device of the last "Virtual pole display on" line.
@@ -37,7 +37,6 @@ public:
 
     std::optional<ImageBytes> memory() const;
     QString memory_path() const { return folder.filePath("memory.vfd"); }
-    QString timing_log_path() const { return folder.filePath("timing.log"); }
 
 private:
     QTemporaryDir folder;
@@ -46,4 +45,4 @@ private:
     std::string device_path;
 };
 
-} // namespace pds::testing
+} // namespace pds::display
