@@ -1,6 +1,6 @@
 #include "platform/qt_message_boxes.h"
 
-#include "qt_application.h"
+#include "gui_testing.h"
 
 #include <QAbstractButton>
 #include <QPushButton>

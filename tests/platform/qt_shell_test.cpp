@@ -1,6 +1,6 @@
 #include "platform/qt_shell.h"
 
-#include "qt_application.h"
+#include "gui_testing.h"
 #include "url_recorder.h"
 
 #include <QDir>

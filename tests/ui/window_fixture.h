@@ -3,7 +3,7 @@
 #pragma once
 
 #include "fakes/fake_platform.h"
-#include "qt_application.h"
+#include "gui_testing.h"
 #include "ui/main_window.h"
 
 #include <QAbstractButton>

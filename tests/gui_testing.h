@@ -1,4 +1,5 @@
-// The application object of the Qt tests, made by their main.
+// The application object of the widget tests, made by their main, and readable Qt strings in
+// their failures.
 #pragma once
 
 #include <QApplication>
