@@ -105,6 +105,8 @@ public:
 MainWindow::MainWindow(Platform& platform, QWidget* parent)
     : QWidget(parent), editor_(platform), startup_folder_(QDir::currentPath().toStdString()) {
     setWindowTitle(QString::fromLatin1(window_caption));
+    // The twips layout is sized for a small dialog font; the desktop's usual 9 or 10 points
+    // would clip the captions of the band and the cells.
     QFont small = font();
     small.setPointSizeF(8);
     setFont(small);
