@@ -1,22 +1,14 @@
 // Both transfers of the window, on the real serial adapter, against the virtual display.
-#include "fakes/fake_platform.h"
 #include "link/port_failure_message.h"
 #include "link/read_transfer.h"
 #include "link/write_transfer.h"
-#include "platform/qt_application.h"
-#include "platform/qt_calendar.h"
-#include "platform/qt_clock.h"
-#include "platform/qt_event_pump.h"
-#include "platform/qt_serial_port.h"
-#include "settings/defaults.h"
-#include "settings/option_lists.h"
+#include "station.h"
 #include "virtual_display_process.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
-#include <sys/resource.h>
 #include <thread>
 #include <vector>
 
@@ -24,6 +16,8 @@ namespace pds {
 namespace {
 
 using display::VirtualDisplayProcess;
+using testing::Station;
+using testing::cpu_seconds;
 using Texts = std::vector<std::string>;
 
 // A configuration a display could hold: list codes in range, both lines, a character.
@@ -38,44 +32,6 @@ ImageBytes display_configuration() {
     at(position::passthru_mode) = 2;
     return image;
 }
-
-double cpu_seconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-// One utility: an editor at its start-up state on the real port, clock and event loop, with
-// every box recorded along with whether the port was open when it came.
-struct Station {
-    Station() {
-        testing::ensure_qt_application();
-        fill_option_lists(editor.model);
-        SetAllDefault_Click(editor);
-        boxes.on_show = [this] { open_at_box.push_back(port.is_open()); };
-    }
-
-    void choose(const std::string& device) { editor.model.Comm.type(device); }
-    Texts shown() const { return boxes.texts(); }
-    void expect_port_closed_at_every_box() const {
-        EXPECT_FALSE(port.is_open()) << "port left open";
-        for (bool open : open_at_box)
-            EXPECT_FALSE(open) << "a box was shown with the port open";
-    }
-
-    QtSerialPort port;
-    QtClock clock;
-    QtEventPump events;
-    QtCalendar calendar;
-    fakes::RecordedBoxes boxes;
-    fakes::ScriptedDialog dialog;
-    fakes::MemoryFiles files;
-    fakes::RecordedShell shell;
-    Platform services{port, clock, events, calendar, boxes, dialog, files, shell};
-    Editor editor{services};
-    std::vector<bool> open_at_box;
-};
 
 class TransferTest : public ::testing::Test, protected Station {
 protected:

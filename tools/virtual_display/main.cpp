@@ -121,9 +121,9 @@ struct Outgoing {
 class Display {
 public:
     Display(const Behaviour& behaviour, const QString& memory_path, std::int64_t byte_ns,
-            TimingLog& log)
+            std::optional<int> stall_ms, TimingLog& log)
         : protocol(behaviour, load_memory(memory_path)), memory_path(memory_path), byte_ns(byte_ns),
-          log(log) {}
+          stall_ms(stall_ms), log(log) {}
 
     int run() {
         open_line();
@@ -142,6 +142,11 @@ public:
             if (drop_at && now_ns() >= *drop_at) {
                 drop_line();
                 continue;
+            }
+            if (release_at && now_ns() >= *release_at) {
+                line.hold_host_output(false);
+                release_at.reset();
+                say("The line runs again.\n");
             }
             pollfd watch{line.master(), POLLIN, 0};
             timespec limit{};
@@ -186,6 +191,8 @@ private:
 
     std::optional<std::int64_t> next_deadline() const {
         std::optional<std::int64_t> next = drop_at;
+        if (release_at)
+            next = next ? std::min(*next, *release_at) : release_at;
         if (!outgoing.empty())
             next = next ? std::min(*next, outgoing.front().due_ns) : outgoing.front().due_ns;
         return next;
@@ -235,6 +242,13 @@ private:
             act(protocol.receive(buffer[i], received_until / 1'000'000), received_until);
         }
         log.flush();
+        if (stall_ms) {
+            // Once: the first byte gets through, the rest of the exchange stays on the host.
+            line.hold_host_output(true);
+            release_at = now_ns() + std::int64_t{*stall_ms} * 1'000'000;
+            stall_ms.reset();
+            say("The line is held.\n");
+        }
     }
 
     void act(const Step& step, std::int64_t arrived) {
@@ -261,6 +275,8 @@ private:
     DisplayProtocol protocol;
     QString memory_path;
     std::int64_t byte_ns;
+    std::optional<int> stall_ms;            // hold the line after the first byte, this long
+    std::optional<std::int64_t> release_at; // when a held line runs again
     TimingLog& log;
     std::deque<Outgoing> outgoing;
     std::optional<std::int64_t> drop_at;
@@ -307,6 +323,10 @@ int main(int argc, char** argv) {
          "counted, then offers a fresh device.",
          "n"},
         {"store-other", "Stores a written configuration with its last byte changed."},
+        {"stall",
+         "Once: holds the line from the host for <ms> after its first byte, as flow control "
+         "would.",
+         "ms"},
     });
     options.process(app);
 
@@ -336,6 +356,9 @@ int main(int argc, char** argv) {
     ::sigaction(SIGTERM, &stop, nullptr);
 
     TimingLog log(options.value("timing-log"));
-    Display display(behaviour, options.value("memory"), byte_ns, log);
+    std::optional<int> stall_ms;
+    if (options.isSet("stall"))
+        stall_ms = number_option(options, "stall", 1);
+    Display display(behaviour, options.value("memory"), byte_ns, stall_ms, log);
     return display.run();
 }

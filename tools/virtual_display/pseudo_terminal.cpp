@@ -56,4 +56,9 @@ void PseudoTerminal::drop() {
     slave_fd = master_fd = -1;
 }
 
+void PseudoTerminal::hold_host_output(bool held) {
+    if (slave_fd >= 0)
+        ::tcflow(slave_fd, held ? TCOOFF : TCOON);
+}
+
 } // namespace pds::display

@@ -17,6 +17,10 @@ public:
     // Closes both sides: a host that has the device open sees a hang-up.
     void drop();
 
+    // Stops or restarts the host's output as flow control would: the host's bytes stay queued
+    // on its side until the line is let go again.
+    void hold_host_output(bool held);
+
     int master() const { return master_fd; }
     const std::string& device() const { return slave_path; }
 

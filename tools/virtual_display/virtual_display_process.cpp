@@ -44,6 +44,12 @@ QString VirtualDisplayProcess::output() {
     return printed;
 }
 
+void VirtualDisplayProcess::drop_output() {
+    while (process.waitForReadyRead(0))
+        process.readAllStandardOutput();
+    process.readAllStandardOutput();
+}
+
 bool VirtualDisplayProcess::wait_for_output(const QString& text, int limit_ms, int times) {
     QElapsedTimer clock;
     clock.start();

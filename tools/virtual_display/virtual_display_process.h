@@ -27,6 +27,9 @@ public:
 
     // Everything the display printed so far.
     QString output();
+    // Reads and forgets what the display printed, so a long run neither stalls the display on
+    // a full pipe nor keeps its reports.
+    void drop_output();
     // Waits until the display printed `text` `times` times in all, or `limit_ms` passed.
     bool wait_for_output(const QString& text, int limit_ms, int times = 1);
     // The device of the last "Virtual pole display on" line.
