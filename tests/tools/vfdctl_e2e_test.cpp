@@ -95,6 +95,18 @@ TEST_F(VfdctlTest, ReadPutsTheDisplaysBytesInAFile) {
     EXPECT_EQ(image_in("b.vfd"), samples::odd_image());
 }
 
+TEST_F(VfdctlTest, ReadOfSeveralDisplaysPairsEachPortWithItsFile) {
+    const auto a = display({}, samples::factory_image());
+    const auto b = display({}, samples::counting_image());
+    const Outcome run =
+        vfdctl({"read", "--port", device(a), "--port", device(b), "-o", "a.vfd", "-o", "b.vfd"});
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, a->device() + ": read at 9600 bit/s into a.vfd\n" + b->device() +
+                           ": read at 9600 bit/s into b.vfd\n");
+    EXPECT_EQ(image_in("a.vfd"), samples::factory_image());
+    EXPECT_EQ(image_in("b.vfd"), samples::counting_image());
+}
+
 TEST_F(VfdctlTest, WriteVerifiesAndLeavesAnIdenticalDisplayAlone) {
     const auto d = display({}, samples::factory_image());
     const QString port = device(d);
