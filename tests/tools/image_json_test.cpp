@@ -109,6 +109,8 @@ TEST(ImageJsonTest, BadInputIsRefusedNamingTheField) {
         {in("command_set", "entry", "ORBIT"), "command_set.entry",
          "\"ORBIT\" is entry 0, not 9 as code says"},
         {in("command_set", "note", "x"), "command_set.note", "is unknown"},
+        {[](QJsonObject& j) { j[""] = 1; }, "\"\"", "is unknown"},
+        {in("udc_2", "", 1), "udc_2.\"\"", "is unknown"},
         {in("welcome_line1", "bytes", array_of({1, 2})), "welcome_line1.bytes",
          "needs 20 bytes, has 2"},
         {byte_at("welcome_line1", "bytes", 3, 256), "welcome_line1.bytes[3]",

@@ -57,6 +57,12 @@ QJsonValue reserved_json(std::span<const std::uint8_t> bytes) {
     return byte_array(bytes);
 }
 
+// An unknown key as a field name; an empty key is shown as "" so the message still points at
+// something.
+std::string key_name(const std::string& prefix, const std::string& key) {
+    return prefix + (key.empty() ? std::string("\"\"") : key);
+}
+
 // Reads one configuration; the first problem found is kept and ends the reading.
 class Reader {
 public:
@@ -73,7 +79,7 @@ public:
         for (auto it = object.begin(); it != object.end(); ++it) {
             const std::string key = it.key().toStdString();
             if (std::find(keys.begin(), keys.end(), key) == keys.end())
-                return fail(prefix + key, "is unknown");
+                return fail(key_name(prefix, key), "is unknown");
         }
         return true;
     }
@@ -315,7 +321,7 @@ std::variant<ImageBytes, JsonProblem> image_from_json(const QByteArray& text) {
         const std::string key = it.key().toStdString();
         if (std::none_of(image_fields.begin(), image_fields.end(),
                          [&](const ImageField& f) { return f.name == key; }))
-            return JsonProblem{key, "is unknown"};
+            return JsonProblem{key_name({}, key), "is unknown"};
     }
 
     ImageBytes image{};
