@@ -1,5 +1,6 @@
 #include "file/settings_file.h"
 
+#include "file/file_check.h"
 #include "message/message_editor.h"
 #include "settings/capture.h"
 #include "settings/option_lists.h"
@@ -31,10 +32,6 @@ constexpr std::array<ListField, 4> list_fields{{
     {&EditorModel::Command, position::command_set},
     {&EditorModel::Passthru, position::passthru_mode},
 }};
-
-std::uint8_t at_position(std::span<const std::uint8_t> file, int position) {
-    return file[position - 1];
-}
 
 } // namespace
 
@@ -76,16 +73,17 @@ bool read_settings_file(Editor& editor) {
     // itself in the editor for the next save or write to pass on.
     const auto read = editor.platform.files.read(editor.file_name, image_size);
     const auto* file = std::get_if<std::vector<std::uint8_t>>(&read);
-    if (!file || file->size() < image_size)
+    if (!file)
         return false;
-    auto& model = editor.model;
-    for (const auto& field : list_fields)
-        if (!entry_for_byte(model.*field.list, at_position(*file, field.position)))
-            return false;
+    const auto checked = check_settings_file(*file);
+    const auto* image = std::get_if<ImageBytes>(&checked);
+    if (!image)
+        return false;
 
+    auto& model = editor.model;
     select_view(model.L1, MessageView::Hex);
     select_view(model.L2, MessageView::Hex);
-    editor.image.set_payload(std::span<const std::uint8_t, image_size>(file->data(), image_size));
+    editor.image.set_payload(*image);
     for (const auto& field : list_fields)
         (model.*field.list).select(editor.image[field.position]);
 

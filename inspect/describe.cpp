@@ -1,0 +1,206 @@
+#include "inspect/describe.h"
+
+#include <algorithm>
+
+namespace pds {
+
+namespace {
+
+constexpr char hex_digits[] = "0123456789ABCDEF";
+
+std::string hex_byte(std::uint8_t byte) {
+    return {hex_digits[byte >> 4], hex_digits[byte & 0x0F]};
+}
+
+bool printable(std::uint8_t byte) {
+    return byte >= 0x20 && byte <= 0x7E && byte != '\\';
+}
+
+std::optional<int> hex_digit_value(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return std::nullopt;
+}
+
+constexpr std::uint8_t dot_bits = 0x7F;
+
+std::string list_value(const ImageField& field, std::uint8_t code) {
+    const auto entry = entry_text(*field.list, code);
+    if (!entry)
+        return std::to_string(code) + " (names no entry)";
+    return std::to_string(code) + " \"" + std::string(*entry) + "\"";
+}
+
+std::string line_value(std::span<const std::uint8_t> cells) {
+    const auto last = std::find_if(cells.rbegin(), cells.rend(), [](auto b) { return b != 0; });
+    const auto empty = static_cast<std::size_t>(last - cells.rbegin());
+    if (empty == cells.size())
+        return "all " + std::to_string(cells.size()) + " cells empty";
+    std::string text = "\"" + line_text(cells) + "\"";
+    if (empty > 0)
+        text += " and " + std::to_string(empty) + (empty == 1 ? " empty cell" : " empty cells");
+    return text;
+}
+
+bool all_zero(std::span<const std::uint8_t> bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](auto b) { return b == 0; });
+}
+
+std::string code_value(std::uint8_t code) {
+    if (code == 0)
+        return "no code";
+    std::string text = "code 0x" + hex_byte(code);
+    if (code >= 0x20 && code <= 0x7E)
+        text += " \"" + std::string(1, static_cast<char>(code)) + "\"";
+    return text;
+}
+
+// Column bytes whose bit 7 is set: carried through unchanged, but invisible in the dots.
+std::vector<std::string> stray_bits(std::span<const std::uint8_t> columns) {
+    std::vector<std::string> notes;
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        if (columns[c] & ~dot_bits)
+            notes.push_back("column " + std::to_string(c + 1) + " is 0x" + hex_byte(columns[c]) +
+                            " (bit 7 set)");
+    return notes;
+}
+
+std::string character_value(std::span<const std::uint8_t> slot) {
+    if (all_zero(slot))
+        return "empty";
+    const auto columns = slot.subspan(1);
+    std::string text = code_value(slot[0]);
+    if (std::none_of(columns.begin(), columns.end(), [](auto b) { return b & dot_bits; })) {
+        text += ", no dots";
+    } else {
+        text += ", dots ";
+        const auto rows = dot_rows(columns);
+        for (std::size_t r = 0; r < rows.size(); ++r)
+            text += (r ? "/" : "") + rows[r];
+    }
+    for (const auto& note : stray_bits(columns))
+        text += ", " + note;
+    return text;
+}
+
+std::string reserved_value(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() == 1)
+        return "0x" + hex_byte(bytes[0]);
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        text += (i ? " " : "") + hex_byte(bytes[i]);
+    return text;
+}
+
+std::string line_of(const ImageField& field, const std::string& value) {
+    return std::string(field.name) + ": " + value;
+}
+
+} // namespace
+
+std::string escaped_text(std::span<const std::uint8_t> bytes) {
+    std::string text;
+    for (auto b : bytes) {
+        if (printable(b))
+            text += static_cast<char>(b);
+        else
+            text += "\\x" + hex_byte(b);
+    }
+    return text;
+}
+
+std::optional<std::vector<std::uint8_t>> unescaped_text(std::string_view text) {
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<std::uint8_t>(text[i]);
+        if (c == '\\') {
+            if (text.size() - i < 4 || text[i + 1] != 'x')
+                return std::nullopt;
+            const auto high = hex_digit_value(text[i + 2]);
+            const auto low = hex_digit_value(text[i + 3]);
+            if (!high || !low)
+                return std::nullopt;
+            bytes.push_back(static_cast<std::uint8_t>(*high * 16 + *low));
+            i += 3;
+        } else if (c >= 0x20 && c <= 0x7E) {
+            bytes.push_back(c);
+        } else {
+            return std::nullopt;
+        }
+    }
+    return bytes;
+}
+
+std::string line_text(std::span<const std::uint8_t> cells) {
+    const auto last = std::find_if(cells.rbegin(), cells.rend(), [](auto b) { return b != 0; });
+    return escaped_text(cells.first(static_cast<std::size_t>(cells.rend() - last)));
+}
+
+std::array<std::string, udc_rows> dot_rows(std::span<const std::uint8_t> columns) {
+    std::array<std::string, udc_rows> rows;
+    for (int r = 0; r < udc_rows; ++r)
+        for (auto column : columns)
+            rows[r] += (column >> r) & 1 ? '#' : '.';
+    return rows;
+}
+
+std::string field_value(const ImageField& field, const ImageBytes& image) {
+    const auto bytes = field_bytes(image, field);
+    switch (field.kind) {
+    case FieldKind::List:
+        return list_value(field, bytes[0]);
+    case FieldKind::Line:
+        return line_value(bytes);
+    case FieldKind::Character:
+        return character_value(bytes);
+    case FieldKind::Reserved:
+        return reserved_value(bytes);
+    }
+    return {};
+}
+
+std::vector<std::string> describe_image(const ImageBytes& image) {
+    std::vector<std::string> lines;
+    for (const auto& field : image_fields) {
+        const auto bytes = field_bytes(image, field);
+        switch (field.kind) {
+        case FieldKind::List:
+        case FieldKind::Line:
+            lines.push_back(line_of(field, field_value(field, image)));
+            break;
+        case FieldKind::Character:
+            if (all_zero(bytes)) {
+                lines.push_back(line_of(field, "empty"));
+                break;
+            }
+            lines.push_back(line_of(field, code_value(bytes[0])));
+            for (const auto& row : dot_rows(bytes.subspan(1)))
+                lines.push_back("  " + row);
+            for (const auto& note : stray_bits(bytes.subspan(1)))
+                lines.push_back("  " + note);
+            break;
+        case FieldKind::Reserved:
+            if (!all_zero(bytes))
+                lines.push_back(line_of(field, field_value(field, image)));
+            break;
+        }
+    }
+    return lines;
+}
+
+std::vector<std::string> describe_differences(const ImageBytes& a, const ImageBytes& b) {
+    std::vector<std::string> lines;
+    for (const auto& field : image_fields) {
+        const auto in_a = field_bytes(a, field);
+        const auto in_b = field_bytes(b, field);
+        if (!std::equal(in_a.begin(), in_a.end(), in_b.begin()))
+            lines.push_back(line_of(field, field_value(field, a) + " -> " + field_value(field, b)));
+    }
+    return lines;
+}
+
+} // namespace pds

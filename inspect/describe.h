@@ -1,0 +1,44 @@
+// A configuration in words, for a person or a script: each field by name, and the fields in
+// which two configurations differ.
+#pragma once
+
+#include "inspect/image_fields.h"
+#include "settings/settings_image.h"
+#include "udc/slot_codec.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pds {
+
+// 0x20..0x7E as themselves, except the backslash; every other byte as \xNN (upper-case
+// digits). So the text is plain ASCII and gives back exactly its bytes.
+std::string escaped_text(std::span<const std::uint8_t> bytes);
+// The bytes of such a text; also takes lower-case digits. Nothing when the text holds a
+// backslash that does not start \xNN, or a character outside 0x20..0x7E.
+std::optional<std::vector<std::uint8_t>> unescaped_text(std::string_view text);
+
+// A welcome line up to its last non-empty cell, escaped. The display shows a 0 cell as empty;
+// packing pads a line with 0, so the empty cells after the text are left off.
+std::string line_text(std::span<const std::uint8_t> cells);
+
+// A character's dots, top row first, '#' lit and '.' unlit. Bit 7 of a column is no dot.
+std::array<std::string, udc_rows> dot_rows(std::span<const std::uint8_t> columns);
+
+// A field's value on one line: `1 "EPSON (Default)"`, `"HELLO" and 15 empty cells`,
+// `code 0x48 "H", dots #...#/#...#/...`, `0x5A`, `00 00 00 01`.
+std::string field_value(const ImageField& field, const ImageBytes& image);
+
+// Every list, both lines, each character with its dots drawn as a grid, and the reserved
+// fields that are not zero: one `name: value` line each, the grid rows indented below.
+std::vector<std::string> describe_image(const ImageBytes& image);
+
+// `name: value in a -> value in b` for each field that differs; none when the bytes are equal.
+std::vector<std::string> describe_differences(const ImageBytes& a, const ImageBytes& b);
+
+} // namespace pds

@@ -1,0 +1,188 @@
+#include "inspect/describe.h"
+
+#include "fixtures/sample_images.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace pds;
+using Lines = std::vector<std::string>;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+TEST(ImageFieldsTest, EveryPositionBelongsToExactlyOneField) {
+    std::vector<int> owners(image_size + 1, 0);
+    std::set<std::string_view> names;
+    for (const auto& field : image_fields) {
+        names.insert(field.name);
+        for (int p = field.first; p < field.first + field.length; ++p)
+            ++owners.at(p);
+        EXPECT_EQ(field.kind == FieldKind::List, field.list != nullptr) << field.name;
+    }
+    for (int p = 1; p <= image_size; ++p)
+        EXPECT_EQ(owners[p], 1) << "position " << p;
+    EXPECT_EQ(names.size(), image_fields.size()) << "names are unique";
+}
+
+TEST(EscapedTextTest, PrintableAsTextOthersAsHexAndBack) {
+    const struct {
+        Bytes bytes;
+        std::string text;
+    } cases[] = {
+        {{}, ""},
+        {{'H', 'i', ' ', '~'}, "Hi ~"},
+        {{'"'}, "\""},
+        {{'\\'}, "\\x5C"}, // a literal backslash would be read as the start of an escape
+        {{0x00, 0x1F, 0x7F, 0x80, 0xD5, 0xFF}, "\\x00\\x1F\\x7F\\x80\\xD5\\xFF"},
+        {{'a', 0x0A, 'b'}, "a\\x0Ab"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(escaped_text(c.bytes), c.text);
+        EXPECT_EQ(unescaped_text(c.text), c.bytes) << c.text;
+    }
+    EXPECT_EQ(unescaped_text("\\xd5\\x5c"), (Bytes{0xD5, 0x5C})) << "lower-case digits";
+}
+
+TEST(EscapedTextTest, MalformedTextGivesNothing) {
+    for (const std::string text :
+         {"\\", "ab\\x4", "\\xG1", "\\y41", "\\X41", "tab\there", "caf\xc3\xa9", "\x7f"})
+        EXPECT_FALSE(unescaped_text(text)) << text;
+}
+
+TEST(LineTextTest, LeavesOffOnlyTheEmptyCellsAtTheEnd) {
+    EXPECT_EQ(line_text(Bytes{'A', 0, 'B', 0, 0}), "A\\x00B");
+    EXPECT_EQ(line_text(Bytes{0, 0, 0}), "");
+    EXPECT_EQ(line_text(Bytes{0, 0, 'C'}), "\\x00\\x00C");
+}
+
+TEST(DotRowsTest, BitRIsRowRFromTheTopAndBitSevenIsNoDot) {
+    // The letter H: full outer columns, the bar in row 3.
+    EXPECT_EQ(dot_rows(Bytes{0x7F, 0x08, 0x08, 0x08, 0x7F}),
+              (std::array<std::string, 7>{"#...#", "#...#", "#...#", "#####", "#...#", "#...#",
+                                          "#...#"}));
+    EXPECT_EQ(dot_rows(Bytes{0x01, 0x00, 0x00, 0x00, 0x40}),
+              (std::array<std::string, 7>{"#....", ".....", ".....", ".....", ".....", ".....",
+                                          "....#"}));
+    EXPECT_EQ(dot_rows(Bytes{0xFF, 0x80, 0, 0, 0}), dot_rows(Bytes{0x7F, 0x00, 0, 0, 0}));
+}
+
+TEST(DescribeImageTest, FactoryImage) {
+    Lines expected = {
+        "display_baud: 0 \"9600,n,8,1 (Default)\"",
+        "code_page: 0 \"US English (CP-437)  (Default)\"",
+        "command_set: 1 \"EPSON (Default)\"",
+        "passthru_mode: 0 \"None     (Default)\"",
+        "welcome_line1: \"*VFD DISPLAY ORBIT *\"",
+        "welcome_line2: \"**HAVE A NICE DAY AND THANK YOU**\" and 7 empty cells",
+    };
+    for (int n = 1; n <= 9; ++n)
+        expected.push_back("udc_" + std::to_string(n) + ": empty");
+    EXPECT_EQ(describe_image(samples::factory_image()), expected);
+}
+
+TEST(DescribeImageTest, OddBytesAreShownNotHidden) {
+    const Lines expected = {
+        "display_baud: 1 \"19200,n,8,1\"",
+        "code_page: 35 \"850+Euro Sign at 0xD5 (CP-858)\"",
+        "command_set: 9 \"LogicControl\"",
+        "passthru_mode: 2 \"without ESC/POS command\"",
+        "welcome_line1: \"A\\x5CB\"C\\x00\\xD5\\x7FPLAY ORBIT \\x1B\"",
+        "welcome_line2: \"**HAVE A NICE DAY AND THANK YOU**\" and 7 empty cells",
+        "udc_1: empty",
+        "udc_2: empty",
+        "udc_3: code 0x48 \"H\"",
+        "  #...#",
+        "  #...#",
+        "  #...#",
+        "  #####",
+        "  #...#",
+        "  #...#",
+        "  #...#",
+        "udc_4: code 0x05",
+        "  #...#",
+        "  #....",
+        "  #....",
+        "  #....",
+        "  #....",
+        "  #....",
+        "  #...#",
+        "  column 1 is 0xFF (bit 7 set)",
+        "  column 2 is 0x80 (bit 7 set)",
+        "udc_5: empty",
+        "udc_6: empty",
+        "udc_7: no code",
+        "  .....",
+        "  .....",
+        "  .....",
+        "  .....",
+        "  .....",
+        "  .....",
+        "  ..#..",
+        "udc_8: empty",
+        "udc_9: code 0xFF",
+        "  .....",
+        "  .....",
+        "  .....",
+        "  .....",
+        "  .....",
+        "  .....",
+        "  .....",
+        "reserved_1: 0x5A",
+        "reserved_67: 0x80",
+        "reserved_tail: 00 00 00 01",
+    };
+    EXPECT_EQ(describe_image(samples::odd_image()), expected);
+}
+
+TEST(DescribeImageTest, ListCodeOutsideItsListAndEmptyLine) {
+    ImageBytes image{};
+    samples::at(image, position::command_set) = 12;
+    const Lines lines = describe_image(image);
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines[2], "command_set: 12 (names no entry)");
+    EXPECT_EQ(lines[4], "welcome_line1: all 20 cells empty");
+}
+
+TEST(DescribeDifferencesTest, SameBytesNoLines) {
+    for (const auto& sample : samples::sample_images())
+        EXPECT_TRUE(describe_differences(sample.image, sample.image).empty()) << sample.name;
+}
+
+TEST(DescribeDifferencesTest, EachChangedFieldIsNamedOnceAndAlone) {
+    // One byte changed in the last position of each field in turn: the only line names it.
+    for (const auto& field : image_fields) {
+        const ImageBytes a = samples::odd_image();
+        ImageBytes b = a;
+        samples::at(b, field.first + field.length - 1) ^= 0x01;
+        const Lines lines = describe_differences(a, b);
+        ASSERT_EQ(lines.size(), 1u) << field.name;
+        EXPECT_EQ(lines[0].rfind(std::string(field.name) + ": ", 0), 0u) << lines[0];
+    }
+}
+
+TEST(DescribeDifferencesTest, ValuesOnBothSides) {
+    const ImageBytes a = samples::factory_image();
+    ImageBytes b = a;
+    samples::at(b, position::command_set) = 7;
+    const std::uint8_t h_glyph[] = {0x48, 0x7F, 0x08, 0x08, 0x08, 0x7F};
+    std::copy(std::begin(h_glyph), std::end(h_glyph), &samples::at(b, 81));
+    samples::at(b, position::welcome_line1 + 19) = 0;
+    samples::at(b, position::reserved_tail + 3) = 0x01;
+    EXPECT_EQ(describe_differences(a, b),
+              (Lines{
+                  "command_set: 1 \"EPSON (Default)\" -> 7 \"CD5220\"",
+                  "welcome_line1: \"*VFD DISPLAY ORBIT *\" -> \"*VFD DISPLAY ORBIT \" and 1 "
+                  "empty cell",
+                  "udc_3: empty -> code 0x48 \"H\", dots #...#/#...#/#...#/#####/#...#/#...#/#...#",
+                  "reserved_tail: 00 00 00 00 -> 00 00 00 01",
+              }));
+    EXPECT_EQ(describe_differences(samples::odd_image(), samples::factory_image())[6],
+              "udc_4: code 0x05, dots #...#/#..../#..../#..../#..../#..../#...#, column 1 is "
+              "0xFF (bit 7 set), column 2 is 0x80 (bit 7 set) -> empty");
+}
+
+} // namespace

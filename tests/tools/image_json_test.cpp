@@ -1,0 +1,170 @@
+#include "image_json.h"
+
+#include "fixtures/sample_images.h"
+#include "inspect/describe.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+using namespace pds;
+using namespace pds::cli;
+
+namespace {
+
+QByteArray text_of(const QJsonObject& json, QJsonDocument::JsonFormat format) {
+    return QJsonDocument(json).toJson(format);
+}
+
+QJsonArray array_of(std::initializer_list<int> values) {
+    QJsonArray array;
+    for (int v : values)
+        array.append(v);
+    return array;
+}
+
+TEST(ImageJsonTest, ExportThenImportGivesBackEveryByte) {
+    for (const auto& sample : samples::sample_images()) {
+        for (auto format : {QJsonDocument::Indented, QJsonDocument::Compact}) {
+            const auto back = image_from_json(text_of(image_to_json(sample.image), format));
+            ASSERT_TRUE(std::holds_alternative<ImageBytes>(back))
+                << sample.name << ": " << std::get<JsonProblem>(back).field << " "
+                << std::get<JsonProblem>(back).reason;
+            EXPECT_EQ(std::get<ImageBytes>(back), sample.image) << sample.name;
+        }
+    }
+}
+
+TEST(ImageJsonTest, FieldsCarryTheirNumbersAndReadableCompanions) {
+    const QJsonObject json = image_to_json(samples::odd_image());
+    EXPECT_EQ(json.size(), 20);
+    EXPECT_EQ(json["command_set"], (QJsonObject{{"code", 9}, {"entry", "LogicControl"}}));
+    EXPECT_EQ(json["welcome_line1"]["text"], "A\\x5CB\"C\\x00\\xD5\\x7FPLAY ORBIT \\x1B");
+    EXPECT_EQ(json["welcome_line2"]["bytes"].toArray().size(), 40);
+    EXPECT_EQ(json["udc_4"], (QJsonObject{{"code", 5},
+                                          {"columns", array_of({0xFF, 0x80, 0, 0, 0x41})},
+                                          {"dots", QJsonArray{"#...#", "#....", "#....", "#....",
+                                                              "#....", "#....", "#...#"}}}));
+    EXPECT_EQ(json["reserved_1"], 0x5A);
+    EXPECT_EQ(json["reserved_tail"], array_of({0, 0, 0, 1}));
+}
+
+TEST(ImageJsonTest, ReadableFieldsStandInForMissingNumbers) {
+    QJsonObject json = image_to_json(samples::factory_image());
+    json["command_set"] = QJsonObject{{"entry", "CD5220"}};
+    json["welcome_line1"] = QJsonObject{{"text", "HI\\x00!\\xff"}};
+    json["udc_2"] = QJsonObject{
+        {"code", 0x48},
+        {"dots", QJsonArray{"#...#", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"}}};
+
+    ImageBytes expected = samples::factory_image();
+    samples::at(expected, position::command_set) = 7;
+    const std::uint8_t line[20] = {'H', 'I', 0x00, '!', 0xFF};
+    std::copy(std::begin(line), std::end(line), &samples::at(expected, position::welcome_line1));
+    const std::uint8_t glyph[] = {0x48, 0x7F, 0x08, 0x08, 0x08, 0x7F};
+    std::copy(std::begin(glyph), std::end(glyph), &samples::at(expected, 75));
+    EXPECT_EQ(std::get<ImageBytes>(image_from_json(text_of(json, QJsonDocument::Compact))),
+              expected);
+}
+
+TEST(ImageJsonTest, BadInputIsRefusedNamingTheField) {
+    using Change = std::function<void(QJsonObject&)>;
+    const auto in = [](const char* field, const char* key, QJsonValue value) -> Change {
+        return [=](QJsonObject& json) {
+            QJsonObject inner = json[field].toObject();
+            inner[key] = value;
+            json[field] = inner;
+        };
+    };
+    const auto byte_at = [](const char* field, const char* key, int index,
+                            QJsonValue value) -> Change {
+        return [=](QJsonObject& json) {
+            QJsonObject inner = json[field].toObject();
+            QJsonArray array = inner[key].toArray();
+            array[index] = value;
+            inner[key] = array;
+            json[field] = inner;
+        };
+    };
+    const struct {
+        Change change;
+        std::string field;
+        std::string reason;
+    } cases[] = {
+        {[](QJsonObject& j) { j.remove("udc_5"); }, "udc_5", "is missing"},
+        {[](QJsonObject& j) { j["welcom_line1"] = QJsonObject{}; }, "welcom_line1", "is unknown"},
+        {[](QJsonObject& j) { j["command_set"] = 1; }, "command_set", "is not an object"},
+        {[](QJsonObject& j) { j["command_set"] = QJsonObject{}; }, "command_set",
+         "needs \"code\" or \"entry\""},
+        {in("command_set", "code", 10), "command_set.code",
+         "10 names none of the 10 entries of its list"},
+        {in("passthru_mode", "code", 3), "passthru_mode.code",
+         "3 names none of the 3 entries of its list"},
+        {in("command_set", "entry", "EPSON"), "command_set.entry",
+         "\"EPSON\" is not an entry of its list"},
+        {in("command_set", "entry", "ORBIT"), "command_set.entry",
+         "\"ORBIT\" is entry 0, not 9 as code says"},
+        {in("command_set", "note", "x"), "command_set.note", "is unknown"},
+        {[](QJsonObject& j) { j[""] = 1; }, "\"\"", "is unknown"},
+        {in("udc_2", "", 1), "udc_2.\"\"", "is unknown"},
+        {in("welcome_line1", "bytes", array_of({1, 2})), "welcome_line1.bytes",
+         "needs 20 bytes, has 2"},
+        {byte_at("welcome_line1", "bytes", 3, 256), "welcome_line1.bytes[3]",
+         "256 is not a byte (0 to 255)"},
+        {byte_at("welcome_line2", "bytes", 39, -1), "welcome_line2.bytes[39]",
+         "-1 is not a byte (0 to 255)"},
+        {byte_at("welcome_line1", "bytes", 0, 65.5), "welcome_line1.bytes[0]",
+         "65.5 is not a byte (0 to 255)"},
+        {byte_at("welcome_line1", "bytes", 0, "A"), "welcome_line1.bytes[0]", "is not a number"},
+        {in("welcome_line1", "text", "A\\x5CB\"C"), "welcome_line1.text", "does not match bytes"},
+        {in("welcome_line1", "text", "A\\B"), "welcome_line1.text",
+         "is not valid: write printable ASCII, and any other byte (the backslash too) as \\xNN"},
+        {[](QJsonObject& j) {
+             j["welcome_line1"] = QJsonObject{{"text", "123456789012345678901"}};
+         },
+         "welcome_line1.text", "holds 21 cells; the line has 20"},
+        {[](QJsonObject& j) {
+             j["udc_3"] = QJsonObject{{"columns", array_of({0, 0, 0, 0, 0})}};
+         },
+         "udc_3.code", "is missing"},
+        {[](QJsonObject& j) {
+             j["udc_3"] = QJsonObject{{"code", 0x41}};
+         },
+         "udc_3", "needs \"columns\" or \"dots\""},
+        {byte_at("udc_3", "columns", 4, 300), "udc_3.columns[4]", "300 is not a byte (0 to 255)"},
+        {byte_at("udc_3", "dots", 2, "#..#"), "udc_3.dots[2]",
+         "must be 5 characters, each # (lit) or . (unlit)"},
+        {byte_at("udc_3", "dots", 2, "#.o.#"), "udc_3.dots[2]",
+         "must be 5 characters, each # (lit) or . (unlit)"},
+        {byte_at("udc_3", "dots", 6, "....."), "udc_3.dots", "does not match columns"},
+        {in("udc_3", "dots", QJsonArray{"....."}), "udc_3.dots", "is not an array of 7 rows"},
+        {[](QJsonObject& j) {
+             j["reserved_tail"] = array_of({0, 0, 0});
+         },
+         "reserved_tail", "needs 4 bytes, has 3"},
+        {[](QJsonObject& j) { j["reserved_1"] = "5A"; }, "reserved_1", "is not a number"},
+    };
+    for (const auto& c : cases) {
+        QJsonObject json = image_to_json(samples::odd_image());
+        c.change(json);
+        const auto result = image_from_json(text_of(json, QJsonDocument::Compact));
+        ASSERT_TRUE(std::holds_alternative<JsonProblem>(result)) << c.field;
+        EXPECT_EQ(std::get<JsonProblem>(result).field, c.field);
+        EXPECT_EQ(std::get<JsonProblem>(result).reason, c.reason) << c.field;
+    }
+}
+
+TEST(ImageJsonTest, TextThatIsNoJsonObject) {
+    const auto not_json = std::get<JsonProblem>(image_from_json("{\"reserved_1\": "));
+    EXPECT_EQ(not_json.field, "");
+    EXPECT_EQ(not_json.reason.rfind("is not JSON: ", 0), 0u) << not_json.reason;
+    const auto array = std::get<JsonProblem>(image_from_json("[1, 2]"));
+    EXPECT_EQ(array.field, "");
+    EXPECT_EQ(array.reason, "is not a JSON object");
+}
+
+} // namespace

@@ -1,0 +1,393 @@
+// The vfdctl program as a script runs it, against virtual displays on pseudo-terminals.
+#include "fixtures/sample_images.h"
+#include "platform/qt_application.h"
+#include "virtual_display_process.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pds {
+namespace {
+
+using display::VirtualDisplayProcess;
+
+struct Outcome {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+class VfdctlTest : public ::testing::Test {
+protected:
+    VfdctlTest() { testing::ensure_qt_application(); }
+
+    Outcome vfdctl(const QStringList& arguments) {
+        QProcess process;
+        process.setWorkingDirectory(folder.path());
+        process.start(QStringLiteral(VFDCTL_PROGRAM), arguments);
+        if (!process.waitForFinished(30000))
+            ADD_FAILURE() << "vfdctl did not end";
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput().toStdString(),
+                process.readAllStandardError().toStdString()};
+    }
+
+    QString path(const QString& name) const { return folder.filePath(name); }
+
+    QString put(const QString& name, const QByteArray& bytes) {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path(name);
+    }
+    QString put(const QString& name, const ImageBytes& image) {
+        return put(name, QByteArray(reinterpret_cast<const char*>(image.data()), image_size));
+    }
+    QByteArray contents(const QString& name) const {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    ImageBytes image_in(const QString& name) const {
+        const QByteArray bytes = contents(name);
+        ImageBytes image{};
+        EXPECT_EQ(bytes.size(), image_size) << name.toStdString();
+        std::copy_n(bytes.begin(), std::min<qsizetype>(bytes.size(), image_size), image.begin());
+        return image;
+    }
+
+    // A display on a fresh pseudo-terminal, holding `memory`, paced only where it matters.
+    std::unique_ptr<VirtualDisplayProcess> display(QStringList options = {},
+                                                   const ImageBytes& memory = {}) {
+        options << "--no-pacing";
+        auto started = std::make_unique<VirtualDisplayProcess>(options, memory);
+        EXPECT_TRUE(started->started());
+        return started;
+    }
+    static QString device(const std::unique_ptr<VirtualDisplayProcess>& d) {
+        return QString::fromStdString(d->device());
+    }
+    static int stores(VirtualDisplayProcess& d) {
+        return static_cast<int>(d.output().count("Stored a new configuration"));
+    }
+
+    QTemporaryDir folder;
+};
+
+TEST_F(VfdctlTest, ReadPutsTheDisplaysBytesInAFile) {
+    const auto d = display({}, samples::odd_image());
+    const QString port = device(d);
+    const Outcome at_9600 = vfdctl({"read", "--port", port, "-o", "a.vfd"});
+    EXPECT_EQ(at_9600.code, 0) << at_9600.err;
+    EXPECT_EQ(at_9600.out, port.toStdString() + ": read at 9600 bit/s into a.vfd\n");
+    EXPECT_EQ(image_in("a.vfd"), samples::odd_image());
+
+    const Outcome automatic = vfdctl({"read", "--baud", "auto", "--port", port, "-o", "b.vfd"});
+    EXPECT_EQ(automatic.code, 0) << automatic.err;
+    EXPECT_EQ(automatic.out, port.toStdString() + ": 9600 bit/s answered; read into b.vfd\n");
+    EXPECT_EQ(image_in("b.vfd"), samples::odd_image());
+}
+
+TEST_F(VfdctlTest, ReadOfSeveralDisplaysPairsEachPortWithItsFile) {
+    const auto a = display({}, samples::factory_image());
+    const auto b = display({}, samples::counting_image());
+    const Outcome run =
+        vfdctl({"read", "--port", device(a), "--port", device(b), "-o", "a.vfd", "-o", "b.vfd"});
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, a->device() + ": read at 9600 bit/s into a.vfd\n" + b->device() +
+                           ": read at 9600 bit/s into b.vfd\n");
+    EXPECT_EQ(image_in("a.vfd"), samples::factory_image());
+    EXPECT_EQ(image_in("b.vfd"), samples::counting_image());
+}
+
+TEST_F(VfdctlTest, WriteVerifiesAndLeavesAnIdenticalDisplayAlone) {
+    const auto d = display({}, samples::factory_image());
+    const QString port = device(d);
+    const std::string named = port.toStdString() + ": ";
+    put("odd.vfd", samples::odd_image());
+
+    const Outcome first = vfdctl({"write", "odd.vfd", "--port", port});
+    EXPECT_EQ(first.code, 0) << first.err;
+    EXPECT_EQ(first.out, named + "written and verified at 9600 bit/s\n");
+    EXPECT_EQ(d->memory(), samples::odd_image());
+    EXPECT_EQ(stores(*d), 1);
+
+    const Outcome again = vfdctl({"write", "odd.vfd", "--port", port});
+    EXPECT_EQ(again.code, 0) << again.err;
+    EXPECT_EQ(again.out, named + "already holds these settings at 9600 bit/s; nothing written\n");
+    EXPECT_EQ(stores(*d), 1) << "no write cycle spent";
+
+    const Outcome forced = vfdctl({"write", "odd.vfd", "--port", port, "--force", "--no-verify"});
+    EXPECT_EQ(forced.code, 0) << forced.err;
+    EXPECT_EQ(forced.out, named + "written at 9600 bit/s; not verified\n");
+    EXPECT_TRUE(d->wait_for_output("Stored a new configuration", 2000, 2));
+    EXPECT_EQ(d->memory(), samples::odd_image());
+}
+
+TEST_F(VfdctlTest, DisplayThatStoresSomethingElseFailsTheVerify) {
+    const auto d = display({"--store-other"}, samples::factory_image());
+    const std::string named = d->device() + ": ";
+    put("odd.vfd", samples::odd_image());
+    const Outcome run = vfdctl({"write", "odd.vfd", "--port", device(d)});
+    EXPECT_EQ(run.code, 8);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, named +
+                           "written at 9600 bit/s, but the display reads back other settings "
+                           "(written -> read back):\n" +
+                           named + "  reserved_tail: 00 00 00 01 -> 00 00 00 FE\n");
+}
+
+TEST_F(VfdctlTest, DisplayFaultsHaveTheirOwnStatus) {
+    put("odd.vfd", samples::odd_image());
+    const struct {
+        QStringList fault;
+        QStringList command;
+        int code;
+        std::string message;
+    } cases[] = {
+        {{"--wrong-check"},
+         {"write", "odd.vfd"},
+         6,
+         "wrong check byte at 9600 bit/s; refused with 0x55, nothing written"},
+        {{"--wrong-mark"},
+         {"read", "-o", "x.vfd"},
+         7,
+         "bad reply at 9600 bit/s: it starts with 0x00, not 0xAA"},
+        {{"--wrong-mark"},
+         {"write", "odd.vfd"},
+         7,
+         "not written: the read before the write failed: bad reply at 9600 bit/s: it starts "
+         "with 0x00, not 0xAA"},
+        {{"--hang-up-after", "60"},
+         {"read", "-o", "x.vfd"},
+         9,
+         "the device went away during the read at 9600 bit/s"},
+        {{"--hang-up-after", "8"},
+         {"write", "odd.vfd", "--force"},
+         9,
+         "the device went away during the write at 9600 bit/s"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault.join(' ').toStdString() + " / " + c.command.join(' ').toStdString());
+        const auto d = display(c.fault, samples::factory_image());
+        const Outcome run = vfdctl(c.command + QStringList{"--port", device(d)});
+        EXPECT_EQ(run.code, c.code);
+        EXPECT_EQ(run.err, d->device() + ": " + c.message + "\n");
+        EXPECT_EQ(run.out, "");
+        EXPECT_FALSE(QFile::exists(path("x.vfd")));
+        EXPECT_EQ(d->memory(), samples::factory_image());
+    }
+}
+
+TEST_F(VfdctlTest, PortThatCannotBeOpenedNamesTheSystemsReason) {
+    const Outcome run = vfdctl({"read", "--port", "/dev/ttyUSB-not-there", "-o", "x.vfd"});
+    EXPECT_EQ(run.code, 4);
+    EXPECT_EQ(run.err, "/dev/ttyUSB-not-there: cannot open /dev/ttyUSB-not-there: No such file "
+                       "or directory\n");
+    EXPECT_FALSE(QFile::exists(path("x.vfd")));
+}
+
+TEST_F(VfdctlTest, FourDisplaysAreWrittenAtOnce) {
+    std::vector<std::unique_ptr<VirtualDisplayProcess>> bench;
+    QStringList arguments{"write", "odd.vfd"};
+    std::string expected;
+    for (int i = 0; i < 4; ++i) {
+        bench.push_back(display({}, samples::factory_image()));
+        arguments << "--port" << device(bench.back());
+        expected += bench.back()->device() + ": written and verified at 9600 bit/s\n";
+    }
+    put("odd.vfd", samples::odd_image());
+    const Outcome run = vfdctl(arguments);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, expected) << "one line per display, in the order given";
+    for (const auto& d : bench)
+        EXPECT_EQ(d->memory(), samples::odd_image());
+}
+
+TEST_F(VfdctlTest, EachPortOfABenchStandsAlone) {
+    // A silent display and one that refuses the check byte do not hold up the others; the
+    // status is the first failure in the order given.
+    const auto good = display({}, samples::factory_image());
+    const auto silent = display({"--silent"}, samples::factory_image());
+    const auto refusing = display({"--wrong-check"}, samples::factory_image());
+    put("odd.vfd", samples::odd_image());
+    const Outcome run = vfdctl({"write", "odd.vfd", "--no-verify", "--port", device(refusing),
+                                "--port", device(silent), "--port", device(good)});
+    EXPECT_EQ(run.code, 6);
+    EXPECT_EQ(run.out, good->device() + ": written at 9600 bit/s; not verified\n");
+    EXPECT_EQ(run.err,
+              refusing->device() +
+                  ": wrong check byte at 9600 bit/s; refused with 0x55, nothing written\n" +
+                  silent->device() +
+                  ": not written: the read before the write failed: no answer within 2000 ms "
+                  "at 9600 bit/s\n");
+    EXPECT_EQ(good->memory(), samples::odd_image());
+    EXPECT_EQ(silent->memory(), samples::factory_image());
+    EXPECT_EQ(refusing->memory(), samples::factory_image());
+}
+
+TEST_F(VfdctlTest, ShowDescribesAFileOrEachDisplay) {
+    put("factory.vfd", samples::factory_image());
+    const Outcome file = vfdctl({"show", "factory.vfd"});
+    EXPECT_EQ(file.code, 0) << file.err;
+    EXPECT_NE(file.out.find("\ncommand_set: 1 \"EPSON (Default)\"\n"), std::string::npos);
+
+    const auto a = display({}, samples::factory_image());
+    const auto b = display({}, samples::odd_image());
+    const Outcome one = vfdctl({"show", "--port", device(a)});
+    EXPECT_EQ(one.code, 0) << one.err;
+    EXPECT_EQ(one.out, file.out);
+
+    const Outcome two = vfdctl({"show", "--port", device(a), "--port", device(b)});
+    EXPECT_EQ(two.code, 0) << two.err;
+    EXPECT_NE(two.out.find(a->device() + ": command_set: 1 \"EPSON (Default)\"\n"),
+              std::string::npos);
+    EXPECT_NE(two.out.find(b->device() + ": command_set: 9 \"LogicControl\"\n"), std::string::npos);
+    EXPECT_NE(two.out.find(b->device() + ":   #####\n"), std::string::npos);
+}
+
+TEST_F(VfdctlTest, DiffComparesFilesAndDisplaysFieldByField) {
+    put("factory.vfd", samples::factory_image());
+    put("copy.vfd", samples::factory_image());
+    ImageBytes changed = samples::factory_image();
+    samples::at(changed, position::command_set) = 7;
+    samples::at(changed, position::reserved_1) = 0x5A;
+    const auto d = display({}, changed);
+    const std::string port = "port:" + d->device();
+
+    const Outcome same = vfdctl({"diff", "factory.vfd", "copy.vfd"});
+    EXPECT_EQ(same.code, 0) << same.err;
+    EXPECT_EQ(same.out, "factory.vfd and copy.vfd hold the same settings\n");
+
+    const Outcome different = vfdctl({"diff", "factory.vfd", QString::fromStdString(port)});
+    EXPECT_EQ(different.code, 1) << different.err;
+    EXPECT_EQ(different.out, "command_set: 1 \"EPSON (Default)\" -> 7 \"CD5220\"\n"
+                             "reserved_1: 0x00 -> 0x5A\n"
+                             "factory.vfd and " +
+                                 port + " differ in 2 fields\n");
+
+    const Outcome quiet = vfdctl({"diff", QString::fromStdString(port), "factory.vfd", "-q"});
+    EXPECT_EQ(quiet.code, 1);
+    EXPECT_EQ(quiet.out, "");
+}
+
+TEST_F(VfdctlTest, ExportThenImportGivesBackTheFile) {
+    put("odd.vfd", samples::odd_image());
+    const Outcome exported = vfdctl({"export", "odd.vfd"});
+    ASSERT_EQ(exported.code, 0) << exported.err;
+    put("odd.json", QByteArray::fromStdString(exported.out));
+    const Outcome imported = vfdctl({"import", "odd.json", "-o", "back.vfd"});
+    EXPECT_EQ(imported.code, 0) << imported.err;
+    EXPECT_EQ(imported.out, "wrote back.vfd\n");
+    EXPECT_EQ(contents("back.vfd"), contents("odd.vfd"));
+}
+
+TEST_F(VfdctlTest, ImportRefusesBadInputAndWritesNothing) {
+    put("odd.vfd", samples::odd_image());
+    QByteArray json = QByteArray::fromStdString(vfdctl({"export", "odd.vfd"}).out);
+    json.replace("\"code\": 9", "\"code\": 12");
+    put("bad.json", json);
+    put("kept.vfd", samples::factory_image());
+
+    for (const char* target : {"new.vfd", "kept.vfd"}) {
+        const Outcome run = vfdctl({"import", "bad.json", "-o", target});
+        EXPECT_EQ(run.code, 3);
+        EXPECT_EQ(run.err, "vfdctl: bad.json: command_set.code: 12 names none of the 10 entries "
+                           "of its list; nothing written\n");
+    }
+    EXPECT_FALSE(QFile::exists(path("new.vfd")));
+    EXPECT_EQ(image_in("kept.vfd"), samples::factory_image());
+}
+
+TEST_F(VfdctlTest, BadFileIsRefusedBeforeAnyPortIsOpened) {
+    // The port does not exist: a status of 4 would mean the port came first.
+    ImageBytes bad_code = samples::factory_image();
+    samples::at(bad_code, position::command_set) = 12;
+    put("bad_code.vfd", bad_code);
+    put("short.vfd", QByteArray(100, 0));
+    const struct {
+        QStringList command;
+        std::string message;
+    } cases[] = {
+        {{"write", "short.vfd", "--port", "/dev/ttyUSB-not-there"},
+         "short.vfd: holds 100 bytes; a settings file holds 126"},
+        {{"write", "bad_code.vfd", "--port", "/dev/ttyUSB-not-there"},
+         "bad_code.vfd: command_set: 12 names none of the 10 entries of its list"},
+        {{"write", "missing.vfd", "--port", "/dev/ttyUSB-not-there"},
+         "missing.vfd: cannot read: No such file or directory"},
+        {{"export", "bad_code.vfd"},
+         "bad_code.vfd: command_set: 12 names none of the 10 entries of its list"},
+        {{"show", "short.vfd"}, "short.vfd: holds 100 bytes; a settings file holds 126"},
+        {{"diff", "short.vfd", "bad_code.vfd"},
+         "short.vfd: holds 100 bytes; a settings file holds 126"},
+    };
+    for (const auto& c : cases) {
+        const Outcome run = vfdctl(c.command);
+        EXPECT_EQ(run.code, 3) << c.command.join(' ').toStdString();
+        EXPECT_EQ(run.err, "vfdctl: " + c.message + "\n");
+    }
+
+    // Show only describes: it points at the code the window would refuse.
+    const Outcome shown = vfdctl({"show", "bad_code.vfd"});
+    EXPECT_EQ(shown.code, 0);
+    EXPECT_NE(shown.out.find("command_set: 12 (names no entry)\n"), std::string::npos);
+}
+
+TEST_F(VfdctlTest, BadArgumentsAreRefusedWithStatus2) {
+    put("a.vfd", samples::factory_image());
+    const QStringList cases[] = {
+        {},
+        {"frob"},
+        {"read", "-o", "x.vfd"},
+        {"read", "--port", "/dev/a", "--port", "/dev/b", "-o", "x.vfd"},
+        {"read", "--port", "/dev/a", "-o", "x.vfd", "--force"},
+        {"read", "--port", "/dev/a", "--port", "/dev/a", "-o", "x.vfd", "-o", "y.vfd"},
+        {"write", "a.vfd", "--port", "/dev/a", "--baud", "4800"},
+        {"write", "--port", "/dev/a"},
+        {"show", "a.vfd", "--port", "/dev/a"},
+        {"diff", "a.vfd"},
+        {"diff", "a.vfd", "port:"},
+        {"export", "a.vfd", "--port", "/dev/a"},
+        {"import", "a.json"},
+        {"show", "a.vfd", "--colour"},
+    };
+    for (const auto& arguments : cases) {
+        const Outcome run = vfdctl(arguments);
+        EXPECT_EQ(run.code, 2) << arguments.join(' ').toStdString();
+        EXPECT_EQ(run.err.rfind("vfdctl: ", 0), 0u) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST_F(VfdctlTest, QuietLeavesOnlyErrors) {
+    const auto d = display({}, samples::factory_image());
+    const Outcome read = vfdctl({"read", "--port", device(d), "-o", "a.vfd", "--quiet"});
+    EXPECT_EQ(read.code, 0);
+    EXPECT_EQ(read.out + read.err, "");
+    EXPECT_EQ(image_in("a.vfd"), samples::factory_image());
+
+    const Outcome failed = vfdctl({"show", "missing.vfd", "-q"});
+    EXPECT_EQ(failed.code, 3);
+    EXPECT_EQ(failed.err, "vfdctl: missing.vfd: cannot read: No such file or directory\n");
+}
+
+TEST_F(VfdctlTest, HelpListsEveryExitStatus) {
+    const Outcome run = vfdctl({"--help"});
+    EXPECT_EQ(run.code, 0);
+    for (const char* line :
+         {"  0  success", "  1  diff: the configurations differ", "  2  bad arguments",
+          "  3  a file cannot", "  4  the port cannot be opened", "  5  the display did not answer",
+          "  6  the display's check byte was wrong", "  7  the display's reply was short",
+          "  8  the display reads back other settings", "  9  the device went away"})
+        EXPECT_NE(run.out.find(line), std::string::npos) << line;
+}
+
+} // namespace
+} // namespace pds

@@ -1,0 +1,189 @@
+#include "display_jobs.h"
+
+#include "exit_codes.h"
+#include "inspect/describe.h"
+#include "link/link_settings.h"
+#include "link/port_routines.h"
+#include "link/read_exchange.h"
+#include "link/write_exchange.h"
+#include "settings/option_lists.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace pds::cli {
+
+namespace {
+
+std::string at_speed(int speed) {
+    return "at " + std::to_string(speed) + " bit/s";
+}
+
+LinkSettings link_settings(const PortTarget& target, int speed) {
+    return {target.choice, std::to_string(speed) + ",n,8,1"};
+}
+
+std::string open_failure_text(const PortFailure& failure) {
+    std::string text = "cannot open";
+    if (!failure.device.empty())
+        text += " " + failure.device;
+    if (!failure.reason.empty())
+        text += ": " + failure.reason;
+    return text;
+}
+
+std::string hex(std::uint8_t byte) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    return std::string("0x") + digits[byte >> 4] + digits[byte & 0x0F];
+}
+
+Report read_failure(const ReadResult& result, int speed) {
+    switch (result.outcome) {
+    case ReadOutcome::Received:
+        break;
+    case ReadOutcome::NoAnswer:
+        return {exit_no_answer,
+                "no answer within " + std::to_string(first_reply_byte_limit_ms) + " ms " +
+                    at_speed(speed),
+                {}};
+    case ReadOutcome::LineStuck:
+        return {exit_line_lost,
+                "the read request did not leave the port within " + std::to_string(send_limit_ms) +
+                    " ms " + at_speed(speed),
+                {}};
+    case ReadOutcome::LostBeforeReply:
+    case ReadOutcome::LostDuringReply:
+        return {exit_line_lost, "the device went away during the read " + at_speed(speed), {}};
+    case ReadOutcome::Short:
+        return {exit_bad_reply,
+                "short reply " + at_speed(speed) + ": " + std::to_string(result.reply.size()) +
+                    " of " + std::to_string(reply_length) + " bytes within " +
+                    std::to_string(rest_of_reply_limit_ms) + " ms",
+                {}};
+    case ReadOutcome::BadMark:
+        return {exit_bad_reply,
+                "bad reply " + at_speed(speed) + ": it starts with " + hex(result.reply.front()) +
+                    ", not " + hex(reply_mark_value),
+                {}};
+    }
+    return {};
+}
+
+Report write_failure(WriteOutcome outcome, int speed) {
+    switch (outcome) {
+    case WriteOutcome::Written:
+        break;
+    case WriteOutcome::NoAnswer:
+        return {exit_no_answer,
+                "no check byte within " + std::to_string(check_answer_limit_ms) + " ms " +
+                    at_speed(speed) + "; nothing written",
+                {}};
+    case WriteOutcome::CheckRefused:
+        return {exit_check_refused,
+                "wrong check byte " + at_speed(speed) + "; refused with " + hex(check_refused) +
+                    ", nothing written",
+                {}};
+    case WriteOutcome::LineStuck:
+        return {exit_line_lost,
+                "the write did not leave the port within " + std::to_string(send_limit_ms) +
+                    " ms " + at_speed(speed),
+                {}};
+    case WriteOutcome::DeviceLost:
+        return {exit_line_lost, "the device went away during the write " + at_speed(speed), {}};
+    }
+    return {};
+}
+
+// A display that answers garbled or not at all may be listening at the other speed; one
+// that went away or cannot be opened will not do better at another.
+bool worth_another_speed(int code) {
+    return code == exit_no_answer || code == exit_bad_reply;
+}
+
+} // namespace
+
+PortChoice port_choice(const std::string& text) {
+    const auto entry = std::find(comm_entries.begin(), comm_entries.end(), text);
+    if (entry != comm_entries.end())
+        return {static_cast<int>(entry - comm_entries.begin()) + 1, {}};
+    return {0, text};
+}
+
+Reading read_display(Link& link, const PortTarget& target) {
+    std::vector<Report> failures;
+    for (const int speed : target.speeds) {
+        if (const auto failure = open_port(link.port, link_settings(target, speed)))
+            return {{exit_port_unavailable, open_failure_text(*failure), {}}, std::nullopt, 0};
+        const ReadResult result = read_exchange(link.port, link.clock);
+        link.port.close();
+
+        if (result.outcome == ReadOutcome::Received) {
+            Reading reading;
+            reading.image.emplace();
+            std::copy(result.reply.begin() + 1, result.reply.end(), reading.image->begin());
+            reading.speed = speed;
+            reading.report.result = target.speeds.size() > 1
+                                        ? std::to_string(speed) + " bit/s answered"
+                                        : "read " + at_speed(speed);
+            return reading;
+        }
+        failures.push_back(read_failure(result, speed));
+        if (!worth_another_speed(failures.back().code))
+            break;
+    }
+
+    // Of several speeds, a garbled reply says more than silence.
+    Reading reading;
+    reading.report = failures.front();
+    for (std::size_t i = 1; i < failures.size(); ++i) {
+        reading.report.result += "; " + failures[i].result;
+        if (failures[i].code != exit_no_answer)
+            reading.report.code = failures[i].code;
+    }
+    return reading;
+}
+
+Report write_display(Link& link, const PortTarget& target, const WriteRequest& request) {
+    int speed = target.speeds.front();
+    if (!request.force || target.speeds.size() > 1) {
+        const Reading before = read_display(link, target);
+        if (!before.image) {
+            Report report = before.report;
+            report.result = "not written: the read before the write failed: " + report.result;
+            return report;
+        }
+        speed = before.speed;
+        if (*before.image == request.image && !request.force)
+            return {exit_success,
+                    "already holds these settings " + at_speed(speed) + "; nothing written",
+                    {}};
+    }
+
+    if (const auto failure = open_port(link.port, link_settings(target, speed)))
+        return {exit_port_unavailable, open_failure_text(*failure), {}};
+    const WriteOutcome outcome =
+        write_exchange(link.port, link.clock, link.calendar, request.image);
+    link.port.close();
+    if (outcome != WriteOutcome::Written)
+        return write_failure(outcome, speed);
+    if (!request.verify)
+        return {exit_success, "written " + at_speed(speed) + "; not verified", {}};
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(request.settle_ms));
+    const Reading after = read_display(link, {target.name, target.choice, {speed}});
+    if (!after.image) {
+        Report report = after.report;
+        report.result =
+            "written " + at_speed(speed) + ", but the read-back failed: " + report.result;
+        return report;
+    }
+    if (*after.image != request.image)
+        return {exit_verify_mismatch,
+                "written " + at_speed(speed) +
+                    ", but the display reads back other settings (written -> read back):",
+                describe_differences(request.image, *after.image)};
+    return {exit_success, "written and verified " + at_speed(speed), {}};
+}
+
+} // namespace pds::cli

@@ -1,0 +1,59 @@
+// What vfdctl does with one display over one port: read it, or write it with the read before
+// and after. Built on the same exchange routines as the window, on any SerialPort, so each
+// port can run on a thread of its own.
+#pragma once
+
+#include "platform/calendar.h"
+#include "platform/clock.h"
+#include "platform/serial_port.h"
+#include "settings/settings_image.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pds::cli {
+
+struct Link {
+    SerialPort& port;
+    Clock& clock;
+    Calendar& calendar;
+};
+
+struct PortTarget {
+    std::string name; // as given on the command line
+    PortChoice choice;
+    std::vector<int> speeds; // bit/s, tried in this order until one gives a valid reply
+};
+
+// "Com 1" to "Com 8" as in the window; any other text is a device name.
+PortChoice port_choice(const std::string& text);
+
+// What came of one port. `result` is the one line that says it; `details` lines go below it.
+struct Report {
+    int code = 0;
+    std::string result;
+    std::vector<std::string> details;
+};
+
+struct Reading {
+    Report report;
+    std::optional<ImageBytes> image; // when a valid reply came
+    int speed = 0;                   // the speed it came at
+};
+
+// On success `report.result` says at which speed the display answered.
+Reading read_display(Link& link, const PortTarget& target);
+
+struct WriteRequest {
+    ImageBytes image;
+    bool force = false;   // write even when the display already holds the image
+    bool verify = true;   // read back and compare
+    int settle_ms = 1000; // between the write and the read-back, as the window pauses
+};
+
+// Reads the display first (to skip an identical write, and to find the speed), writes, then
+// reads back. With `force` and a single speed nothing is read first.
+Report write_display(Link& link, const PortTarget& target, const WriteRequest& request);
+
+} // namespace pds::cli

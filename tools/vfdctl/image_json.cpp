@@ -1,0 +1,355 @@
+#include "image_json.h"
+
+#include "inspect/describe.h"
+#include "inspect/image_fields.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QJsonValue>
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <optional>
+#include <vector>
+
+namespace pds::cli {
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+QString text_of(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QJsonArray byte_array(std::span<const std::uint8_t> bytes) {
+    QJsonArray array;
+    for (auto b : bytes)
+        array.append(int{b});
+    return array;
+}
+
+QJsonValue list_json(const ImageField& field, std::uint8_t code) {
+    QJsonObject object{{"code", int{code}}};
+    if (const auto entry = entry_text(*field.list, code))
+        object["entry"] = text_of(*entry);
+    return object;
+}
+
+QJsonValue line_json(std::span<const std::uint8_t> cells) {
+    return QJsonObject{{"bytes", byte_array(cells)}, {"text", text_of(line_text(cells))}};
+}
+
+QJsonValue character_json(std::span<const std::uint8_t> slot) {
+    QJsonArray dots;
+    for (const auto& row : dot_rows(slot.subspan(1)))
+        dots.append(text_of(row));
+    return QJsonObject{
+        {"code", int{slot[0]}}, {"columns", byte_array(slot.subspan(1))}, {"dots", dots}};
+}
+
+QJsonValue reserved_json(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() == 1)
+        return int{bytes[0]};
+    return byte_array(bytes);
+}
+
+// An unknown key as a field name; an empty key is shown as "" so the message still points at
+// something.
+std::string key_name(const std::string& prefix, const std::string& key) {
+    return prefix + (key.empty() ? std::string("\"\"") : key);
+}
+
+// Reads one configuration; the first problem found is kept and ends the reading.
+class Reader {
+public:
+    std::optional<JsonProblem> problem;
+
+    bool fail(std::string field, std::string reason) {
+        if (!problem)
+            problem = JsonProblem{std::move(field), std::move(reason)};
+        return false;
+    }
+
+    bool only_keys(const QJsonObject& object, const std::string& prefix,
+                   std::initializer_list<std::string_view> keys) {
+        for (auto it = object.begin(); it != object.end(); ++it) {
+            const std::string key = it.key().toStdString();
+            if (std::find(keys.begin(), keys.end(), key) == keys.end())
+                return fail(key_name(prefix, key), "is unknown");
+        }
+        return true;
+    }
+
+    std::optional<std::uint8_t> byte(const QJsonValue& value, const std::string& field) {
+        if (!value.isDouble()) {
+            fail(field, "is not a number");
+            return std::nullopt;
+        }
+        const double number = value.toDouble();
+        if (number != std::floor(number) || number < 0 || number > 255) {
+            fail(field, QString::number(number).toStdString() + " is not a byte (0 to 255)");
+            return std::nullopt;
+        }
+        return static_cast<std::uint8_t>(number);
+    }
+
+    std::optional<Bytes> bytes(const QJsonValue& value, const std::string& field,
+                               std::size_t count) {
+        if (!value.isArray()) {
+            fail(field, "is not an array of " + std::to_string(count) + " bytes");
+            return std::nullopt;
+        }
+        const QJsonArray array = value.toArray();
+        if (static_cast<std::size_t>(array.size()) != count) {
+            fail(field,
+                 "needs " + std::to_string(count) + " bytes, has " + std::to_string(array.size()));
+            return std::nullopt;
+        }
+        Bytes result;
+        for (qsizetype i = 0; i < array.size(); ++i) {
+            const auto b = byte(array[i], field + "[" + std::to_string(i) + "]");
+            if (!b)
+                return std::nullopt;
+            result.push_back(*b);
+        }
+        return result;
+    }
+
+    std::optional<QJsonObject> object(const QJsonValue& value, const std::string& field) {
+        if (!value.isObject()) {
+            fail(field, "is not an object");
+            return std::nullopt;
+        }
+        return value.toObject();
+    }
+
+    std::optional<std::string> string(const QJsonValue& value, const std::string& field) {
+        if (!value.isString()) {
+            fail(field, "is not a string");
+            return std::nullopt;
+        }
+        return value.toString().toStdString();
+    }
+
+    bool list(const ImageField& field, const QJsonValue& value, std::span<std::uint8_t> out) {
+        const std::string name(field.name);
+        const auto object = this->object(value, name);
+        if (!object || !only_keys(*object, name + ".", {"code", "entry"}))
+            return false;
+        std::optional<std::uint8_t> code;
+        if (object->contains("code")) {
+            code = byte((*object)["code"], name + ".code");
+            if (!code)
+                return false;
+            if (!entry_text(*field.list, *code))
+                return fail(name + ".code", std::to_string(*code) + " names none of the " +
+                                                std::to_string(field.list->entries.size()) +
+                                                " entries of its list");
+        }
+        if (object->contains("entry")) {
+            const auto entry = string((*object)["entry"], name + ".entry");
+            if (!entry)
+                return false;
+            const auto& entries = field.list->entries;
+            const auto found = std::find(entries.begin(), entries.end(), *entry);
+            if (found == entries.end())
+                return fail(name + ".entry", "\"" + *entry + "\" is not an entry of its list");
+            const auto index = static_cast<std::uint8_t>(found - entries.begin());
+            if (code && *code != index)
+                return fail(name + ".entry", "\"" + *entry + "\" is entry " +
+                                                 std::to_string(index) + ", not " +
+                                                 std::to_string(*code) + " as code says");
+            code = index;
+        }
+        if (!code)
+            return fail(name, "needs \"code\" or \"entry\"");
+        out[0] = *code;
+        return true;
+    }
+
+    bool line(const ImageField& field, const QJsonValue& value, std::span<std::uint8_t> out) {
+        const std::string name(field.name);
+        const auto cells = static_cast<std::size_t>(field.length);
+        const auto object = this->object(value, name);
+        if (!object || !only_keys(*object, name + ".", {"bytes", "text"}))
+            return false;
+        std::optional<Bytes> bytes;
+        if (object->contains("bytes")) {
+            bytes = this->bytes((*object)["bytes"], name + ".bytes", cells);
+            if (!bytes)
+                return false;
+        }
+        if (object->contains("text")) {
+            const auto text = string((*object)["text"], name + ".text");
+            if (!text)
+                return false;
+            auto from_text = unescaped_text(*text);
+            if (!from_text)
+                return fail(name + ".text", "is not valid: write printable ASCII, and any other "
+                                            "byte (the backslash too) as \\xNN");
+            if (from_text->size() > cells)
+                return fail(name + ".text", "holds " + std::to_string(from_text->size()) +
+                                                " cells; the line has " + std::to_string(cells));
+            from_text->resize(cells, 0);
+            if (bytes && *bytes != *from_text)
+                return fail(name + ".text", "does not match bytes");
+            bytes = from_text;
+        }
+        if (!bytes)
+            return fail(name, "needs \"bytes\" or \"text\"");
+        std::copy(bytes->begin(), bytes->end(), out.begin());
+        return true;
+    }
+
+    bool character(const ImageField& field, const QJsonValue& value, std::span<std::uint8_t> out) {
+        const std::string name(field.name);
+        const auto object = this->object(value, name);
+        if (!object || !only_keys(*object, name + ".", {"code", "columns", "dots"}))
+            return false;
+        if (!object->contains("code"))
+            return fail(name + ".code", "is missing");
+        const auto code = byte((*object)["code"], name + ".code");
+        if (!code)
+            return false;
+        std::optional<Bytes> columns;
+        if (object->contains("columns")) {
+            columns = bytes((*object)["columns"], name + ".columns", udc_columns);
+            if (!columns)
+                return false;
+        }
+        if (object->contains("dots")) {
+            const auto from_dots = dots((*object)["dots"], name + ".dots");
+            if (!from_dots)
+                return false;
+            if (columns && dot_rows(*columns) != dot_rows(*from_dots))
+                return fail(name + ".dots", "does not match columns");
+            if (!columns)
+                columns = from_dots;
+        }
+        if (!columns)
+            return fail(name, "needs \"columns\" or \"dots\"");
+        out[0] = *code;
+        std::copy(columns->begin(), columns->end(), out.begin() + 1);
+        return true;
+    }
+
+    // Column bytes from seven rows of five '#' or '.', top row first.
+    std::optional<Bytes> dots(const QJsonValue& value, const std::string& field) {
+        if (!value.isArray() || value.toArray().size() != udc_rows) {
+            fail(field, "is not an array of " + std::to_string(udc_rows) + " rows");
+            return std::nullopt;
+        }
+        const QJsonArray rows = value.toArray();
+        Bytes columns(udc_columns, 0);
+        for (int r = 0; r < udc_rows; ++r) {
+            const std::string row_field = field + "[" + std::to_string(r) + "]";
+            const auto row = string(rows[r], row_field);
+            if (!row)
+                return std::nullopt;
+            if (row->size() != udc_columns || row->find_first_not_of("#.") != std::string::npos) {
+                fail(row_field, "must be " + std::to_string(udc_columns) +
+                                    " characters, each # (lit) or . (unlit)");
+                return std::nullopt;
+            }
+            for (int c = 0; c < udc_columns; ++c)
+                if ((*row)[c] == '#')
+                    columns[c] |= static_cast<std::uint8_t>(1u << r);
+        }
+        return columns;
+    }
+
+    bool reserved(const ImageField& field, const QJsonValue& value, std::span<std::uint8_t> out) {
+        const std::string name(field.name);
+        if (field.length == 1) {
+            const auto b = byte(value, name);
+            if (!b)
+                return false;
+            out[0] = *b;
+            return true;
+        }
+        const auto bytes = this->bytes(value, name, static_cast<std::size_t>(field.length));
+        if (!bytes)
+            return false;
+        std::copy(bytes->begin(), bytes->end(), out.begin());
+        return true;
+    }
+};
+
+} // namespace
+
+QJsonObject image_to_json(const ImageBytes& image) {
+    QJsonObject json;
+    for (const auto& field : image_fields) {
+        const auto bytes = field_bytes(image, field);
+        QJsonValue value;
+        switch (field.kind) {
+        case FieldKind::List:
+            value = list_json(field, bytes[0]);
+            break;
+        case FieldKind::Line:
+            value = line_json(bytes);
+            break;
+        case FieldKind::Character:
+            value = character_json(bytes);
+            break;
+        case FieldKind::Reserved:
+            value = reserved_json(bytes);
+            break;
+        }
+        json[text_of(field.name)] = value;
+    }
+    return json;
+}
+
+std::variant<ImageBytes, JsonProblem> image_from_json(const QByteArray& text) {
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(text, &error);
+    if (error.error != QJsonParseError::NoError)
+        return JsonProblem{{},
+                           "is not JSON: " + error.errorString().toStdString() + " at offset " +
+                               std::to_string(error.offset)};
+    if (!document.isObject())
+        return JsonProblem{{}, "is not a JSON object"};
+    const QJsonObject json = document.object();
+
+    Reader reader;
+    for (auto it = json.begin(); it != json.end(); ++it) {
+        const std::string key = it.key().toStdString();
+        if (std::none_of(image_fields.begin(), image_fields.end(),
+                         [&](const ImageField& f) { return f.name == key; }))
+            return JsonProblem{key_name({}, key), "is unknown"};
+    }
+
+    ImageBytes image{};
+    for (const auto& field : image_fields) {
+        const QString key = text_of(field.name);
+        if (!json.contains(key))
+            return JsonProblem{std::string(field.name), "is missing"};
+        const QJsonValue value = json[key];
+        const auto out = field_bytes(image, field);
+        bool read = false;
+        switch (field.kind) {
+        case FieldKind::List:
+            read = reader.list(field, value, out);
+            break;
+        case FieldKind::Line:
+            read = reader.line(field, value, out);
+            break;
+        case FieldKind::Character:
+            read = reader.character(field, value, out);
+            break;
+        case FieldKind::Reserved:
+            read = reader.reserved(field, value, out);
+            break;
+        }
+        if (!read)
+            return *reader.problem;
+    }
+    return image;
+}
+
+} // namespace pds::cli

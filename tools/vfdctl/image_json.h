@@ -1,0 +1,28 @@
+// A configuration as JSON, under the same field names as `show` and `diff` use. Every byte is
+// carried as a number, so export then import gives back the same 126 bytes; the readable
+// companions (entry texts, line text, dots) are written too and, when given on import, must
+// agree with the numbers, or stand in for them when the numbers are left out.
+#pragma once
+
+#include "settings/settings_image.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+
+#include <string>
+#include <variant>
+
+namespace pds::cli {
+
+QJsonObject image_to_json(const ImageBytes& image);
+
+struct JsonProblem {
+    std::string field;  // e.g. "welcome_line1.bytes[3]"; empty when the text is no JSON object
+    std::string reason; // e.g. "300 is not a byte (0 to 255)"
+};
+
+// The image a configuration describes, or the first thing wrong with it. Every field must be
+// present and no other; list codes must name an entry, as the window's Load demands.
+std::variant<ImageBytes, JsonProblem> image_from_json(const QByteArray& text);
+
+} // namespace pds::cli

@@ -1,0 +1,13 @@
+// vfdctl: the pole display's configuration from the command line, for scripted roll-out.
+#include "commands.h"
+
+#include <QCoreApplication>
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("vfdctl");
+    QCoreApplication::setApplicationVersion(VFDCTL_VERSION);
+    return pds::cli::run(QCoreApplication::arguments(), std::cout, std::cerr);
+}
