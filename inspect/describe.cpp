@@ -1,29 +1,15 @@
 #include "inspect/describe.h"
 
+#include "message/hex_cells.h"
+
 #include <algorithm>
 
 namespace pds {
 
 namespace {
 
-constexpr char hex_digits[] = "0123456789ABCDEF";
-
-std::string hex_byte(std::uint8_t byte) {
-    return {hex_digits[byte >> 4], hex_digits[byte & 0x0F]};
-}
-
 bool printable(std::uint8_t byte) {
     return byte >= 0x20 && byte <= 0x7E && byte != '\\';
-}
-
-std::optional<int> hex_digit_value(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return std::nullopt;
 }
 
 constexpr std::uint8_t dot_bits = 0x7F;
@@ -53,7 +39,7 @@ bool all_zero(std::span<const std::uint8_t> bytes) {
 std::string code_value(std::uint8_t code) {
     if (code == 0)
         return "no code";
-    std::string text = "code 0x" + hex_byte(code);
+    std::string text = "code 0x" + hex_cell_text(code);
     if (code >= 0x20 && code <= 0x7E)
         text += " \"" + std::string(1, static_cast<char>(code)) + "\"";
     return text;
@@ -64,7 +50,7 @@ std::vector<std::string> stray_bits(std::span<const std::uint8_t> columns) {
     std::vector<std::string> notes;
     for (std::size_t c = 0; c < columns.size(); ++c)
         if (columns[c] & ~dot_bits)
-            notes.push_back("column " + std::to_string(c + 1) + " is 0x" + hex_byte(columns[c]) +
+            notes.push_back("column " + std::to_string(c + 1) + " is 0x" + hex_cell_text(columns[c]) +
                             " (bit 7 set)");
     return notes;
 }
@@ -89,10 +75,10 @@ std::string character_value(std::span<const std::uint8_t> slot) {
 
 std::string reserved_value(std::span<const std::uint8_t> bytes) {
     if (bytes.size() == 1)
-        return "0x" + hex_byte(bytes[0]);
+        return "0x" + hex_cell_text(bytes[0]);
     std::string text;
     for (std::size_t i = 0; i < bytes.size(); ++i)
-        text += (i ? " " : "") + hex_byte(bytes[i]);
+        text += (i ? " " : "") + hex_cell_text(bytes[i]);
     return text;
 }
 
@@ -108,7 +94,7 @@ std::string escaped_text(std::span<const std::uint8_t> bytes) {
         if (printable(b))
             text += static_cast<char>(b);
         else
-            text += "\\x" + hex_byte(b);
+            text += "\\x" + hex_cell_text(b);
     }
     return text;
 }

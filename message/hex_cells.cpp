@@ -2,17 +2,18 @@
 
 namespace pds {
 
+std::optional<std::uint8_t> hex_digit_value(char c) {
+    if (c >= '0' && c <= '9')
+        return static_cast<std::uint8_t>(c - '0');
+    if (c >= 'A' && c <= 'F')
+        return static_cast<std::uint8_t>(c - 'A' + 10);
+    if (c >= 'a' && c <= 'f')
+        return static_cast<std::uint8_t>(c - 'a' + 10);
+    return std::nullopt;
+}
+
 std::uint8_t StrToDec(std::string_view digit) {
-    if (digit.size() == 1) {
-        const char c = digit[0];
-        if (c >= '0' && c <= '9')
-            return static_cast<std::uint8_t>(c - '0');
-        if (c >= 'A' && c <= 'F')
-            return static_cast<std::uint8_t>(c - 'A' + 10);
-        if (c >= 'a' && c <= 'f')
-            return static_cast<std::uint8_t>(c - 'a' + 10);
-    }
-    return 0;
+    return digit.size() == 1 ? hex_digit_value(digit[0]).value_or(0) : 0;
 }
 
 std::uint8_t hex_pair_value(std::string_view first, std::string_view second) {

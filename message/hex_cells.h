@@ -3,10 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace pds {
+
+// 0-9, A-F or a-f to its value; anything else is no digit. Callers choose how lenient to be.
+std::optional<std::uint8_t> hex_digit_value(char c);
 
 // One digit text (empty or one character) to its value 0..15.
 std::uint8_t StrToDec(std::string_view digit);

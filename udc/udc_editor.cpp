@@ -1,6 +1,7 @@
 #include "udc/udc_editor.h"
 
 #include "message/charset.h"
+#include "message/hex_cells.h"
 #include "udc/slot_codec.h"
 
 #include <optional>
@@ -11,17 +12,10 @@ namespace pds {
 namespace {
 
 // Only 0-9, A-F and a-f are digits here; unlike the message cells, a code is never guessed.
-std::optional<int> digit_value(std::string_view character) {
+std::optional<std::uint8_t> digit_value(std::string_view character) {
     if (character.size() != 1)
         return std::nullopt;
-    const char c = character[0];
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return std::nullopt;
+    return hex_digit_value(character[0]);
 }
 
 bool refuse(Editor& editor, const char* message) {
