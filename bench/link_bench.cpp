@@ -1,12 +1,12 @@
 // How close the link comes to the line's own speed against a display paced like a 9600 bit/s
 // line, measured where the display sees the bytes, and what waiting for a silent display
 // costs in processor time. Prints its figures beside their targets.
+#include "adapters/qt/qt_calendar.h"
+#include "adapters/qt/qt_clock.h"
+#include "adapters/qt/qt_serial_port.h"
 #include "link/link_settings.h"
 #include "link/read_exchange.h"
 #include "link/write_exchange.h"
-#include "platform/qt_calendar.h"
-#include "platform/qt_clock.h"
-#include "platform/qt_serial_port.h"
 #include "virtual_display_process.h"
 
 #include <QCommandLineParser>

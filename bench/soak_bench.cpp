@@ -1,12 +1,12 @@
 // A thousand write-and-read cycles against the virtual display, unpaced, through the real
 // serial adapter: how many cycles a second, whether every cycle reads back what it wrote, and
 // whether open descriptors or resident memory grow between the first and last hundred cycles.
+#include "adapters/qt/qt_calendar.h"
+#include "adapters/qt/qt_clock.h"
+#include "adapters/qt/qt_serial_port.h"
 #include "link/link_settings.h"
 #include "link/read_exchange.h"
 #include "link/write_exchange.h"
-#include "platform/qt_calendar.h"
-#include "platform/qt_clock.h"
-#include "platform/qt_serial_port.h"
 #include "virtual_display_process.h"
 
 #include <QCommandLineParser>
@@ -18,8 +18,8 @@
 #include <filesystem>
 #include <fstream>
 #include <numeric>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -73,10 +73,10 @@ int main(int argc, char** argv) {
         // Every cycle writes something new, so a read that returns old bytes is caught.
         for (std::size_t i = 0; i < payload.size(); ++i)
             payload[i] = static_cast<std::uint8_t>(cycle * 7 + i);
-        payload[position::display_baud - 1] = 0;
-        payload[position::code_page - 1] = static_cast<std::uint8_t>(cycle % 36);
-        payload[position::command_set - 1] = static_cast<std::uint8_t>(cycle % 10);
-        payload[position::passthru_mode - 1] = static_cast<std::uint8_t>(cycle % 3);
+        at_position(payload, position::display_baud) = 0;
+        at_position(payload, position::code_page) = static_cast<std::uint8_t>(cycle % 36);
+        at_position(payload, position::command_set) = static_cast<std::uint8_t>(cycle % 10);
+        at_position(payload, position::passthru_mode) = static_cast<std::uint8_t>(cycle % 3);
 
         bool ok = !open_port(port, link) &&
                   write_exchange(port, clock, calendar, payload) == WriteOutcome::Written;

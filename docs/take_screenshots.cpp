@@ -1,7 +1,7 @@
 // Takes the README's pictures of the three tabs from the X server the program runs on (Xvfb
 // in scripts/screenshots.sh). On the third tab it draws an "A" first, as an operator would.
 // Usage: take_screenshots FOLDER
-#include "platform/qt_platform.h"
+#include "ui/desktop_services.h"
 #include "ui/main_window.h"
 
 #include <QAbstractButton>
@@ -52,9 +52,9 @@ int main(int argc, char** argv) {
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
 
-    pds::QtPlatform platform;
-    pds::ui::MainWindow window(platform.services());
-    platform.set_window(&window);
+    pds::DesktopServices desktop;
+    pds::ui::MainWindow window(desktop.services());
+    desktop.set_window(&window);
     window.move(0, 0);
     window.show();
     settle();

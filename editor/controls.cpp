@@ -10,15 +10,4 @@ void ComboBox::type(std::string text) {
     typed = std::move(text);
 }
 
-namespace {
-std::vector<std::string> ruler_for(int cells) {
-    if (cells == 20)
-        return {"0", "5", "10", "15", "20"};
-    return {"0", "5", "10", "15", "20", "21", "25", "30", "35", "40"};
-}
-} // namespace
-
-MessageLine::MessageLine(int cell_count)
-    : cells(cell_count), A(cell_count + 1), H(cell_count + 1), ruler(ruler_for(cell_count)) {}
-
 } // namespace pds

@@ -1,7 +1,11 @@
-// The values of the window's controls, named after the controls.
+// The values of the window's controls. Each member names in a comment the control that shows
+// it; the widgets carry those names as their object names.
 #pragma once
 
 #include "editor/controls.h"
+#include "message/message_line.h"
+#include "settings/list_fields.h"
+#include "udc/dot_grid.h"
 
 #include <string>
 
@@ -9,27 +13,34 @@ namespace pds {
 
 struct EditorModel {
     // Command band
-    ComboBox Comm; // host serial port
-    ComboBox Baud; // host line settings
+    ComboBox host_port; // Comm: the host's serial port
+    ComboBox host_line; // Baud: the host's line settings, e.g. "9600,n,8,1"
 
     // Tab 0, "Command Setting"
-    ListBox Char;
-    ListBox Command;
-    ListBox BaudRate;
-    ListBox Passthru;
+    ListBox code_page;     // Char
+    ListBox command_set;   // Command
+    ListBox display_baud;  // BaudRate: the display's own line speed
+    ListBox passthru_mode; // Passthru
 
     // Tab 1, "Welcome Msg"
-    MessageLine L1{20};
-    MessageLine L2{40};
+    MessageLine line1{20}; // L1A / L1H, Op_L1A / Op_L1H
+    MessageLine line2{40}; // L2A / L2H, Op_L2A / Op_L2H
 
     // Tab 2, "User Defined Character"
-    std::string UDC_label;
-    std::string UDC_TEXT;
-    DotGrid map;
+    std::string character_caption; // UDC_label
+    std::string character_code;    // UDC_TEXT
+    DotGrid character_dots;        // map1 .. map5
 
-    int SSTab1 = 0; // the tab shown
+    int shown_tab = 0; // SSTab1
 
     bool operator==(const EditorModel&) const = default;
 };
+
+// The list that shows one of the four list fields of the image.
+ListBox& list_of(EditorModel& model, const ImageListField& field);
+const ListBox& list_of(const EditorModel& model, const ImageListField& field);
+
+// Appends every entry to its list and sets the start-up selections.
+void fill_option_lists(EditorModel& model);
 
 } // namespace pds

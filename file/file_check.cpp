@@ -8,7 +8,7 @@ namespace pds {
 
 std::optional<FileProblem> list_code_problem(const ImageBytes& image) {
     for (const auto& field : image_list_fields) {
-        const std::uint8_t code = image[field.position - 1];
+        const std::uint8_t code = at_position(image, field.position);
         if (!entry_text(field, code))
             return FileProblem{std::string(field.name),
                                std::to_string(code) + " names none of the " +

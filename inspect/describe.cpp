@@ -50,8 +50,8 @@ std::vector<std::string> stray_bits(std::span<const std::uint8_t> columns) {
     std::vector<std::string> notes;
     for (std::size_t c = 0; c < columns.size(); ++c)
         if (columns[c] & ~dot_bits)
-            notes.push_back("column " + std::to_string(c + 1) + " is 0x" + hex_cell_text(columns[c]) +
-                            " (bit 7 set)");
+            notes.push_back("column " + std::to_string(c + 1) + " is 0x" +
+                            hex_cell_text(columns[c]) + " (bit 7 set)");
     return notes;
 }
 
@@ -64,7 +64,7 @@ std::string character_value(std::span<const std::uint8_t> slot) {
         text += ", no dots";
     } else {
         text += ", dots ";
-        const auto rows = dot_rows(columns);
+        const auto rows = column_rows(columns);
         for (std::size_t r = 0; r < rows.size(); ++r)
             text += (r ? "/" : "") + rows[r];
     }
@@ -126,12 +126,8 @@ std::string line_text(std::span<const std::uint8_t> cells) {
     return escaped_text(cells.first(static_cast<std::size_t>(cells.rend() - last)));
 }
 
-std::array<std::string, udc_rows> dot_rows(std::span<const std::uint8_t> columns) {
-    std::array<std::string, udc_rows> rows;
-    for (int r = 0; r < udc_rows; ++r)
-        for (auto column : columns)
-            rows[r] += (column >> r) & 1 ? '#' : '.';
-    return rows;
+std::array<std::string, udc_rows> column_rows(std::span<const std::uint8_t> columns) {
+    return dot_rows(dots_of_columns(columns.first<udc_columns>()));
 }
 
 std::string field_value(const ImageField& field, const ImageBytes& image) {
@@ -164,7 +160,7 @@ std::vector<std::string> describe_image(const ImageBytes& image) {
                 break;
             }
             lines.push_back(line_of(field, code_value(bytes[0])));
-            for (const auto& row : dot_rows(bytes.subspan(1)))
+            for (const auto& row : column_rows(bytes.subspan(1)))
                 lines.push_back("  " + row);
             for (const auto& note : stray_bits(bytes.subspan(1)))
                 lines.push_back("  " + note);

@@ -27,8 +27,8 @@ std::optional<std::vector<std::uint8_t>> unescaped_text(std::string_view text);
 // packing pads a line with 0, so the empty cells after the text are left off.
 std::string line_text(std::span<const std::uint8_t> cells);
 
-// A character's dots, top row first, '#' lit and '.' unlit. Bit 7 of a column is no dot.
-std::array<std::string, udc_rows> dot_rows(std::span<const std::uint8_t> columns);
+// A character's dots from its five column bytes, top row first, '#' lit and '.' unlit.
+std::array<std::string, udc_rows> column_rows(std::span<const std::uint8_t> columns);
 
 // A field's value on one line: `1 "EPSON (Default)"`, `"HELLO" and 15 empty cells`,
 // `code 0x48 "H", dots #...#/#...#/...`, `0x5A`, `00 00 00 01`.

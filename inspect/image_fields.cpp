@@ -42,11 +42,11 @@ constinit const std::array<ImageField, 20> image_fields{{
 }};
 
 std::span<const std::uint8_t> field_bytes(const ImageBytes& image, const ImageField& field) {
-    return std::span(image).subspan(field.first - 1, field.length);
+    return bytes_at(image, field.first, field.length);
 }
 
 std::span<std::uint8_t> field_bytes(ImageBytes& image, const ImageField& field) {
-    return std::span(image).subspan(field.first - 1, field.length);
+    return bytes_at(image, field.first, field.length);
 }
 
 } // namespace pds

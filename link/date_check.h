@@ -2,7 +2,7 @@
 // answering with a byte computed from the date digits the host sent.
 #pragma once
 
-#include "platform/calendar.h"
+#include "services/calendar.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // What the operator is told when the chosen port cannot be configured or opened.
 #pragma once
 
-#include "platform/serial_port.h"
+#include "services/serial_port.h"
 
 #include <string>
 

@@ -3,9 +3,9 @@
 // 32-bit values, so a wrap of the millisecond counter neither shortens nor lengthens a wait.
 #pragma once
 
-#include "platform/clock.h"
-#include "platform/event_pump.h"
-#include "platform/serial_port.h"
+#include "services/clock.h"
+#include "services/event_pump.h"
+#include "services/serial_port.h"
 
 #include <cstdint>
 

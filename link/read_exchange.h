@@ -2,8 +2,8 @@
 // Knows nothing of the window, so any program holding a port can read a display.
 #pragma once
 
-#include "platform/clock.h"
-#include "platform/serial_port.h"
+#include "services/clock.h"
+#include "services/serial_port.h"
 #include "settings/settings_image.h"
 
 #include <cstdint>

@@ -2,9 +2,9 @@
 // Knows nothing of the window, so any program holding a port can write a display.
 #pragma once
 
-#include "platform/calendar.h"
-#include "platform/clock.h"
-#include "platform/serial_port.h"
+#include "services/calendar.h"
+#include "services/clock.h"
+#include "services/serial_port.h"
 #include "settings/settings_image.h"
 
 #include <cstdint>

@@ -12,17 +12,20 @@ std::optional<std::uint8_t> hex_digit_value(char c) {
     return std::nullopt;
 }
 
-std::uint8_t StrToDec(std::string_view digit) {
+std::uint8_t hex_digit_or_zero(std::string_view digit) {
     return digit.size() == 1 ? hex_digit_value(digit[0]).value_or(0) : 0;
 }
 
 std::uint8_t hex_pair_value(std::string_view first, std::string_view second) {
-    return static_cast<std::uint8_t>(16 * StrToDec(first) + StrToDec(second));
+    return static_cast<std::uint8_t>(16 * hex_digit_or_zero(first) + hex_digit_or_zero(second));
+}
+
+char hex_digit_char(unsigned value) {
+    return "0123456789ABCDEF"[value & 0x0F];
 }
 
 std::string hex_cell_text(std::uint8_t value) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    return {digits[value >> 4], digits[value & 0x0F]};
+    return {hex_digit_char(value >> 4u), hex_digit_char(value)};
 }
 
 } // namespace pds

@@ -20,8 +20,15 @@ if ((${#missing[@]})); then
 fi
 
 build_dir=${BUILD_DIR:-build}
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-    # shellcheck disable=SC2086 # the extra options are meant to split into words
-    cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${PDS_CMAKE_ARGS:-}
+# The options the folder was configured with are kept beside it, so that a change of them
+# configures it again while an unchanged second run goes straight to the build.
+options="-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${PDS_CMAKE_ARGS:-}"
+stamp="$build_dir/.configured-with"
+if [ ! -f "$build_dir/CMakeCache.txt" ] || [ "$(cat "$stamp" 2>/dev/null)" != "$options" ]; then
+    # A fresh cache, so an option left out goes back to its default.
+    rm -f "$build_dir/CMakeCache.txt"
+    # shellcheck disable=SC2086 # the options are meant to split into words
+    cmake -S . -B "$build_dir" $options
+    printf '%s' "$options" >"$stamp"
 fi
 cmake --build "$build_dir"

@@ -56,30 +56,4 @@ const std::array<std::string_view, 8> comm_entries = {"Com 1", "Com 2", "Com 3",
 
 const std::array<std::string_view, 2> baud_entries = {"9600,n,8,1", "19200,n,8,1"};
 
-namespace {
-template <typename List, std::size_t N>
-void fill(List& list, const std::array<std::string_view, N>& entries, int selected) {
-    for (auto entry : entries)
-        list.add(std::string(entry));
-    list.select(selected);
-}
-} // namespace
-
-void fill_option_lists(EditorModel& model) {
-    fill(model.Char, char_entries, 0);
-    fill(model.Command, command_entries, default_command);
-    fill(model.BaudRate, baud_rate_entries, 0);
-    fill(model.Baud, baud_entries, 0);
-    fill(model.Comm, comm_entries, 0);
-    fill(model.Passthru, passthru_entries, 0);
-}
-
-std::uint8_t list_byte(const ListBox& list) { return static_cast<std::uint8_t>(list.index); }
-
-std::optional<int> entry_for_byte(const ListBox& list, std::uint8_t byte) {
-    if (byte < list.size())
-        return byte;
-    return std::nullopt;
-}
-
 } // namespace pds

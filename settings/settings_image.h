@@ -17,7 +17,7 @@ inline constexpr int reserved_3 = 3;
 inline constexpr int code_page = 4;
 inline constexpr int reserved_5 = 5;
 inline constexpr int command_set = 6;
-inline constexpr int welcome_line1 = 7; // 20 cells, 7..26
+inline constexpr int welcome_line1 = 7;  // 20 cells, 7..26
 inline constexpr int welcome_line2 = 27; // 40 cells, 27..66
 inline constexpr int reserved_67 = 67;
 inline constexpr int passthru_mode = 68;
@@ -28,12 +28,35 @@ inline constexpr int reserved_tail = 123; // 123..126
 
 using ImageBytes = std::array<std::uint8_t, image_size>;
 
+// The byte at an image position 1..126 of the image proper.
+constexpr std::uint8_t& at_position(ImageBytes& image, int position) {
+    return image.at(static_cast<std::size_t>(position - 1));
+}
+constexpr std::uint8_t at_position(const ImageBytes& image, int position) {
+    return image.at(static_cast<std::size_t>(position - 1));
+}
+
+// `length` bytes from image position `first` on.
+constexpr std::span<const std::uint8_t> bytes_at(const ImageBytes& image, int first, int length) {
+    return std::span(image).subspan(static_cast<std::size_t>(first - 1),
+                                    static_cast<std::size_t>(length));
+}
+constexpr std::span<std::uint8_t> bytes_at(ImageBytes& image, int first, int length) {
+    return std::span(image).subspan(static_cast<std::size_t>(first - 1),
+                                    static_cast<std::size_t>(length));
+}
+
 struct SettingsImage {
     // Index 0 is reply_mark: only a read-back fills it. Indexes 1..126 are the image proper.
     std::array<std::uint8_t, image_size + 1> bytes{};
 
     std::uint8_t& operator[](int position) { return bytes.at(position); }
     std::uint8_t operator[](int position) const { return bytes.at(position); }
+    // `length` bytes from position `first` on.
+    std::span<const std::uint8_t> bytes_from(int first, int length) const {
+        return std::span(bytes).subspan(static_cast<std::size_t>(first),
+                                        static_cast<std::size_t>(length));
+    }
     std::uint8_t& reply_mark() { return bytes[0]; }
     std::uint8_t reply_mark() const { return bytes[0]; }
 

@@ -1,7 +1,8 @@
 #include "ui/application.h"
 
-#include "platform/qt_platform.h"
+#include "ui/desktop_services.h"
 #include "ui/main_window.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -15,7 +16,7 @@ namespace {
 
 void name_application() {
     QCoreApplication::setApplicationName(QStringLiteral("pole-display-setup"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("3.2"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PDS_VERSION));
 }
 
 struct Options {
@@ -62,9 +63,9 @@ int run_application(int argc, char** argv) {
     Options options;
     options.parser.process(app);
 
-    QtPlatform platform;
-    MainWindow window(platform.services());
-    platform.set_window(&window);
+    DesktopServices desktop;
+    MainWindow window(desktop.services());
+    desktop.set_window(&window);
     if (options.parser.isSet(options.port))
         window.preset_port(options.parser.value(options.port).toStdString());
     window.show();

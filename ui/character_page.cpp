@@ -76,15 +76,15 @@ CharacterPage::CharacterPage(QWidget* page, const Twips& twips) {
 }
 
 void CharacterPage::draw(const EditorModel& model) {
-    const QString label = QString::fromStdString(model.UDC_label);
+    const QString label = QString::fromStdString(model.character_caption);
     if (UDC_label->text() != label)
         UDC_label->setText(label);
-    const QString code = QString::fromStdString(model.UDC_TEXT);
+    const QString code = QString::fromStdString(model.character_code);
     if (UDC_TEXT->text() != code)
         UDC_TEXT->setText(code);
     for (int column = 0; column < 5; ++column) {
         for (int row = 0; row < 7; ++row) {
-            map[column][row]->set_lit(model.map.lit(column + 1, row));
+            map[column][row]->set_lit(model.character_dots.lit(column + 1, row));
         }
     }
 }

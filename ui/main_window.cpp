@@ -1,12 +1,12 @@
 #include "ui/main_window.h"
 
-#include "editor/window_handlers.h"
-#include "file/settings_file.h"
-#include "link/read_transfer.h"
-#include "link/write_transfer.h"
-#include "message/message_editor.h"
-#include "settings/defaults.h"
-#include "udc/udc_editor.h"
+#include "commands/defaults.h"
+#include "commands/read_from_display.h"
+#include "commands/save_and_load.h"
+#include "commands/startup.h"
+#include "commands/udc_page.h"
+#include "commands/write_to_display.h"
+#include "message/message_line.h"
 #include "ui/dot_button.h"
 #include "ui/twips.h"
 #include "ui/wrapping_button.h"
@@ -102,8 +102,8 @@ public:
 
 } // namespace
 
-MainWindow::MainWindow(Platform& platform, QWidget* parent)
-    : QWidget(parent), editor_(platform), startup_folder_(QDir::currentPath().toStdString()) {
+MainWindow::MainWindow(Services& services, QWidget* parent)
+    : QWidget(parent), editor_(services), startup_folder_(QDir::currentPath().toStdString()) {
     setWindowTitle(QString::fromLatin1(window_caption));
     // The twips layout is sized for a small dialog font; the desktop's usual 9 or 10 points
     // would clip the captions of the band and the cells.
@@ -126,7 +126,7 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     build_command_page(pages_[0]);
 
     connect_band();
-    Form_Load(editor_);
+    start_up(editor_);
     draw();
 }
 
@@ -191,26 +191,26 @@ void MainWindow::connect_band() {
                     act([&combo, text] { combo.type(text.toStdString()); });
                 });
     };
-    host_box(Comm, model.Comm);
-    host_box(Baud, model.Baud);
+    host_box(Comm, model.host_port);
+    host_box(Baud, model.host_line);
 
     for (auto [widget, list] :
-         {std::pair{Char, &model.Char}, std::pair{Command, &model.Command},
-          std::pair{BaudRate, &model.BaudRate}, std::pair{Passthru, &model.Passthru}}) {
+         {std::pair{Char, &model.code_page}, std::pair{Command, &model.command_set},
+          std::pair{BaudRate, &model.display_baud}, std::pair{Passthru, &model.passthru_mode}}) {
         connect(widget, &QComboBox::activated, this,
                 [this, list](int index) { act([list, index] { list->select(index); }); });
     }
 
-    on_click(Load, [this] { Load_Click(editor_); });
-    on_click(Save, [this] { Save_Click(editor_); });
-    on_click(Help, [this] { Help_Click(editor_, startup_folder_); });
-    on_click(SetAllDefault, [this] { SetAllDefault_Click(editor_); });
-    connect(Download, &QAbstractButton::clicked, this, [this] { transfer(Download_Click); });
-    connect(GetSetting, &QAbstractButton::clicked, this, [this] { transfer(GetSetting_Click); });
+    on_click(Load, [this] { load_from_file(editor_); });
+    on_click(Save, [this] { save_to_file(editor_); });
+    on_click(Help, [this] { open_help(editor_, startup_folder_); });
+    on_click(SetAllDefault, [this] { set_all_default(editor_); });
+    connect(Download, &QAbstractButton::clicked, this, [this] { transfer(write_to_display); });
+    connect(GetSetting, &QAbstractButton::clicked, this, [this] { transfer(read_from_display); });
 
     connect(SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
         build_page(index);
-        act([this, index] { editor_.model.SSTab1 = index; });
+        act([this, index] { editor_.model.shown_tab = index; });
     });
 }
 
@@ -224,40 +224,37 @@ void MainWindow::build_page(int index) {
         line2_ = std::make_unique<MessageLineFrame>(page, 2, QStringLiteral("Welcome Msg 2 "),
                                                     60 + message_frame_height(20) + 60, twips);
         for (auto [frame, line] :
-             {std::pair{line1_.get(), &model.L1}, std::pair{line2_.get(), &model.L2}}) {
-            on_click(frame->Op_A, [line] { select_view(*line, MessageView::Ascii); });
+             {std::pair{line1_.get(), &model.line1}, std::pair{line2_.get(), &model.line2}}) {
+            on_click(frame->Op_A, [line] { select_view(*line, MessageView::Characters); });
             on_click(frame->Op_H, [line] { select_view(*line, MessageView::Hex); });
             on_click(frame->CLR_MSG, [line] { clear_message_line(*line); });
             for (int k = 1; k <= frame->cells(); ++k) {
                 connect(frame->A[k], &QLineEdit::textEdited, this,
                         [this, line, k](const QString& text) {
-                            act([line, k, text] { line->A[k] = text.toStdString(); });
+                            act([line, k, text] { line->chars[k] = text.toStdString(); });
                         });
                 connect(frame->H[k], &QLineEdit::textEdited, this,
                         [this, line, k](const QString& text) {
-                            act([line, k, text] { line->H[k] = text.toStdString(); });
+                            act([line, k, text] { line->hex[k] = text.toStdString(); });
                         });
             }
             frame->frame->show();
         }
-        line1_->draw(model.L1);
-        line2_->draw(model.L2);
+        line1_->draw(model.line1);
+        line2_->draw(model.line2);
     }
     if (index == 2 && !characters_) {
         characters_ = std::make_unique<CharacterPage>(pages_[2], twips);
         auto& page = *characters_;
-        using DotHandler = void (*)(Editor&, int);
-        const DotHandler dot_handlers[] = {map1_Click, map2_Click, map3_Click, map4_Click,
-                                           map5_Click};
         for (int column = 0; column < 5; ++column)
             for (int row = 0; row < 7; ++row)
                 on_click(page.map[column][row],
-                         [this, handler = dot_handlers[column], row] { handler(editor_, row); });
-        on_click(page.MAP_Clear, [this] { MAP_Clear_Click(editor_); });
-        on_click(page.UDC_NEXT, [this] { UDC_NEXT_Click(editor_); });
-        on_click(page.UDC_UP, [this] { UDC_UP_Click(editor_); });
+                         [this, column, row] { toggle_dot(editor_, column + 1, row); });
+        on_click(page.MAP_Clear, [this] { clear_character(editor_); });
+        on_click(page.UDC_NEXT, [this] { next_character(editor_); });
+        on_click(page.UDC_UP, [this] { previous_character(editor_); });
         connect(page.UDC_TEXT, &QLineEdit::textEdited, this, [this](const QString& text) {
-            act([this, text] { editor_.model.UDC_TEXT = text.toStdString(); });
+            act([this, text] { editor_.model.character_code = text.toStdString(); });
         });
         for (QWidget* child : pages_[2]->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             child->show();
@@ -289,30 +286,30 @@ void MainWindow::transfer(void (*handler)(Editor&)) {
 void MainWindow::draw() {
     drawing_ = true;
     const auto& model = editor_.model;
-    draw_combo(Comm, model.Comm);
-    draw_combo(Baud, model.Baud);
-    draw_list(Char, model.Char);
-    draw_list(Command, model.Command);
-    draw_list(BaudRate, model.BaudRate);
-    draw_list(Passthru, model.Passthru);
+    draw_combo(Comm, model.host_port);
+    draw_combo(Baud, model.host_line);
+    draw_list(Char, model.code_page);
+    draw_list(Command, model.command_set);
+    draw_list(BaudRate, model.display_baud);
+    draw_list(Passthru, model.passthru_mode);
     if (line1_) {
-        line1_->draw(model.L1);
-        line2_->draw(model.L2);
+        line1_->draw(model.line1);
+        line2_->draw(model.line2);
     }
     if (characters_)
         characters_->draw(model);
-    build_page(model.SSTab1);
-    if (SSTab1->currentIndex() != model.SSTab1)
-        SSTab1->setCurrentIndex(model.SSTab1);
+    build_page(model.shown_tab);
+    if (SSTab1->currentIndex() != model.shown_tab)
+        SSTab1->setCurrentIndex(model.shown_tab);
     drawing_ = false;
 }
 
 void MainWindow::preset_port(const std::string& name) {
-    act([this, &name] { editor_.model.Comm.type(name); });
+    act([this, &name] { editor_.model.host_port.type(name); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    Form_Unload(editor_);
+    shut_down(editor_);
     event->accept();
 }
 

@@ -25,7 +25,7 @@ class MainWindow : public QWidget {
 public:
     // Runs the start-up sequence on the services given; the folder the process works in now
     // is where the help document is looked for from then on.
-    explicit MainWindow(Platform& platform, QWidget* parent = nullptr);
+    explicit MainWindow(Services& services, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Puts a port name into Comm as if the operator had typed it.

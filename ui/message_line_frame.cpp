@@ -134,15 +134,15 @@ MessageLineFrame::MessageLineFrame(QWidget* page, int line, const QString& capti
 
 void MessageLineFrame::draw(const MessageLine& model) {
     for (int k = 1; k <= cells(); ++k) {
-        set_text(A[k], model.A[k]);
-        set_text(H[k], model.H[k]);
+        set_text(A[k], model.chars[k]);
+        set_text(H[k], model.hex[k]);
     }
-    show_only_if(A, model.ascii_shown());
-    show_only_if(Label_A, model.ascii_shown());
+    show_only_if(A, model.characters_shown());
+    show_only_if(Label_A, model.characters_shown());
     show_only_if(H, model.hex_shown());
     show_only_if(Label_H, model.hex_shown());
     // Checking one option of the pair unchecks the other.
-    (model.ascii_shown() ? Op_A : Op_H)->setChecked(true);
+    (model.characters_shown() ? Op_A : Op_H)->setChecked(true);
 }
 
 } // namespace pds::ui

@@ -2,7 +2,7 @@
 // cell rows with their rulers, the two view options and "Clear".
 #pragma once
 
-#include "editor/controls.h"
+#include "message/message_line.h"
 #include "ui/twips.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "file/file_check.h"
 
-#include "fixtures/sample_images.h"
+#include "support/sample_images.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +50,7 @@ TEST(CheckSettingsFileTest, NamesTheFirstListCodeBeyondItsList) {
     };
     for (const auto& c : cases) {
         ImageBytes image = samples::saturated_image(); // every list on its last entry
-        samples::at(image, c.position) = c.code;
+        at_position(image, c.position) = c.code;
         const auto problem = std::get<FileProblem>(check_settings_file(file_of(image)));
         EXPECT_EQ(problem.field, c.field);
         EXPECT_EQ(problem.reason, c.reason);
@@ -58,8 +58,8 @@ TEST(CheckSettingsFileTest, NamesTheFirstListCodeBeyondItsList) {
     }
 
     ImageBytes two_bad{};
-    samples::at(two_bad, position::command_set) = 10;
-    samples::at(two_bad, position::code_page) = 40;
+    at_position(two_bad, position::command_set) = 10;
+    at_position(two_bad, position::code_page) = 40;
     EXPECT_EQ(list_code_problem(two_bad)->field, "code_page") << "position order";
 }
 

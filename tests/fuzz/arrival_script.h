@@ -2,7 +2,7 @@
 // [delay in 20 ms steps][length][bytes...], each delay counted from the chunk before.
 #pragma once
 
-#include "fakes/fake_platform.h"
+#include "support/fake_services.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,8 +1,8 @@
 // What the fuzz targets share: a check that stops the run with a reason, and a start-up editor.
 #pragma once
 
+#include "commands/defaults.h"
 #include "editor/editor.h"
-#include "settings/defaults.h"
 #include "settings/option_lists.h"
 
 #include <cstdio>
@@ -21,7 +21,7 @@ inline void check(bool holds, const char* what) {
 // The editor as the window leaves it after start-up.
 inline void start_up(Editor& editor) {
     fill_option_lists(editor.model);
-    SetAllDefault_Click(editor);
+    set_all_default(editor);
 }
 
 } // namespace pds::fuzz

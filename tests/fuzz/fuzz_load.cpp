@@ -1,10 +1,10 @@
 // Any bytes as a settings file: Load either takes all of it or shows "Error" and changes
 // nothing; a loaded file saved again gives its first 126 bytes back, apart from the zero
 // bytes inside a welcome line, which an empty character cell cannot hold in place.
-#include "fakes/fake_platform.h"
-#include "file/settings_file.h"
+#include "commands/save_and_load.h"
+#include "commands/udc_page.h"
 #include "fuzz_check.h"
-#include "udc/udc_editor.h"
+#include "support/fake_services.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -30,9 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::start_up(editor);
     // Something on the character page and in the image that a failed load must not touch.
     editor.image[80] = 0x5A;
-    UDC_NEXT_Click(editor);
-    map2_Click(editor, 3);
-    editor.model.UDC_TEXT = "41";
+    next_character(editor);
+    toggle_dot(editor, 2, 3);
+    editor.model.character_code = "41";
 
     const std::vector<std::uint8_t> file(data, data + size);
     f.fake.files.files["in.vfd"] = file;
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto number_before = editor.udc_number;
     const auto start_before = editor.udc_start;
 
-    Load_Click(editor);
+    load_from_file(editor);
 
     const auto texts = f.fake.boxes.texts();
     const bool refused = std::find(texts.begin(), texts.end(), "Error") != texts.end();
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(editor.udc_number == 1 && editor.udc_start == 69, "a load shows character 1");
 
     f.fake.dialog.answers.push_back({"out.vfd", "out.vfd"});
-    Save_Click(editor);
+    save_to_file(editor);
     const auto& saved = f.fake.files.files["out.vfd"];
     fuzz::check(saved.size() == 126, "a save writes 126 bytes");
     for (int p = 1; p <= image_size; ++p) {
@@ -71,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzz::check(saved[p - 1] == file[p - 1], "a save gives the loaded bytes back");
     }
     const auto line_of = [](const std::vector<std::uint8_t>& bytes, int first, int count) {
-        return std::vector<std::uint8_t>(bytes.begin() + first - 1, bytes.begin() + first - 1 + count);
+        return std::vector<std::uint8_t>(bytes.begin() + first - 1,
+                                         bytes.begin() + first - 1 + count);
     };
     fuzz::check(line_of(saved, 7, 20) == compacted(line_of(file, 7, 20)), "line 1 comes back");
     fuzz::check(line_of(saved, 27, 40) == compacted(line_of(file, 27, 40)), "line 2 comes back");

@@ -1,7 +1,7 @@
 // Any cell texts through both views of a welcome line, and any bytes through unpack and pack.
 // Input: the first byte picks line 1 or 2, the rest is cell texts separated by newlines.
 #include "fuzz_check.h"
-#include "message/message_editor.h"
+#include "message/message_line.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -39,22 +39,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Typed into the character cells, then shown as hex: every hex cell is two digits or empty.
     for (int k = 1; k <= line.cells && k <= static_cast<int>(texts.size()); ++k)
-        line.A[k] = texts[k - 1];
+        line.chars[k] = texts[k - 1];
     select_view(line, MessageView::Hex);
     for (int k = 1; k <= line.cells; ++k) {
-        fuzz::check(is_hex_cell(line.H[k]), "a converted cell holds two upper-case digits");
-        fuzz::check(line.A[k].empty(), "the hidden view is empty");
+        fuzz::check(is_hex_cell(line.hex[k]), "a converted cell holds two upper-case digits");
+        fuzz::check(line.chars[k].empty(), "the hidden view is empty");
     }
 
     // Typed into the hex cells: packing never fails and gives one byte a cell.
     for (int k = 1; k <= line.cells && k <= static_cast<int>(texts.size()); ++k)
-        line.H[k] = texts[k - 1];
+        line.hex[k] = texts[k - 1];
     auto bytes = pack_message_line(line);
     fuzz::check(static_cast<int>(bytes.size()) == line.cells, "one byte a cell");
 
     // Shown and captured again, the bytes come back with their zeros moved to the end.
     unpack_message_line(line, bytes);
-    fuzz::check(line.view == MessageView::Ascii, "unpacking ends in the character view");
+    fuzz::check(line.view == MessageView::Characters, "unpacking ends in the character view");
     select_view(line, MessageView::Hex);
     const auto end = std::remove(bytes.begin(), bytes.end(), std::uint8_t{0});
     std::fill(end, bytes.end(), std::uint8_t{0});

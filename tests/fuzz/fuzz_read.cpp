@@ -2,9 +2,9 @@
 // image and the editor change only for a complete reply with a valid mark, one message is
 // shown, and the port ends closed.
 #include "arrival_script.h"
-#include "fakes/fake_platform.h"
+#include "commands/read_from_display.h"
 #include "fuzz_check.h"
-#include "link/read_transfer.h"
+#include "support/fake_services.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const EditorModel model_before = editor.model;
 
     const auto script = fuzz::schedule_arrivals(f.fake.port, data, size);
-    GetSetting_Click(editor);
+    read_from_display(editor);
 
     fuzz::check(!f.fake.port.is_open(), "the port ends closed");
     const auto texts = f.fake.boxes.texts();
@@ -31,10 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (text == "Upload O.K!") {
         fuzz::check(script.stream.size() >= 127 && script.stream[0] == 0xAA,
                     "only a complete reply with its mark is taken");
-        fuzz::check(std::equal(editor.image.bytes.begin(), editor.image.bytes.end(),
-                               script.stream.begin()),
-                    "the image holds the first 127 bytes of the reply");
-        fuzz::check(editor.model.L1.ascii_shown() && editor.model.L2.ascii_shown(),
+        fuzz::check(
+            std::equal(editor.image.bytes.begin(), editor.image.bytes.end(), script.stream.begin()),
+            "the image holds the first 127 bytes of the reply");
+        fuzz::check(editor.model.line1.characters_shown() && editor.model.line2.characters_shown(),
                     "both lines end in the character view");
         return 0;
     }

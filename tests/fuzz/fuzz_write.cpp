@@ -3,9 +3,9 @@
 // exactly the request, the date and then either 0xAA with the image, 0x55, or nothing; the
 // message matches; the port ends closed.
 #include "arrival_script.h"
-#include "fakes/fake_platform.h"
+#include "commands/write_to_display.h"
 #include "fuzz_check.h"
-#include "link/write_transfer.h"
+#include "support/fake_services.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -33,34 +33,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             script = fuzz::schedule_arrivals(port, answer, answer_size);
     };
 
-    Download_Click(editor);
+    write_to_display(editor);
 
     fuzz::check(!port.is_open(), "the port ends closed");
     const std::vector<std::uint8_t> request{0x1B, 0xEF, 2, 0, 2, 6, 1, 2, 0, 6};
-    fuzz::check(port.sent.size() >= 10 && std::equal(request.begin(), request.end(), port.sent.begin()),
+    fuzz::check(port.sent.size() >= 10 &&
+                    std::equal(request.begin(), request.end(), port.sent.begin()),
                 "request and date go out first");
     const auto texts = f.fake.boxes.texts();
     fuzz::check(texts.size() == 1, "one message");
     const std::string& text = texts.front();
-    const bool hex_views = editor.model.L1.hex_shown() && editor.model.L2.hex_shown();
+    const bool hex_views = editor.model.line1.hex_shown() && editor.model.line2.hex_shown();
 
     if (text == "Download Fail ! Please retry again !") {
         fuzz::check(port.sent.size() == 10, "nothing follows the date without an answer");
         fuzz::check(hex_views, "a failed write leaves the lines in hex");
     } else if (text == "IRC check error ! Please retry again !") {
         fuzz::check(port.sent.size() == 11 && port.sent[10] == 0x55, "a wrong answer gets 0x55");
-        fuzz::check(!script.stream.empty() && script.stream[0] != 0x8A, "only a wrong byte is refused");
+        fuzz::check(!script.stream.empty() && script.stream[0] != 0x8A,
+                    "only a wrong byte is refused");
         fuzz::check(hex_views, "a failed write leaves the lines in hex");
     } else {
-        const std::string success = std::string(29, ' ') + "Download successful!\r" +
-                                    "Please restart the Pole Display for the changes to take affect.";
+        const std::string success =
+            std::string(29, ' ') + "Download successful!\r" +
+            "Please restart the Pole Display for the changes to take affect.";
         fuzz::check(text == success, "the only other message is success");
-        fuzz::check(!script.stream.empty() && script.stream[0] == 0x8A, "success needs the right answer");
+        fuzz::check(!script.stream.empty() && script.stream[0] == 0x8A,
+                    "success needs the right answer");
         const auto payload = editor.image.payload();
         fuzz::check(port.sent.size() == 137 && port.sent[10] == 0xAA &&
                         std::equal(payload.begin(), payload.end(), port.sent.begin() + 11),
                     "success sends 0xAA and the image");
-        fuzz::check(editor.model.L1.ascii_shown() && editor.model.L2.ascii_shown(),
+        fuzz::check(editor.model.line1.characters_shown() && editor.model.line2.characters_shown(),
                     "success ends in the character views");
     }
     return 0;

@@ -1,6 +1,6 @@
 #include "inspect/describe.h"
 
-#include "fixtures/sample_images.h"
+#include "support/sample_images.h"
 
 #include <gtest/gtest.h>
 
@@ -61,13 +61,13 @@ TEST(LineTextTest, LeavesOffOnlyTheEmptyCellsAtTheEnd) {
 
 TEST(DotRowsTest, BitRIsRowRFromTheTopAndBitSevenIsNoDot) {
     // The letter H: full outer columns, the bar in row 3.
-    EXPECT_EQ(dot_rows(Bytes{0x7F, 0x08, 0x08, 0x08, 0x7F}),
+    EXPECT_EQ(column_rows(Bytes{0x7F, 0x08, 0x08, 0x08, 0x7F}),
               (std::array<std::string, 7>{"#...#", "#...#", "#...#", "#####", "#...#", "#...#",
                                           "#...#"}));
-    EXPECT_EQ(dot_rows(Bytes{0x01, 0x00, 0x00, 0x00, 0x40}),
+    EXPECT_EQ(column_rows(Bytes{0x01, 0x00, 0x00, 0x00, 0x40}),
               (std::array<std::string, 7>{"#....", ".....", ".....", ".....", ".....", ".....",
                                           "....#"}));
-    EXPECT_EQ(dot_rows(Bytes{0xFF, 0x80, 0, 0, 0}), dot_rows(Bytes{0x7F, 0x00, 0, 0, 0}));
+    EXPECT_EQ(column_rows(Bytes{0xFF, 0x80, 0, 0, 0}), column_rows(Bytes{0x7F, 0x00, 0, 0, 0}));
 }
 
 TEST(DescribeImageTest, FactoryImage) {
@@ -140,7 +140,7 @@ TEST(DescribeImageTest, OddBytesAreShownNotHidden) {
 
 TEST(DescribeImageTest, ListCodeOutsideItsListAndEmptyLine) {
     ImageBytes image{};
-    samples::at(image, position::command_set) = 12;
+    at_position(image, position::command_set) = 12;
     const Lines lines = describe_image(image);
     ASSERT_GE(lines.size(), 6u);
     EXPECT_EQ(lines[2], "command_set: 12 (names no entry)");
@@ -157,7 +157,7 @@ TEST(DescribeDifferencesTest, EachChangedFieldIsNamedOnceAndAlone) {
     for (const auto& field : image_fields) {
         const ImageBytes a = samples::odd_image();
         ImageBytes b = a;
-        samples::at(b, field.first + field.length - 1) ^= 0x01;
+        at_position(b, field.first + field.length - 1) ^= 0x01;
         const Lines lines = describe_differences(a, b);
         ASSERT_EQ(lines.size(), 1u) << field.name;
         EXPECT_EQ(lines[0].rfind(std::string(field.name) + ": ", 0), 0u) << lines[0];
@@ -167,11 +167,11 @@ TEST(DescribeDifferencesTest, EachChangedFieldIsNamedOnceAndAlone) {
 TEST(DescribeDifferencesTest, ValuesOnBothSides) {
     const ImageBytes a = samples::factory_image();
     ImageBytes b = a;
-    samples::at(b, position::command_set) = 7;
+    at_position(b, position::command_set) = 7;
     const std::uint8_t h_glyph[] = {0x48, 0x7F, 0x08, 0x08, 0x08, 0x7F};
-    std::copy(std::begin(h_glyph), std::end(h_glyph), &samples::at(b, 81));
-    samples::at(b, position::welcome_line1 + 19) = 0;
-    samples::at(b, position::reserved_tail + 3) = 0x01;
+    std::copy(std::begin(h_glyph), std::end(h_glyph), &at_position(b, 81));
+    at_position(b, position::welcome_line1 + 19) = 0;
+    at_position(b, position::reserved_tail + 3) = 0x01;
     EXPECT_EQ(describe_differences(a, b),
               (Lines{
                   "command_set: 1 \"EPSON (Default)\" -> 7 \"CD5220\"",

@@ -1,8 +1,8 @@
 #include "link/date_check.h"
 
-#include "fakes/fake_display.h"
-#include "fakes/fake_platform.h"
 #include "link/write_exchange.h"
+#include "support/fake_display.h"
+#include "support/fake_services.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,7 @@ TEST_P(WorkedDateTest, DigitsAndCheckValue) {
 // The exchange on its own, as a program without a window would run it.
 TEST_P(WorkedDateTest, DisplayAnsweringTheCheckValueIsWritten) {
     const WorkedDate& w = GetParam();
-    fakes::FakePlatform fake;
+    fakes::FakeServices fake;
     fakes::ScriptedDisplay display(fake.port);
     fake.calendar.date = w.date;
     display.check_answer = {static_cast<std::uint8_t>(w.irc)};

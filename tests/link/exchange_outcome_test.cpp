@@ -3,8 +3,8 @@
 #include "link/read_exchange.h"
 #include "link/write_exchange.h"
 
-#include "fakes/fake_display.h"
-#include "fakes/fake_platform.h"
+#include "support/fake_display.h"
+#include "support/fake_services.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ using namespace pds;
 namespace {
 
 struct ExchangeFixture {
-    fakes::FakePlatform fake;
+    fakes::FakeServices fake;
     fakes::ScriptedDisplay display{fake.port};
     ImageBytes payload{};
 

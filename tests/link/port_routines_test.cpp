@@ -1,6 +1,6 @@
 #include "link/port_routines.h"
 
-#include "fakes/fake_platform.h"
+#include "support/fake_services.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ using namespace pds;
 namespace {
 
 struct PortRoutinesTest : ::testing::Test {
-    fakes::FakePlatform fake;
+    fakes::FakeServices fake;
     fakes::ScriptedPort& port = fake.port;
     fakes::VirtualClock& clock = fake.clock;
 

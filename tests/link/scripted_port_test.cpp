@@ -1,5 +1,5 @@
 // The scripted port is the ground every link test stands on, so its timing is checked too.
-#include "fakes/fake_platform.h"
+#include "support/fake_services.h"
 
 #include <gtest/gtest.h>
 

@@ -4,13 +4,13 @@
 
 using namespace pds;
 
-TEST(StrToDec, DigitsLettersAndEverythingElse) {
+TEST(HexDigitOrZero, DigitsLettersAndEverythingElse) {
     const std::pair<const char*, int> cases[] = {
         {"0", 0}, {"7", 7}, {"9", 9}, {"A", 10}, {"a", 10}, {"c", 12}, {"F", 15}, {"f", 15},
         {"G", 0}, {"g", 0}, {"z", 0}, {" ", 0},  {"", 0},   {"/", 0},  {":", 0},  {"\xC3\xA9", 0},
     };
     for (auto [text, value] : cases)
-        EXPECT_EQ(StrToDec(text), value) << '"' << text << '"';
+        EXPECT_EQ(hex_digit_or_zero(text), value) << '"' << text << '"';
 }
 
 TEST(HexPairValue, FirstDigitIsTheHighHalf) {
@@ -20,7 +20,7 @@ TEST(HexPairValue, FirstDigitIsTheHighHalf) {
         int value;
     };
     const Case cases[] = {
-        {"4", "1", 0x41}, {"f", "F", 255}, {"A", "", 0xA0}, {"", "", 0},
+        {"4", "1", 0x41}, {"f", "F", 255},  {"A", "", 0xA0}, {"", "", 0},
         {"Z", "9", 9},    {"9", "Z", 0x90}, {"", "7", 7},
     };
     for (const auto& c : cases)

@@ -20,16 +20,3 @@ TEST(SettingsImage, PayloadIsPositionsOneTo126WithoutReplyMark) {
     EXPECT_EQ(copy[1], 0x5A);
     EXPECT_EQ(copy[126], 0x7E);
 }
-
-TEST(SettingsImage, FieldPositionsFollowTheRecordLayout) {
-    EXPECT_EQ(position::welcome_line1 + 20, position::welcome_line2);
-    EXPECT_EQ(position::welcome_line2 + 40, position::reserved_67);
-    EXPECT_EQ(position::udc_table + 9 * 6 - 1, position::udc_table_end);
-    EXPECT_EQ(position::udc_table_end + 1, position::reserved_tail);
-    EXPECT_EQ(position::reserved_tail + 3, image_size);
-}
-
-TEST(SettingsImage, PositionsOutsideTheRecordAreRefused) {
-    SettingsImage image;
-    EXPECT_THROW(image[127], std::out_of_range);
-}

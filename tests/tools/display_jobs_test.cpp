@@ -3,9 +3,9 @@
 #include "display_jobs.h"
 
 #include "exit_codes.h"
-#include "fakes/fake_display.h"
-#include "fakes/fake_platform.h"
-#include "fixtures/sample_images.h"
+#include "support/fake_display.h"
+#include "support/fake_services.h"
+#include "support/sample_images.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "image_json.h"
 
-#include "fixtures/sample_images.h"
 #include "inspect/describe.h"
+#include "support/sample_images.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -62,11 +62,11 @@ TEST(ImageJsonTest, ReadableFieldsStandInForMissingNumbers) {
         {"dots", QJsonArray{"#...#", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"}}};
 
     ImageBytes expected = samples::factory_image();
-    samples::at(expected, position::command_set) = 7;
+    at_position(expected, position::command_set) = 7;
     const std::uint8_t line[20] = {'H', 'I', 0x00, '!', 0xFF};
-    std::copy(std::begin(line), std::end(line), &samples::at(expected, position::welcome_line1));
+    std::copy(std::begin(line), std::end(line), &at_position(expected, position::welcome_line1));
     const std::uint8_t glyph[] = {0x48, 0x7F, 0x08, 0x08, 0x08, 0x7F};
-    std::copy(std::begin(glyph), std::end(glyph), &samples::at(expected, 75));
+    std::copy(std::begin(glyph), std::end(glyph), &at_position(expected, 75));
     EXPECT_EQ(std::get<ImageBytes>(image_from_json(text_of(json, QJsonDocument::Compact))),
               expected);
 }

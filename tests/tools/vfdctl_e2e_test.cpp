@@ -1,6 +1,6 @@
 // The vfdctl program as a script runs it, against virtual displays on pseudo-terminals.
-#include "fixtures/sample_images.h"
-#include "platform/qt_application.h"
+#include "support/qt_application.h"
+#include "support/sample_images.h"
 #include "virtual_display_process.h"
 
 #include <QDir>
@@ -257,8 +257,8 @@ TEST_F(VfdctlTest, DiffComparesFilesAndDisplaysFieldByField) {
     put("factory.vfd", samples::factory_image());
     put("copy.vfd", samples::factory_image());
     ImageBytes changed = samples::factory_image();
-    samples::at(changed, position::command_set) = 7;
-    samples::at(changed, position::reserved_1) = 0x5A;
+    at_position(changed, position::command_set) = 7;
+    at_position(changed, position::reserved_1) = 0x5A;
     const auto d = display({}, changed);
     const std::string port = "port:" + d->device();
 
@@ -309,7 +309,7 @@ TEST_F(VfdctlTest, ImportRefusesBadInputAndWritesNothing) {
 TEST_F(VfdctlTest, BadFileIsRefusedBeforeAnyPortIsOpened) {
     // The port does not exist: a status of 4 would mean the port came first.
     ImageBytes bad_code = samples::factory_image();
-    samples::at(bad_code, position::command_set) = 12;
+    at_position(bad_code, position::command_set) = 12;
     put("bad_code.vfd", bad_code);
     put("short.vfd", QByteArray(100, 0));
     const struct {

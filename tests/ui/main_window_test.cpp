@@ -1,10 +1,10 @@
 #include "window_fixture.h"
 
-#include "fakes/fake_display.h"
-#include "link/read_transfer.h"
-#include "link/write_transfer.h"
-#include "platform/qt_shell.h"
-#include "url_recorder.h"
+#include "commands/read_from_display.h"
+#include "commands/write_to_display.h"
+#include "support/fake_display.h"
+#include "support/url_recorder.h"
+#include "ui/qt_shell.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -28,7 +28,7 @@ using testing::Window;
 
 struct MainWindowTest : ::testing::Test {
     QApplication& app = testing::qt_application();
-    fakes::FakePlatform fake;
+    fakes::FakeServices fake;
     Window w{fake.services};
 
     bool ascii_shown(int line) const {
@@ -410,10 +410,10 @@ TEST_F(TransferTest, ReadShowsTheDisplaysSettingsButKeepsTheCharacterPage) {
     w.click(w.element<QAbstractButton>("map4", 1));
 
     ImageBytes payload{};
-    payload[4 - 1] = 35;
+    at_position(payload, position::code_page) = 35;
     const std::string hello = "HELLO";
-    std::copy(hello.begin(), hello.end(), payload.begin() + 7 - 1);
-    payload[69 - 1] = 0x41;
+    std::copy(hello.begin(), hello.end(), &at_position(payload, position::welcome_line1));
+    at_position(payload, position::udc_table) = 0x41;
     display.reply = fakes::ScriptedDisplay::reply_of(payload);
     w.click("GetSetting");
 
@@ -430,17 +430,17 @@ TEST_F(TransferTest, ReadShowsTheDisplaysSettingsButKeepsTheCharacterPage) {
 TEST_F(MainWindowTest, TypedPortNamesAndPicksReachTheHostSettings) {
     w.window->preset_port("/dev/pts/7");
     EXPECT_EQ(w.named<QComboBox>("Comm")->currentText(), QString("/dev/pts/7"));
-    EXPECT_EQ(w.window->editor().model.Comm.text(), "/dev/pts/7");
-    EXPECT_EQ(w.window->editor().model.Comm.index, -1);
+    EXPECT_EQ(w.window->editor().model.host_port.text(), "/dev/pts/7");
+    EXPECT_EQ(w.window->editor().model.host_port.index, -1);
 
     auto* baud = w.named<QComboBox>("Baud");
     baud->setFocus();
     QTest::keyClick(baud, Qt::Key_Down);
-    EXPECT_EQ(w.window->editor().model.Baud.text(), "19200,n,8,1");
-    EXPECT_EQ(w.window->editor().model.Baud.index, 1);
+    EXPECT_EQ(w.window->editor().model.host_line.text(), "19200,n,8,1");
+    EXPECT_EQ(w.window->editor().model.host_line.index, 1);
 
     w.type_over(w.named<QComboBox>("Comm")->lineEdit(), "Com 3");
-    EXPECT_EQ(w.window->editor().model.Comm.index, 2);
+    EXPECT_EQ(w.window->editor().model.host_port.index, 2);
     EXPECT_EQ(w.named<QComboBox>("Comm")->count(), 8);
 }
 
@@ -473,9 +473,9 @@ struct HelpTest : ::testing::Test {
     const QString previous = QDir::currentPath();
     QTemporaryDir start;
     QTemporaryDir elsewhere;
-    fakes::FakePlatform fake;
+    fakes::FakeServices fake;
     QtShell desktop;
-    Platform services{fake.port,  fake.clock,  fake.events, fake.calendar,
+    Services services{fake.port,  fake.clock,  fake.events, fake.calendar,
                       fake.boxes, fake.dialog, fake.files,  desktop};
     testing::UrlRecorder viewer{"file"};
 };

@@ -2,8 +2,8 @@
 // mouse clicks on what is shown and keys typed into what has the focus.
 #pragma once
 
-#include "fakes/fake_platform.h"
-#include "gui_testing.h"
+#include "support/fake_services.h"
+#include "support/gui_testing.h"
 #include "ui/main_window.h"
 
 #include <QAbstractButton>
@@ -22,7 +22,7 @@ namespace pds::testing {
 
 class Window {
 public:
-    explicit Window(Platform& services) : window(std::make_unique<ui::MainWindow>(services)) {
+    explicit Window(Services& services) : window(std::make_unique<ui::MainWindow>(services)) {
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         window->activateWindow();

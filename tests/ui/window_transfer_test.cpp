@@ -2,12 +2,12 @@
 // a read and a write through the buttons, as the operator does them.
 #include "window_fixture.h"
 
-#include "link/read_transfer.h"
-#include "link/write_transfer.h"
-#include "platform/qt_calendar.h"
-#include "platform/qt_clock.h"
-#include "platform/qt_event_pump.h"
-#include "platform/qt_serial_port.h"
+#include "adapters/qt/qt_calendar.h"
+#include "adapters/qt/qt_clock.h"
+#include "adapters/qt/qt_event_pump.h"
+#include "adapters/qt/qt_serial_port.h"
+#include "commands/read_from_display.h"
+#include "commands/write_to_display.h"
 #include "virtual_display_process.h"
 
 #include <QCursor>
@@ -27,14 +27,15 @@ using display::VirtualDisplayProcess;
 // What the display holds before the operator reads it.
 ImageBytes held_by_display() {
     ImageBytes image{};
-    const auto at = [&](int position) -> std::uint8_t& { return image[position - 1]; };
-    at(position::code_page) = 14;  // "German (CP-1252)"
-    at(position::command_set) = 7; // "CD5220"
+    at_position(image, position::code_page) = 14;  // "German (CP-1252)"
+    at_position(image, position::command_set) = 7; // "CD5220"
     const std::string line1 = "GUTEN TAG";
     for (std::size_t i = 0; i < line1.size(); ++i)
-        at(position::welcome_line1 + static_cast<int>(i)) = static_cast<std::uint8_t>(line1[i]);
-    at(position::udc_table) = 0x7E; // character 1 stored under 7E, one dot in column 1, row 0
-    at(position::udc_table + 1) = 0x01;
+        at_position(image, position::welcome_line1 + static_cast<int>(i)) =
+            static_cast<std::uint8_t>(line1[i]);
+    at_position(image, position::udc_table) =
+        0x7E; // character 1 stored under 7E, one dot in column 1, row 0
+    at_position(image, position::udc_table + 1) = 0x01;
     return image;
 }
 
@@ -48,7 +49,7 @@ struct WindowTransferTest : ::testing::Test {
     fakes::ScriptedDialog dialog;
     fakes::MemoryFiles files;
     fakes::RecordedShell shell;
-    Platform services{port, clock, events, calendar, boxes, dialog, files, shell};
+    Services services{port, clock, events, calendar, boxes, dialog, files, shell};
     VirtualDisplayProcess display{{}, held_by_display()};
     std::vector<bool> busy_at_box;
 
@@ -90,8 +91,8 @@ TEST_F(WindowTransferTest, ReadThenWriteThroughTheButtons) {
     const auto memory = display.memory();
     ASSERT_TRUE(memory.has_value());
     ImageBytes expected = held_by_display();
-    expected[position::welcome_line1 + 9 - 1] = '!';
-    expected[position::passthru_mode - 1] = 2;
+    at_position(expected, position::welcome_line1 + 9) = '!';
+    at_position(expected, position::passthru_mode) = 2;
     EXPECT_EQ(*memory, expected) << "the character table read from the display went back as it was";
     EXPECT_FALSE(port.is_open());
 }

@@ -1,14 +1,14 @@
 #include "commands.h"
 
+#include "adapters/qt/qt_calendar.h"
+#include "adapters/qt/qt_clock.h"
+#include "adapters/qt/qt_file_store.h"
+#include "adapters/qt/qt_serial_port.h"
 #include "display_jobs.h"
 #include "exit_codes.h"
 #include "file/file_check.h"
 #include "image_json.h"
 #include "inspect/describe.h"
-#include "platform/qt_calendar.h"
-#include "platform/qt_clock.h"
-#include "platform/qt_file_store.h"
-#include "platform/qt_serial_port.h"
 
 #include <QCommandLineParser>
 #include <QFile>

@@ -6,6 +6,7 @@
 #include "link/port_routines.h"
 #include "link/read_exchange.h"
 #include "link/write_exchange.h"
+#include "message/hex_cells.h"
 #include "settings/option_lists.h"
 
 #include <algorithm>
@@ -34,8 +35,7 @@ std::string open_failure_text(const PortFailure& failure) {
 }
 
 std::string hex(std::uint8_t byte) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    return std::string("0x") + digits[byte >> 4] + digits[byte & 0x0F];
+    return "0x" + hex_cell_text(byte);
 }
 
 Report read_failure(const ReadResult& result, int speed) {

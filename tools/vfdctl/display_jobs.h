@@ -3,9 +3,9 @@
 // port can run on a thread of its own.
 #pragma once
 
-#include "platform/calendar.h"
-#include "platform/clock.h"
-#include "platform/serial_port.h"
+#include "services/calendar.h"
+#include "services/clock.h"
+#include "services/serial_port.h"
 #include "settings/settings_image.h"
 
 #include <optional>

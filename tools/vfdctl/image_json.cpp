@@ -2,6 +2,7 @@
 
 #include "inspect/describe.h"
 #include "inspect/image_fields.h"
+#include "udc/slot_codec.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -45,7 +46,7 @@ QJsonValue line_json(std::span<const std::uint8_t> cells) {
 
 QJsonValue character_json(std::span<const std::uint8_t> slot) {
     QJsonArray dots;
-    for (const auto& row : dot_rows(slot.subspan(1)))
+    for (const auto& row : column_rows(slot.subspan(1)))
         dots.append(text_of(row));
     return QJsonObject{
         {"code", int{slot[0]}}, {"columns", byte_array(slot.subspan(1))}, {"dots", dots}};
@@ -225,7 +226,7 @@ public:
             const auto from_dots = dots((*object)["dots"], name + ".dots");
             if (!from_dots)
                 return false;
-            if (columns && dot_rows(*columns) != dot_rows(*from_dots))
+            if (columns && column_rows(*columns) != column_rows(*from_dots))
                 return fail(name + ".dots", "does not match columns");
             if (!columns)
                 columns = from_dots;
@@ -244,7 +245,7 @@ public:
             return std::nullopt;
         }
         const QJsonArray rows = value.toArray();
-        Bytes columns(udc_columns, 0);
+        DotGrid dots;
         for (int r = 0; r < udc_rows; ++r) {
             const std::string row_field = field + "[" + std::to_string(r) + "]";
             const auto row = string(rows[r], row_field);
@@ -256,10 +257,10 @@ public:
                 return std::nullopt;
             }
             for (int c = 0; c < udc_columns; ++c)
-                if ((*row)[c] == '#')
-                    columns[c] |= static_cast<std::uint8_t>(1u << r);
+                dots.set(c + 1, r, (*row)[c] == '#');
         }
-        return columns;
+        const ColumnBytes columns = columns_of_dots(dots);
+        return Bytes(columns.begin(), columns.end());
     }
 
     bool reserved(const ImageField& field, const QJsonValue& value, std::span<std::uint8_t> out) {

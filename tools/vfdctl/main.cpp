@@ -1,5 +1,6 @@
 // vfdctl: the pole display's configuration from the command line, for scripted roll-out.
 #include "commands.h"
+#include "version.h"
 
 #include <QCoreApplication>
 
@@ -8,6 +9,6 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("vfdctl");
-    QCoreApplication::setApplicationVersion(VFDCTL_VERSION);
+    QCoreApplication::setApplicationVersion(PDS_VERSION);
     return pds::cli::run(QCoreApplication::arguments(), std::cout, std::cerr);
 }

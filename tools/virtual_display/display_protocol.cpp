@@ -1,5 +1,7 @@
 #include "display_protocol.h"
 
+#include "message/hex_cells.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -16,12 +18,6 @@ std::uint8_t check_byte_for(const std::uint8_t (&d)[8]) {
 }
 
 namespace {
-
-std::string hex(std::uint8_t byte) {
-    char text[3];
-    std::snprintf(text, sizeof text, "%02X", byte);
-    return text;
-}
 
 std::string date_of(const std::uint8_t (&d)[8]) {
     std::string text;
@@ -115,7 +111,7 @@ Step DisplayProtocol::receive(std::uint8_t byte, std::int64_t at_ms) {
                 reply.push_back(static_cast<std::uint8_t>(first + k));
             state = State::Decision;
             step = answer(std::move(reply));
-            step.note = request + ": answered check byte " + hex(first) +
+            step.note = request + ": answered check byte " + hex_cell_text(first) +
                         (behaviour.wrong_check ? " (wrong on purpose)" : "");
             if (step.hang_up)
                 step.note += ", then dropped the line";

@@ -1,7 +1,7 @@
 // The virtual pole display: plays the display on a pseudo-terminal, at the pace of a real
 // serial line, so the utility can be tried and tested without the hardware.
 #include "display_protocol.h"
-#include "display_report.h"
+#include "inspect/describe.h"
 #include "pseudo_terminal.h"
 
 #include <QCommandLineParser>
@@ -258,7 +258,8 @@ private:
         if (!step.note.empty())
             say(step.note + "\n");
         if (step.stored)
-            say(describe_configuration(protocol.memory()));
+            for (const auto& line : pds::describe_image(protocol.memory()))
+                say("  " + line + "\n");
         std::int64_t at =
             std::max(arrived + std::int64_t{step.reply_delay_ms} * 1'000'000, sent_until);
         for (auto byte : step.reply) {

@@ -1,0 +1,285 @@
+#include "adapters/qt/qt_serial_port.h"
+
+#include "services/serial_line.h"
+
+#include <QByteArray>
+#include <QSerialPort>
+#include <QString>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <thread>
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
+
+namespace pds {
+
+namespace {
+
+QSerialPort::Parity qt_parity(Parity parity) {
+    switch (parity) {
+    case Parity::None:
+        return QSerialPort::NoParity;
+    case Parity::Even:
+        return QSerialPort::EvenParity;
+    case Parity::Odd:
+        return QSerialPort::OddParity;
+    case Parity::Mark:
+        return QSerialPort::MarkParity;
+    case Parity::Space:
+        return QSerialPort::SpaceParity;
+    }
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits qt_stop_bits(StopBits stop_bits) {
+    switch (stop_bits) {
+    case StopBits::One:
+        return QSerialPort::OneStop;
+    case StopBits::OneAndHalf:
+        return QSerialPort::OneAndHalfStop;
+    case StopBits::Two:
+        return QSerialPort::TwoStop;
+    }
+    return QSerialPort::OneStop;
+}
+
+// Qt answers both "this user may not use the device" and "another program holds it" (its lock
+// file, or an exclusive open) with PermissionError. A node this user may read and write tells
+// the second apart.
+PortFailure::Kind refused_kind(const std::string& device) {
+#ifdef Q_OS_UNIX
+    return ::access(device.c_str(), R_OK | W_OK) == 0 ? PortFailure::Kind::InUse
+                                                      : PortFailure::Kind::Permission;
+#else
+    (void)device; // Windows refuses a port that another program holds with "access denied"
+    return PortFailure::Kind::InUse;
+#endif
+}
+
+PortFailure failure_of(const QSerialPort& port, const std::string& device) {
+    PortFailure failure;
+    failure.device = device;
+    failure.reason = port.errorString().toStdString();
+    switch (port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        failure.kind = PortFailure::Kind::NoSuchPort;
+        break;
+    case QSerialPort::PermissionError:
+        failure.kind = refused_kind(device);
+        break;
+    case QSerialPort::UnsupportedOperationError:
+        failure.kind = PortFailure::Kind::BadSettings;
+        break;
+    default:
+        failure.kind = PortFailure::Kind::Other;
+        break;
+    }
+    return failure;
+}
+
+void sleep_ms(int ms) {
+    if (ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+} // namespace
+
+QtSerialPort::QtSerialPort() = default;
+
+QtSerialPort::~QtSerialPort() {
+    close();
+}
+
+void QtSerialPort::set_port(const PortChoice& c) {
+    choice = c;
+}
+
+void QtSerialPort::set_settings(const std::string& s) {
+    settings = s;
+}
+
+std::optional<PortFailure> QtSerialPort::open() {
+    close();
+    lost = false;
+
+    const PortDevice target = device_for(choice, this_host());
+    if (!target.device)
+        return PortFailure{PortFailure::Kind::NoSuchPort, {}, target.reason};
+    const std::string& device = *target.device;
+
+    const ParsedSettings parsed = parse_line_settings(settings);
+    if (!parsed.settings)
+        return PortFailure{PortFailure::Kind::BadSettings, device, parsed.reason};
+    const LineSettings& line = *parsed.settings;
+    // Qt would quietly send one stop bit instead: termios has no 1.5.
+    if (this_host() == HostSystem::Posix && line.stop_bits == StopBits::OneAndHalf)
+        return PortFailure{PortFailure::Kind::BadSettings, device,
+                           "1.5 stop bits are not available on this system"};
+
+    auto candidate = std::make_unique<QSerialPort>();
+    candidate->setPortName(QString::fromStdString(device));
+    candidate->setBaudRate(line.speed);
+    candidate->setParity(qt_parity(line.parity));
+    candidate->setDataBits(static_cast<QSerialPort::DataBits>(line.data_bits));
+    candidate->setStopBits(qt_stop_bits(line.stop_bits));
+    candidate->setFlowControl(QSerialPort::NoFlowControl);
+    if (!candidate->open(QIODevice::ReadWrite))
+        return failure_of(*candidate, device);
+    // An open can succeed and still leave an error behind (an exclusive-use request the driver
+    // does not know); it says nothing about the line.
+    candidate->clearError();
+
+    port = std::move(candidate);
+    character_ms = character_time_ms(line);
+    opened = true;
+    return std::nullopt;
+}
+
+void QtSerialPort::close() {
+    if (port && port->isOpen()) {
+        // What has not left by now never will on a stalled line, and the system's close would
+        // wait for it (up to half a minute on a UART): give it up instead.
+        if (output_queued() > 0)
+            port->clear(QSerialPort::Output);
+        port->close();
+    }
+    port.reset();
+    received.clear();
+    opened = false;
+}
+
+bool QtSerialPort::is_open() const {
+    return opened;
+}
+
+int QtSerialPort::bytes_waiting() {
+    service(0);
+    return static_cast<int>(std::min<std::size_t>(received.size(), INT_MAX));
+}
+
+std::vector<std::uint8_t> QtSerialPort::read_all() {
+    service(0);
+    return std::exchange(received, {});
+}
+
+void QtSerialPort::queue(std::span<const std::uint8_t> bytes) {
+    if (!live() || bytes.empty())
+        return;
+    port->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    service(0);
+}
+
+int QtSerialPort::bytes_pending() {
+    service(0);
+    return live() ? output_queued() : 0;
+}
+
+void QtSerialPort::wait_for_activity(int max_ms) {
+    max_ms = std::max(0, max_ms);
+    if (!live()) {
+        // Nothing can happen on a closed or lost port; a caller that polls anyway must not spin.
+        sleep_ms(max_ms);
+        return;
+    }
+    if (take_buffered())
+        return;
+    int timeout = max_ms;
+    // The system says nothing when its output queue drains, so wake about when it should have.
+    if (const int queued = output_queued(); queued > 0)
+        timeout = std::min(max_ms, std::max(1, static_cast<int>(std::ceil(queued * character_ms))));
+    service(timeout);
+}
+
+bool QtSerialPort::device_lost() const {
+    return lost;
+}
+
+bool QtSerialPort::live() const {
+    return port && port->isOpen() && !lost;
+}
+
+bool QtSerialPort::take_buffered() {
+    if (!port || port->bytesAvailable() <= 0)
+        return false;
+    const QByteArray data = port->readAll();
+    received.insert(received.end(), data.begin(), data.end());
+    return !data.isEmpty();
+}
+
+void QtSerialPort::service(int timeout_ms) {
+    if (!live())
+        return;
+#ifdef Q_OS_UNIX
+    // Polled here rather than through waitForReadyRead, whose loop ignores hang-up events: a
+    // device that went away shows in revents at once, whatever Qt's reads of it report (on a
+    // hung-up pseudo-terminal Qt 6.4 reports read errors without end).
+    const bool output_waits = port->bytesToWrite() > 0;
+    pollfd watch{port->handle(), static_cast<short>(POLLIN | (output_waits ? POLLOUT : 0)), 0};
+    if (::poll(&watch, 1, timeout_ms) > 0) {
+        if (watch.revents & POLLIN) {
+            port->waitForReadyRead(0);
+            notice_failure();
+        }
+        if ((watch.revents & POLLOUT) && live()) {
+            port->waitForBytesWritten(0);
+            notice_failure();
+        }
+        if (live() && (watch.revents & (POLLHUP | POLLERR | POLLNVAL)))
+            give_up_device();
+    }
+#else
+    if (port->bytesToWrite() > 0)
+        port->waitForBytesWritten(0);
+    port->waitForReadyRead(timeout_ms);
+    notice_failure();
+#endif
+    take_buffered();
+}
+
+int QtSerialPort::output_queued() {
+    qint64 queued = port->bytesToWrite();
+#if defined(Q_OS_UNIX) && defined(TIOCOUTQ)
+    // Bytes the system took but has not put on the line yet. tcdrain would tell too, but it
+    // blocks without a limit.
+    int in_system = 0;
+    if (::ioctl(port->handle(), TIOCOUTQ, &in_system) == 0 && in_system > 0)
+        queued += in_system;
+#endif
+    return static_cast<int>(std::min<qint64>(queued, INT_MAX));
+}
+
+void QtSerialPort::notice_failure() {
+    if (!live())
+        return;
+    switch (port->error()) {
+    case QSerialPort::NoError:
+        return;
+    case QSerialPort::ResourceError:
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+        give_up_device();
+        return;
+    default:
+        // Timeouts of the zero-length waits above, and nothing else that ends the line.
+        port->clearError();
+        return;
+    }
+}
+
+void QtSerialPort::give_up_device() {
+    take_buffered();
+    // Closing at once stops Qt's notifier, which would otherwise fire again and again on the
+    // dead descriptor whenever an event loop runs.
+    port->close();
+    lost = true;
+}
+
+} // namespace pds

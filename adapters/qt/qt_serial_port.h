@@ -1,0 +1,53 @@
+#pragma once
+
+#include "services/serial_port.h"
+
+#include <memory>
+
+class QSerialPort;
+
+namespace pds {
+
+// The serial port over QSerialPort. It never relies on signals or a running event loop: input
+// is fetched and output pushed whenever the core polls, and waits block on the device. So it
+// works on the window's thread and on a worker thread alike; the QSerialPort is created by the
+// open on the calling thread and lives no longer than the port is open.
+class QtSerialPort : public SerialPort {
+public:
+    QtSerialPort();
+    ~QtSerialPort() override;
+    QtSerialPort(const QtSerialPort&) = delete;
+    QtSerialPort& operator=(const QtSerialPort&) = delete;
+
+    void set_port(const PortChoice& choice) override;
+    void set_settings(const std::string& settings) override;
+    std::optional<PortFailure> open() override;
+    void close() override;
+    bool is_open() const override;
+
+    int bytes_waiting() override;
+    std::vector<std::uint8_t> read_all() override;
+    void queue(std::span<const std::uint8_t> bytes) override;
+    int bytes_pending() override;
+
+    void wait_for_activity(int max_ms) override;
+    bool device_lost() const override;
+
+private:
+    bool live() const;
+    bool take_buffered();
+    void service(int timeout_ms);
+    int output_queued();
+    void notice_failure();
+    void give_up_device();
+
+    PortChoice choice;
+    std::string settings = "9600,n,8,1";
+    std::unique_ptr<QSerialPort> port;
+    std::vector<std::uint8_t> received; // read from the device, not yet taken by read_all
+    double character_ms = 1.0;
+    bool opened = false; // from a successful open until close, even after the device went away
+    bool lost = false;
+};
+
+} // namespace pds

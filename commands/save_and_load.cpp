@@ -1,0 +1,84 @@
+#include "commands/save_and_load.h"
+
+#include "commands/capture.h"
+#include "commands/udc_page.h"
+#include "file/file_check.h"
+#include "message/message_line.h"
+
+#include <variant>
+
+namespace pds {
+
+namespace {
+
+void show_both_lines_as_characters(EditorModel& model) {
+    select_view(model.line1, MessageView::Characters);
+    select_view(model.line2, MessageView::Characters);
+}
+
+} // namespace
+
+std::string save_failure_message(const std::string& path, const std::string& reason) {
+    return "The settings could not be saved to\n" + path + "\n\n" + reason +
+           "\n\nAn existing file of that name has not been changed.";
+}
+
+void save_to_file(Editor& editor) {
+    const ChosenFile chosen = editor.services.dialog.choose_save(save_filter);
+    editor.file_name = chosen.full_path;
+    if (chosen.bare_name == refused_save_name) {
+        editor.services.boxes.show(refused_save_message);
+        return;
+    }
+    if (editor.file_name.empty())
+        return;
+
+    capture_settings(editor);
+    const ImageBytes bytes = editor.image.payload();
+    const auto written = editor.services.files.replace(editor.file_name, bytes);
+    show_both_lines_as_characters(editor.model);
+    if (const auto* failure = std::get_if<FileError>(&written))
+        editor.services.boxes.show(save_failure_message(editor.file_name, failure->reason));
+}
+
+void load_from_file(Editor& editor) {
+    const ChosenFile chosen = editor.services.dialog.choose_open(open_filter);
+    editor.file_name = chosen.full_path;
+    if (editor.file_name.empty())
+        return;
+    if (editor.services.boxes.confirm(load_question, load_title) && !read_settings_file(editor))
+        editor.services.boxes.show(load_error);
+    show_both_lines_as_characters(editor.model);
+}
+
+bool read_settings_file(Editor& editor) {
+    // Everything is checked before anything changes, so a bad file cannot leave half of
+    // itself in the editor for the next save or write to pass on.
+    const auto read = editor.services.files.read(editor.file_name, image_size);
+    const auto* file = std::get_if<std::vector<std::uint8_t>>(&read);
+    if (!file)
+        return false;
+    const auto checked = check_settings_file(*file);
+    const auto* image = std::get_if<ImageBytes>(&checked);
+    if (!image)
+        return false;
+
+    auto& model = editor.model;
+    select_view(model.line1, MessageView::Hex);
+    select_view(model.line2, MessageView::Hex);
+    editor.image.set_payload(*image);
+    for (const auto& field : image_list_fields)
+        list_of(model, field).select(editor.image[field.position]);
+    unpack_message_line(model.line1,
+                        editor.image.bytes_from(position::welcome_line1, model.line1.cells));
+    unpack_message_line(model.line2,
+                        editor.image.bytes_from(position::welcome_line2, model.line2.cells));
+
+    editor.udc_number = 1;
+    editor.udc_start = first_udc_start;
+    model.character_caption = udc_first_label;
+    map_reset(editor);
+    return true;
+}
+
+} // namespace pds

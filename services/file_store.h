@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace pds {
+
+struct FileError {
+    std::string reason; // the system's words
+};
+
+class FileStore {
+public:
+    virtual ~FileStore() = default;
+    // At most max_bytes from the start of the file.
+    virtual std::variant<std::vector<std::uint8_t>, FileError> read(const std::string& path,
+                                                                    std::size_t max_bytes) = 0;
+    // Replaces the file as a whole: on failure the previous file is left as it was.
+    virtual std::variant<std::monostate, FileError>
+    replace(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
+};
+
+} // namespace pds

@@ -1,0 +1,58 @@
+// The serial port as the transfers use it. The core polls it; it never gets callbacks.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace pds {
+
+// Which port the operator chose: the number of the selected "Com N" entry, or 0 when the
+// text typed into the box selects no entry (then `typed` may name a device such as
+// /dev/ttyUSB0 or COM12).
+struct PortChoice {
+    int number = 0;
+    std::string typed;
+};
+
+// Why a port could not be configured or opened.
+struct PortFailure {
+    enum class Kind { BadSettings, NoSuchPort, Permission, InUse, Other };
+    Kind kind = Kind::Other;
+    std::string device; // the device the choice maps to, empty when it maps to none
+    std::string reason; // the system's words
+};
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    // Which device the next open() opens.
+    virtual void set_port(const PortChoice& choice) = 0;
+    // The line settings of the next open(), e.g. "9600,n,8,1".
+    virtual void set_settings(const std::string& settings) = 0;
+    // On failure the port stays closed and nothing has been sent.
+    virtual std::optional<PortFailure> open() = 0;
+    virtual void close() = 0;
+    // From a successful open() until close(), even after the device has gone away.
+    virtual bool is_open() const = 0;
+
+    // Received bytes not yet taken.
+    virtual int bytes_waiting() = 0;
+    // Takes every received byte.
+    virtual std::vector<std::uint8_t> read_all() = 0;
+    // Queues bytes for sending; they leave the port in the background.
+    virtual void queue(std::span<const std::uint8_t> bytes) = 0;
+    // Queued bytes that have not yet left the port.
+    virtual int bytes_pending() = 0;
+
+    // Blocks until input arrives, output drains or the device fails, or at most max_ms, so a
+    // poll loop sleeps between polls instead of spinning.
+    virtual void wait_for_activity(int max_ms) = 0;
+    // True once the open device has gone away (hang-up, I/O error).
+    virtual bool device_lost() const = 0;
+};
+
+} // namespace pds

@@ -1,0 +1,39 @@
+// Every service of the desktop, wired together for the window.
+#pragma once
+
+#include "adapters/qt/qt_calendar.h"
+#include "adapters/qt/qt_clock.h"
+#include "adapters/qt/qt_event_pump.h"
+#include "adapters/qt/qt_file_store.h"
+#include "adapters/qt/qt_serial_port.h"
+#include "services/services.h"
+#include "ui/qt_file_dialog.h"
+#include "ui/qt_message_boxes.h"
+#include "ui/qt_shell.h"
+
+class QWidget;
+
+namespace pds {
+
+class DesktopServices {
+public:
+    // Dialogs and boxes are modal to the window once it exists.
+    void set_window(QWidget* window) {
+        boxes.set_parent(window);
+        dialog.set_parent(window);
+    }
+    Services& services() { return services_; }
+
+private:
+    QtSerialPort port;
+    QtClock clock;
+    QtEventPump events;
+    QtCalendar calendar;
+    QtMessageBoxes boxes;
+    QtFileDialog dialog;
+    QtFileStore files;
+    QtShell shell;
+    Services services_{port, clock, events, calendar, boxes, dialog, files, shell};
+};
+
+} // namespace pds
