@@ -100,7 +100,8 @@ std::string escaped_text(std::span<const std::uint8_t> bytes) {
 }
 
 std::string escaped_text(std::string_view text) {
-    return escaped_text(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    return escaped_text(std::span<const std::uint8_t>(
+        reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 std::optional<std::vector<std::uint8_t>> unescaped_text(std::string_view text) {
