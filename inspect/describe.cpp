@@ -99,6 +99,11 @@ std::string escaped_text(std::span<const std::uint8_t> bytes) {
     return text;
 }
 
+std::string escaped_text(std::string_view text) {
+    return escaped_text(std::span<const std::uint8_t>(
+        reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
 std::optional<std::vector<std::uint8_t>> unescaped_text(std::string_view text) {
     std::vector<std::uint8_t> bytes;
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -19,6 +19,9 @@ namespace pds {
 // 0x20..0x7E as themselves, except the backslash; every other byte as \xNN (upper-case
 // digits). So the text is plain ASCII and gives back exactly its bytes.
 std::string escaped_text(std::span<const std::uint8_t> bytes);
+// The same for text from outside, such as a file name, so that it cannot steer the terminal
+// or start a line of its own where it is echoed.
+std::string escaped_text(std::string_view text);
 // The bytes of such a text; also takes lower-case digits. Nothing when the text holds a
 // backslash that does not start \xNN, or a character outside 0x20..0x7E.
 std::optional<std::vector<std::uint8_t>> unescaped_text(std::string_view text);

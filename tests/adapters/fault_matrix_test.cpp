@@ -18,11 +18,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -136,6 +138,13 @@ void unwritable_target(Station& station, Scene& scene) {
         QFile::setPermissions(scene.folder.filePath("locked"),
                               QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     }
+    choose_file(station, scene);
+}
+
+// A FIFO that no program opens: waiting for its other end would hang the window for good.
+void fifo_chosen(Station& station, Scene& scene) {
+    scene.file = scene.folder.filePath("shop.vfd").toStdString();
+    ASSERT_EQ(::mkfifo(scene.file.c_str(), 0600), 0);
     choose_file(station, scene);
 }
 
@@ -313,6 +322,13 @@ const std::vector<Fault>& faults() {
              return only("a message naming " + s.file);
          },
          false},
+        {"FifoAsSaveTarget", Operation::Save, {}, fifo_chosen,
+         [](auto&, const Scene& s) {
+             return only(save_failure_message(s.file, "Not a regular file"));
+         },
+         false},
+        {"FifoToLoad", Operation::Load, {}, fifo_chosen,
+         [](auto&, auto&) { return Texts{load_question, load_error}; }, false},
     };
     return rows;
 }
@@ -363,6 +379,11 @@ TEST_P(FaultMatrix, EndsWithItsMessageAndLosesNothing) {
     if (::testing::Test::HasFatalFailure())
         return;
 
+    const auto file_kind = [&] {
+        std::error_code error;
+        return std::filesystem::symlink_status(scene.file, error).type();
+    };
+    const auto file_kind_before = file_kind();
     const SettingsImage image_before = editor.image;
     const EditorModel model_before = editor.model;
     QElapsedTimer wall;
@@ -403,6 +424,7 @@ TEST_P(FaultMatrix, EndsWithItsMessageAndLosesNothing) {
         const bool written = fault.succeeds && fault.operation == Operation::Write;
         EXPECT_EQ(*memory, written ? editor.image.payload() : display_memory());
     }
+    EXPECT_EQ(file_kind(), file_kind_before) << "the chosen file is no longer what it was";
     if (!scene.file_before.isNull()) {
         QFile file(QString::fromStdString(scene.file));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -147,6 +148,11 @@ TEST(ImageJsonTest, BadInputIsRefusedNamingTheField) {
          },
          "reserved_tail", "needs 4 bytes, has 3"},
         {[](QJsonObject& j) { j["reserved_1"] = "5A"; }, "reserved_1", "is not a number"},
+        // What the file says is echoed escaped, so it cannot steer the terminal.
+        {[](QJsonObject& j) { j["\x1B[2J"] = 1; }, "\\x1B[2J", "is unknown"},
+        {in("udc_2", "a\\b\n", 1), "udc_2.a\\x5Cb\\x0A", "is unknown"},
+        {in("command_set", "entry", "\x1B]0;title\x07"), "command_set.entry",
+         "\"\\x1B]0;title\\x07\" is not an entry of its list"},
     };
     for (const auto& c : cases) {
         QJsonObject json = image_to_json(samples::odd_image());
@@ -156,6 +162,50 @@ TEST(ImageJsonTest, BadInputIsRefusedNamingTheField) {
         EXPECT_EQ(std::get<JsonProblem>(result).field, c.field);
         EXPECT_EQ(std::get<JsonProblem>(result).reason, c.reason) << c.field;
     }
+}
+
+TEST(ImageJsonTest, KeyGivenTwiceIsRefusedAtAnyDepth) {
+    const QByteArray exported =
+        text_of(image_to_json(samples::odd_image()), QJsonDocument::Compact);
+    const struct {
+        const char* from;
+        const char* to;
+        std::string field;
+        std::string reason;
+    } cases[] = {
+        {"{", R"({"reserved_1":0,)", "reserved_1", "is given twice"},
+        {R"("code":9,)", R"("code":9,"code":9,)", "command_set.code", "is given twice"},
+        // Qt decodes escapes before it compares keys, and so must the check.
+        {"{", R"({"\u0072eserved_1":0,)", "reserved_1", "is given twice"},
+        {"{", R"({"\u001b":1,"\u001B":2,)", "\\x1B", "is given twice"},
+        {"{", R"({"":1,"":2,)", "\"\"", "is given twice"},
+        {R"("reserved_tail":[0,0,0,1])", R"("reserved_tail":[0,{"k":{"a\"b":1,"a\"b":2}}])",
+         "reserved_tail[1].k.a\"b", "is given twice"},
+        // Keys that only look alike pass the check and meet the format's own.
+        {R"("reserved_tail":[0,0,0,1])", R"("reserved_tail":[{"a":1,"A":2,"a\u0000":3},0,0,0])",
+         "reserved_tail[0]", "is not a number"},
+    };
+    for (const auto& c : cases) {
+        QByteArray text = exported;
+        ASSERT_TRUE(text.contains(c.from)) << c.from;
+        text.replace(text.indexOf(c.from), qsizetype(std::strlen(c.from)), c.to);
+        const auto result = image_from_json(text);
+        ASSERT_TRUE(std::holds_alternative<JsonProblem>(result)) << c.to;
+        EXPECT_EQ(std::get<JsonProblem>(result).field, c.field) << c.to;
+        EXPECT_EQ(std::get<JsonProblem>(result).reason, c.reason) << c.to;
+    }
+}
+
+TEST(ImageJsonTest, TextOverTheSizeLimitIsRefusedUnparsed) {
+    QByteArray text = text_of(image_to_json(samples::odd_image()), QJsonDocument::Indented);
+    text.append(QByteArray(qsizetype(json_size_limit) - text.size(), ' '));
+    EXPECT_TRUE(std::holds_alternative<ImageBytes>(image_from_json(text))) << "at the limit";
+    text.append(' ');
+    const auto over = image_from_json(text);
+    ASSERT_TRUE(std::holds_alternative<JsonProblem>(over));
+    EXPECT_EQ(std::get<JsonProblem>(over).field, "");
+    EXPECT_EQ(std::get<JsonProblem>(over).reason,
+              "is larger than 1 MiB, which no configuration needs");
 }
 
 TEST(ImageJsonTest, TextThatIsNoJsonObject) {

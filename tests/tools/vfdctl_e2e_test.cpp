@@ -10,14 +10,25 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 namespace pds {
 namespace {
 
+namespace fs = std::filesystem;
 using display::VirtualDisplayProcess;
+
+QByteArray bytes_of(const ImageBytes& image) {
+    return QByteArray(reinterpret_cast<const char*>(image.data()), image_size);
+}
 
 struct Outcome {
     int code = -1;
@@ -29,11 +40,19 @@ class VfdctlTest : public ::testing::Test {
 protected:
     VfdctlTest() { testing::ensure_qt_application(); }
 
-    Outcome vfdctl(const QStringList& arguments) {
+    Outcome vfdctl(const QStringList& arguments, int limit_ms = 30000) {
+        return finished(QStringLiteral(VFDCTL_PROGRAM), arguments, limit_ms);
+    }
+    // A shell line in the folder, with vfdctl as "$VFDCTL".
+    Outcome shell(const QString& line) { return finished("/bin/sh", {"-c", line}, 30000); }
+    Outcome finished(const QString& program, const QStringList& arguments, int limit_ms) {
         QProcess process;
         process.setWorkingDirectory(folder.path());
-        process.start(QStringLiteral(VFDCTL_PROGRAM), arguments);
-        if (!process.waitForFinished(30000))
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("VFDCTL", QStringLiteral(VFDCTL_PROGRAM));
+        process.setProcessEnvironment(environment);
+        process.start(program, arguments);
+        if (!process.waitForFinished(limit_ms))
             ADD_FAILURE() << "vfdctl did not end";
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 process.readAllStandardOutput().toStdString(),
@@ -48,8 +67,27 @@ protected:
         file.write(bytes);
         return path(name);
     }
-    QString put(const QString& name, const ImageBytes& image) {
-        return put(name, QByteArray(reinterpret_cast<const char*>(image.data()), image_size));
+    QString put(const QString& name, const ImageBytes& image) { return put(name, bytes_of(image)); }
+    // The configuration as export prints it, in name.
+    void put_json(const QString& name, const ImageBytes& image) {
+        put("exported.vfd", image);
+        const Outcome exported = vfdctl({"export", "exported.vfd"});
+        ASSERT_EQ(exported.code, 0) << exported.err;
+        put(name, QByteArray::fromStdString(exported.out));
+    }
+    std::string fifo(const char* name) const {
+        const std::string at = path(name).toStdString();
+        EXPECT_EQ(::mkfifo(at.c_str(), 0600), 0);
+        return at;
+    }
+    // A null device of the test's own when root may make one, so a fault costs no system
+    // device; others cannot replace /dev/null in any case.
+    std::string null_device() const {
+        if (::geteuid() != 0)
+            return "/dev/null";
+        const std::string at = path("null").toStdString();
+        EXPECT_EQ(::mknod(at.c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+        return at;
     }
     QByteArray contents(const QString& name) const {
         QFile file(path(name));
@@ -387,6 +425,147 @@ TEST_F(VfdctlTest, HelpListsEveryExitStatus) {
           "  6  the display's check byte was wrong", "  7  the display's reply was short",
           "  8  the display reads back other settings", "  9  the device went away"})
         EXPECT_NE(run.out.find(line), std::string::npos) << line;
+}
+
+TEST_F(VfdctlTest, OutputDashIsStandardOutputAndTheReportGoesToStandardError) {
+    put_json("odd.json", samples::odd_image());
+    const Outcome imported = vfdctl({"import", "odd.json", "-o", "-"});
+    EXPECT_EQ(imported.code, 0) << imported.err;
+    EXPECT_EQ(QByteArray::fromStdString(imported.out), bytes_of(samples::odd_image()));
+    EXPECT_EQ(imported.err, "wrote standard output\n");
+
+    const auto d = display({}, samples::factory_image());
+    const Outcome read = vfdctl({"read", "--port", device(d), "-o", "-"});
+    EXPECT_EQ(read.code, 0) << read.err;
+    EXPECT_EQ(QByteArray::fromStdString(read.out), bytes_of(samples::factory_image()));
+    EXPECT_EQ(read.err, d->device() + ": read at 9600 bit/s into standard output\n");
+}
+
+TEST_F(VfdctlTest, DevicesAndFifosAreWrittenInPlaceAndStayWhatTheyAre) {
+    put_json("odd.json", samples::odd_image());
+    const std::string null = null_device();
+    const std::string linked = path("to-null").toStdString();
+    fs::create_symlink(null, linked);
+    for (const std::string& target : {null, linked}) {
+        const auto kind = fs::symlink_status(target).type();
+        const Outcome run = vfdctl({"import", "odd.json", "-o", QString::fromStdString(target)});
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(run.out, "wrote " + target + "\n");
+        EXPECT_EQ(fs::symlink_status(target).type(), kind) << target;
+    }
+    EXPECT_EQ(fs::status(null).type(), fs::file_type::character);
+
+    // The reader waits on the FIFO before vfdctl comes, and gets the file. It opens without
+    // blocking, so a FIFO replaced by a plain file fails the test instead of hanging it.
+    const std::string pipe = fifo("pipe");
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const Outcome run = vfdctl({"import", "odd.json", "-o", "pipe"});
+    QByteArray got(300, 0);
+    got.resize(std::max<ssize_t>(0, ::read(reader, got.data(), got.size())));
+    ::close(reader);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(got, bytes_of(samples::odd_image()));
+    EXPECT_EQ(fs::symlink_status(pipe).type(), fs::file_type::fifo);
+}
+
+TEST_F(VfdctlTest, DevStdoutAppendsToTheLogTheShellOpened) {
+    put_json("odd.json", samples::odd_image());
+    put("log", QByteArray("earlier lines\n"));
+    const Outcome run = shell("\"$VFDCTL\" import odd.json -o /dev/stdout >> log");
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(contents("log"),
+              "earlier lines\n" + bytes_of(samples::odd_image()) + "wrote /dev/stdout\n");
+}
+
+TEST_F(VfdctlTest, SymbolicLinkToAFileStaysALink) {
+    put_json("odd.json", samples::odd_image());
+    put("shop.vfd", samples::factory_image());
+    fs::create_symlink("shop.vfd", path("current.vfd").toStdString());
+    const Outcome run = vfdctl({"import", "odd.json", "-o", "current.vfd"});
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_TRUE(fs::is_symlink(path("current.vfd").toStdString()));
+    EXPECT_EQ(image_in("shop.vfd"), samples::odd_image());
+}
+
+TEST_F(VfdctlTest, InputThatIsNoRegularFileIsRefusedUnopened) {
+    // Nothing ever writes to the FIFO: opening it to read would wait for good.
+    fifo("pipe");
+    put("a.vfd", samples::factory_image());
+    const QStringList commands[] = {
+        {"import", "pipe", "-o", "x.vfd"},
+        {"write", "pipe", "--port", "/dev/ttyUSB-not-there"},
+        {"show", "pipe"},
+        {"diff", "a.vfd", "pipe"},
+        {"export", "pipe"},
+    };
+    for (const auto& command : commands) {
+        const Outcome run = vfdctl(command, 10000);
+        EXPECT_EQ(run.code, 3) << command.join(' ').toStdString();
+        EXPECT_EQ(run.err, "vfdctl: pipe: cannot read: Not a regular file\n");
+    }
+    // A device that never ends is refused the same way.
+    const Outcome zero = vfdctl({"show", "/dev/zero"}, 10000);
+    EXPECT_EQ(zero.code, 3);
+    EXPECT_EQ(zero.err, "vfdctl: /dev/zero: cannot read: Not a regular file\n");
+    EXPECT_FALSE(QFile::exists(path("x.vfd")));
+}
+
+TEST_F(VfdctlTest, ImportRefusesOversizedTextAndKeysGivenTwice) {
+    put_json("odd.json", samples::odd_image());
+    const QByteArray json = contents("odd.json");
+    put("big.json", json + QByteArray(2 << 20, ' '));
+    QByteArray twice = json;
+    put("twice.json", twice.replace("{\n", "{\n    \"reserved_1\": 0,\n"));
+    put("kept.vfd", samples::factory_image());
+    const struct {
+        const char* file;
+        std::string message;
+    } cases[] = {
+        {"big.json", "big.json: is larger than 1 MiB, which no configuration needs"},
+        {"twice.json", "twice.json: reserved_1: is given twice"},
+    };
+    for (const auto& c : cases) {
+        const Outcome run = vfdctl({"import", c.file, "-o", "kept.vfd"});
+        EXPECT_EQ(run.code, 3) << c.file;
+        EXPECT_EQ(run.err, "vfdctl: " + c.message + "; nothing written\n");
+    }
+    EXPECT_EQ(image_in("kept.vfd"), samples::factory_image());
+}
+
+TEST_F(VfdctlTest, MessagesEscapeWhatTheyEcho) {
+    put("a.vfd", samples::factory_image());
+    put("evil.json", "{\"\\u001b]0;owned\\u0007\": 1}");
+    const struct {
+        QStringList arguments;
+        int code;
+        std::string err;
+    } cases[] = {
+        {{"show", "a\nvfdctl: forged.vfd"},
+         3,
+         "vfdctl: a\\x0Avfdctl: forged.vfd: cannot read: No such file or directory\n"},
+        {{"show", "back\\slash caf\u00e9.vfd"},
+         3,
+         "vfdctl: back\\x5Cslash caf\\xC3\\xA9.vfd: cannot read: No such file or directory\n"},
+        {{"import", "evil.json", "-o", "x.vfd"},
+         3,
+         "vfdctl: evil.json: \\x1B]0;owned\\x07: is unknown; nothing written\n"},
+        {{"show", "--port", "/dev/\x1b[31mred"},
+         4,
+         "/dev/\\x1B[31mred: cannot open /dev/\\x1B[31mred: No such file or directory\n"},
+        {{"\x1b[2J"}, 2, "vfdctl: unknown command \"\\x1B[2J\"\nTry \"vfdctl --help\".\n"},
+        {{"show", "a.vfd", "--baud", "\a"},
+         2,
+         "vfdctl: --baud takes 9600, 19200 or auto, not \"\\x07\"\nTry \"vfdctl --help\".\n"},
+        {{"show", "a.vfd", "--\x1b[2J"},
+         2,
+         "vfdctl: Unknown option '\\x1B[2J'.\nTry \"vfdctl --help\".\n"},
+    };
+    for (const auto& c : cases) {
+        const Outcome run = vfdctl(c.arguments);
+        EXPECT_EQ(run.code, c.code) << run.err;
+        EXPECT_EQ(run.err, c.err);
+    }
 }
 
 } // namespace

@@ -11,7 +11,6 @@
 #include "inspect/describe.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <QJsonDocument>
 #include <QThread>
 
@@ -42,6 +41,9 @@ Commands:
   export FILE.vfd                 Print the configuration as JSON.
   import CONFIG.json -o FILE.vfd  Make a settings file from JSON as export prints it.
 Give --port several times (and -o once for each) to work on several displays at once.
+-o replaces a regular file as a whole, or not at all; a device, FIFO or terminal is written
+as it is, and -o - writes to standard output (the report lines then go to standard error).
+Files read must be regular files; a JSON file at most 1 MiB.
 
 Exit status:
   0  success; diff: the configurations are the same
@@ -57,18 +59,25 @@ Exit status:
 With several ports, the status is that of the first port, in the order given, that failed.)";
 
 const char* const port_prefix = "port:";
+const char* const standard_output = "-";
 
 struct Output {
     std::ostream& out;
     std::ostream& err;
     bool quiet = false;
+    bool data_on_out = false; // a file goes to `out`, so reports must not
 
     void say(const std::string& line) const {
         if (!quiet)
-            out << line << '\n';
+            (data_on_out ? err : out) << line << '\n';
     }
     void error(const std::string& line) const { err << line << '\n'; }
 };
+
+// A file to write as messages name it.
+std::string output_name(const std::string& path) {
+    return path == standard_output ? "standard output" : escaped_text(path);
+}
 
 // Runs `job` on every port at once, each on its own thread with its own port, clock and
 // calendar, and gives back the results in the order of the ports.
@@ -105,26 +114,37 @@ std::variant<ImageBytes, std::string> load_settings(const std::string& path, boo
     QtFileStore files;
     const auto read = files.read(path, image_size);
     if (const auto* failure = std::get_if<FileError>(&read))
-        return path + ": cannot read: " + failure->reason;
+        return escaped_text(path) + ": cannot read: " + escaped_text(failure->reason);
     const auto& contents = std::get<std::vector<std::uint8_t>>(read);
     const auto checked = check_settings_file(contents);
     if (const auto* image = std::get_if<ImageBytes>(&checked))
         return *image;
     const auto& problem = std::get<FileProblem>(checked);
     if (problem.field.empty())
-        return path + ": " + problem.reason;
+        return escaped_text(path) + ": " + problem.reason;
     if (strict)
-        return path + ": " + problem.field + ": " + problem.reason;
+        return escaped_text(path) + ": " + problem.field + ": " + problem.reason;
     ImageBytes image{};
     std::copy_n(contents.begin(), image_size, image.begin());
     return image;
 }
 
-std::optional<std::string> save_settings(const std::string& path, const ImageBytes& image) {
+std::optional<std::string> save_settings(const std::string& path, const ImageBytes& image,
+                                         std::ostream& out) {
+    // What went to `out` before lands there before the file, should the file be behind
+    // /dev/stdout.
+    out.flush();
+    if (path == standard_output) {
+        out.write(reinterpret_cast<const char*>(image.data()), image_size);
+        out.flush();
+        if (!out)
+            return output_name(path) + ": cannot write";
+        return std::nullopt;
+    }
     QtFileStore files;
-    const auto written = files.replace(path, image);
+    const auto written = files.write(path, image);
     if (const auto* failure = std::get_if<FileError>(&written))
-        return path + ": cannot write: " + failure->reason;
+        return escaped_text(path) + ": cannot write: " + escaped_text(failure->reason);
     return std::nullopt;
 }
 
@@ -155,14 +175,14 @@ public:
             return usage("a command is needed: read, write, show, diff, export or import");
         const auto command = allowed.find(name);
         if (command == allowed.end())
-            return usage("unknown command \"" + name + "\"");
+            return usage("unknown command \"" + escaped_text(name) + "\"");
         for (const std::string option : {"port", "baud", "output", "force", "no-verify"})
             if (parser.isSet(QString::fromStdString(option)) && !command->second.contains(option))
                 return usage((option == "output" ? "-o" : "--" + option) + " does not apply to " +
                              name);
         if (!speeds())
             return usage("--baud takes 9600, 19200 or auto, not \"" +
-                         parser.value("baud").toStdString() + "\"");
+                         escaped_text(parser.value("baud").toStdString()) + "\"");
         if (std::set<std::string>(ports.begin(), ports.end()).size() != ports.size())
             return usage("a port is given twice");
 
@@ -203,7 +223,7 @@ private:
     }
 
     PortTarget target(const std::string& port) const {
-        return {port, port_choice(port), *speeds()};
+        return {escaped_text(port), port_choice(port), *speeds()};
     }
 
     std::vector<PortTarget> targets() const {
@@ -248,18 +268,19 @@ private:
             Reading reading = readings[i];
             if (reading.image) {
                 const std::string& path = outputs[i];
-                if (const auto failure = save_settings(path, *reading.image)) {
+                if (const auto failure = save_settings(path, *reading.image, output.out)) {
                     reading.report = {exit_bad_file, "read, but " + *failure, {}};
                 } else {
+                    const std::string into = output_name(path);
                     reading.report.result =
                         all[i].speeds.size() > 1
-                            ? std::to_string(reading.speed) + " bit/s answered; read into " + path
-                            : "read at " + std::to_string(reading.speed) + " bit/s into " + path;
+                            ? std::to_string(reading.speed) + " bit/s answered; read into " + into
+                            : "read at " + std::to_string(reading.speed) + " bit/s into " + into;
                     // The bytes are kept as the display holds them, but the window would
                     // refuse to load them: worth knowing before the file is written elsewhere.
                     if (const auto problem = list_code_problem(*reading.image))
                         output.error(port + ": warning: " + problem->field + ": " +
-                                     problem->reason + "; the window's Load refuses " + path);
+                                     problem->reason + "; the window's Load refuses " + into);
                 }
             }
             report_port(port, reading.report);
@@ -331,7 +352,7 @@ private:
             if (operand.starts_with(port_prefix)) {
                 const std::string port = operand.substr(std::string(port_prefix).size());
                 if (port.empty())
-                    return usage("\"" + operand + "\" names no port");
+                    return usage("\"" + escaped_text(operand) + "\" names no port");
                 port_operands.push_back(target(port));
                 port_slots.push_back(i);
                 continue;
@@ -358,7 +379,7 @@ private:
         const auto lines = describe_differences(*images[0], *images[1]);
         for (const auto& line : lines)
             output.say(line);
-        const std::string pair = operands[0] + " and " + operands[1];
+        const std::string pair = escaped_text(operands[0]) + " and " + escaped_text(operands[1]);
         if (lines.empty()) {
             output.say(pair + " hold the same settings");
             return exit_success;
@@ -385,17 +406,21 @@ private:
             return usage("import needs one JSON file");
         if (outputs.size() != 1)
             return usage("import needs one -o file");
-        const std::string& source = operands[0];
-        QFile file(QString::fromStdString(source));
-        if (!file.open(QIODevice::ReadOnly))
-            return bad_file(source + ": cannot read: " + file.errorString().toStdString());
-        const auto parsed = image_from_json(file.readAll());
+        const std::string source = escaped_text(operands[0]);
+        // One byte past the limit is enough to know the file is over it.
+        const auto read = QtFileStore().read(operands[0], json_size_limit + 1);
+        if (const auto* failure = std::get_if<FileError>(&read))
+            return bad_file(source + ": cannot read: " + escaped_text(failure->reason));
+        const auto& text = std::get<std::vector<std::uint8_t>>(read);
+        const auto parsed = image_from_json(QByteArray(reinterpret_cast<const char*>(text.data()),
+                                                       static_cast<qsizetype>(text.size())));
         if (const auto* problem = std::get_if<JsonProblem>(&parsed))
             return bad_file(source + ": " + (problem->field.empty() ? "" : problem->field + ": ") +
                             problem->reason + "; nothing written");
-        if (const auto failure = save_settings(outputs[0], std::get<ImageBytes>(parsed)))
+        if (const auto failure =
+                save_settings(outputs[0], std::get<ImageBytes>(parsed), output.out))
             return bad_file(*failure);
-        output.say("wrote " + outputs[0]);
+        output.say("wrote " + output_name(outputs[0]));
         return exit_success;
     }
 
@@ -420,7 +445,7 @@ int run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
          "Give it several times for several displays.",
          "PORT"},
         {"baud", "Line speed: 9600, 19200, or auto (9600, then 19200).", "BAUD", "9600"},
-        {{"o", "output"}, "The file to write; once for each --port.", "FILE"},
+        {{"o", "output"}, "The file to write; once for each --port. - is standard output.", "FILE"},
         {"force", "write: write even when the display already holds the file."},
         {"no-verify", "write: do not read back and compare."},
         {{"q", "quiet"}, "Print only errors (export still prints its JSON)."},
@@ -431,7 +456,7 @@ int run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
 
     Output output{out, err, false};
     if (!parser.parse(arguments)) {
-        output.error("vfdctl: " + parser.errorText().toStdString());
+        output.error("vfdctl: " + escaped_text(parser.errorText().toStdString()));
         output.error("Try \"vfdctl --help\".");
         return exit_bad_arguments;
     }
@@ -444,6 +469,7 @@ int run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
         return exit_success;
     }
     output.quiet = parser.isSet("quiet");
+    output.data_on_out = parser.values("output").contains(QString(standard_output));
     return Command(parser, output).run();
 }
 

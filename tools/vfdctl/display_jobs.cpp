@@ -28,9 +28,9 @@ LinkSettings link_settings(const PortTarget& target, int speed) {
 std::string open_failure_text(const PortFailure& failure) {
     std::string text = "cannot open";
     if (!failure.device.empty())
-        text += " " + failure.device;
+        text += " " + escaped_text(failure.device);
     if (!failure.reason.empty())
-        text += ": " + failure.reason;
+        text += ": " + escaped_text(failure.reason);
     return text;
 }
 

@@ -21,7 +21,7 @@ struct Link {
 };
 
 struct PortTarget {
-    std::string name; // as given on the command line
+    std::string name; // as given on the command line, escaped for messages
     PortChoice choice;
     std::vector<int> speeds; // bit/s, tried in this order until one gives a valid reply
 };

@@ -12,8 +12,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <initializer_list>
 #include <optional>
+#include <set>
+#include <string_view>
 #include <vector>
 
 namespace pds::cli {
@@ -58,11 +61,117 @@ QJsonValue reserved_json(std::span<const std::uint8_t> bytes) {
     return byte_array(bytes);
 }
 
-// An unknown key as a field name; an empty key is shown as "" so the message still points at
+// A key as a field name, escaped; an empty key is shown as "" so the message still points at
 // something.
 std::string key_name(const std::string& prefix, const std::string& key) {
-    return prefix + (key.empty() ? std::string("\"\"") : key);
+    return prefix + (key.empty() ? std::string("\"\"") : escaped_text(key));
 }
+
+// Qt's parser keeps the last of two equal keys and says nothing, so a field given twice would
+// take whichever value came last. This walks text that Qt has accepted as JSON and finds the
+// first key an object holds twice, at any depth, comparing keys as Qt decodes them.
+class RepeatedKeyScan {
+public:
+    explicit RepeatedKeyScan(const QByteArray& text) : text(text) {}
+
+    // The field name of that key, e.g. "command_set.code"; nothing when every key is single.
+    std::optional<std::string> find() {
+        value({});
+        return repeated;
+    }
+
+private:
+    char next() {
+        while (at < text.size() &&
+               (text[at] == ' ' || text[at] == '\t' || text[at] == '\n' || text[at] == '\r'))
+            ++at;
+        return at < text.size() ? text[at] : '\0';
+    }
+
+    void value(const std::string& field) {
+        switch (next()) {
+        case '{':
+            object(field);
+            break;
+        case '[':
+            array(field);
+            break;
+        case '"':
+            string();
+            break;
+        default: // a number, true, false or null
+            while (at < text.size() && !std::strchr(",]} \t\n\r", text[at]))
+                ++at;
+        }
+    }
+
+    void object(const std::string& field) {
+        ++at;
+        std::set<QString> keys;
+        while (!repeated && next() == '"') {
+            const QString key = string();
+            const std::string name = key_name(field.empty() ? "" : field + ".", key.toStdString());
+            if (!keys.insert(key).second) {
+                repeated = name;
+                return;
+            }
+            if (next() == ':')
+                ++at;
+            value(name);
+            if (next() == ',')
+                ++at;
+        }
+        if (next() == '}')
+            ++at;
+    }
+
+    void array(const std::string& field) {
+        ++at;
+        for (int i = 0; !repeated && next() != ']' && at < text.size(); ++i) {
+            const qsizetype start = at;
+            value(field + "[" + std::to_string(i) + "]");
+            if (next() == ',')
+                ++at;
+            if (at == start) // not JSON after all; Qt has the last word on that
+                return;
+        }
+        if (next() == ']')
+            ++at;
+    }
+
+    // A string from its opening quote, decoded: raw runs as UTF-8, escapes as UTF-16 units.
+    QString string() {
+        QString decoded;
+        qsizetype run = ++at;
+        const auto end_run = [&] { decoded += QString::fromUtf8(text.mid(run, at - run)); };
+        while (at < text.size() && text[at] != '"') {
+            if (text[at] != '\\') {
+                ++at;
+                continue;
+            }
+            end_run();
+            const char escape = at + 1 < text.size() ? text[at + 1] : '\0';
+            at += 2;
+            if (escape == 'u') {
+                decoded += QChar(text.mid(at, 4).toUShort(nullptr, 16));
+                at += 4;
+            } else {
+                static const std::string_view from = "bfnrt", to = "\b\f\n\r\t";
+                const auto known = from.find(escape);
+                decoded += known == std::string_view::npos ? QChar(escape) : QChar(to[known]);
+            }
+            run = at;
+        }
+        at = std::min(at, text.size());
+        end_run();
+        ++at;
+        return decoded;
+    }
+
+    const QByteArray& text;
+    qsizetype at = 0;
+    std::optional<std::string> repeated;
+};
 
 // Reads one configuration; the first problem found is kept and ends the reading.
 class Reader {
@@ -158,7 +267,8 @@ public:
             const auto& entries = field.list->entries;
             const auto found = std::find(entries.begin(), entries.end(), *entry);
             if (found == entries.end())
-                return fail(name + ".entry", "\"" + *entry + "\" is not an entry of its list");
+                return fail(name + ".entry",
+                            "\"" + escaped_text(*entry) + "\" is not an entry of its list");
             const auto index = static_cast<std::uint8_t>(found - entries.begin());
             if (code && *code != index)
                 return fail(name + ".entry", "\"" + *entry + "\" is entry " +
@@ -307,6 +417,10 @@ QJsonObject image_to_json(const ImageBytes& image) {
 }
 
 std::variant<ImageBytes, JsonProblem> image_from_json(const QByteArray& text) {
+    if (static_cast<std::size_t>(text.size()) > json_size_limit)
+        return JsonProblem{{},
+                           "is larger than " + std::to_string(json_size_limit >> 20) +
+                               " MiB, which no configuration needs"};
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(text, &error);
     if (error.error != QJsonParseError::NoError)
@@ -315,6 +429,8 @@ std::variant<ImageBytes, JsonProblem> image_from_json(const QByteArray& text) {
                                std::to_string(error.offset)};
     if (!document.isObject())
         return JsonProblem{{}, "is not a JSON object"};
+    if (const auto repeated = RepeatedKeyScan(text).find())
+        return JsonProblem{*repeated, "is given twice"};
     const QJsonObject json = document.object();
 
     Reader reader;

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QJsonObject>
 
+#include <cstddef>
 #include <string>
 #include <variant>
 
@@ -21,8 +22,13 @@ struct JsonProblem {
     std::string reason; // e.g. "300 is not a byte (0 to 255)"
 };
 
+// An exported configuration takes some 6 KiB; a text larger than this is refused unread, so a
+// huge file costs no memory for a parse that could only fail.
+inline constexpr std::size_t json_size_limit = 1024 * 1024;
+
 // The image a configuration describes, or the first thing wrong with it. Every field must be
-// present and no other; list codes must name an entry, as the window's Load demands.
+// present and no other, and no object may hold a key twice; list codes must name an entry, as
+// the window's Load demands. Keys and texts from `text` are escaped in the problem.
 std::variant<ImageBytes, JsonProblem> image_from_json(const QByteArray& text);
 
 } // namespace pds::cli
