@@ -163,7 +163,7 @@ TEST_F(ReadTest, SilentDisplayNamesThePortAsChosen) {
         GetSetting_Click(editor);
         EXPECT_EQ(boxes(),
                   std::vector<std::string>{editor.model.Comm.text() + " can't be open !!"});
-        EXPECT_EQ(fake.clock.now - start, 2001u);
+        EXPECT_EQ(fake.clock.now - start, settle_ms() + 2001);
     }
     EXPECT_EQ(boxes(), std::vector<std::string>{"/dev/ttyUSB0 can't be open !!"});
     EXPECT_EQ(editor.image, image_before);
@@ -175,7 +175,7 @@ struct FailedRead {
     const char* name;
     std::function<void(ReadTest&)> arrange;
     const char* box; // nullptr: the text of Comm with " can't be open !!"
-    std::uint32_t ends_at;
+    std::uint32_t ends_at; // from the request
 };
 
 void PrintTo(const FailedRead& f, std::ostream* os) {
@@ -196,7 +196,7 @@ TEST_P(FailedReadTest, LeavesImageAndEditorAsTheyWere) {
 
     const std::string box = f.box ? f.box : "Com 1 can't be open !!";
     EXPECT_EQ(boxes(), std::vector<std::string>{box});
-    EXPECT_EQ(fake.clock.now, f.ends_at);
+    EXPECT_EQ(fake.clock.now, settle_ms() + f.ends_at);
     EXPECT_EQ(editor.image, image_before);
     EXPECT_TRUE(view_of(editor) == before);
     EXPECT_EQ(port.closes, 1);
@@ -225,13 +225,13 @@ INSTANTIATE_TEST_SUITE_P(
         FailedRead{"LostAwaitingTheReply",
                    [](ReadTest& t) {
                        t.display.reply_delay_ms = 1500;
-                       t.port.lose_in(700);
+                       t.port.lose_in(settle_ms() + 700);
                    },
                    nullptr, 700},
         FailedRead{"LostDuringTheReply",
                    [](ReadTest& t) {
                        t.display.rest_delay_ms = 1000;
-                       t.port.lose_in(20 + 400);
+                       t.port.lose_in(settle_ms() + 20 + 400);
                    },
                    receive_check_error, 20 + 400}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -241,7 +241,7 @@ TEST_F(ReadTest, SecondLimitCountsFromTheFirstByte) {
     display.rest_delay_ms = 3000; // 3500 ms after the request, 3000 after the first byte
     GetSetting_Click(editor);
     EXPECT_EQ(boxes(), std::vector<std::string>{"Upload O.K!"});
-    EXPECT_EQ(fake.clock.now, 3500u);
+    EXPECT_EQ(fake.clock.now, settle_ms() + 3500);
 }
 
 TEST_F(ReadTest, BytesBeyondTheReplyAreIgnored) {
@@ -251,11 +251,20 @@ TEST_F(ReadTest, BytesBeyondTheReplyAreIgnored) {
     EXPECT_EQ(editor.image.payload(), payload);
 }
 
-TEST_F(ReadTest, WaitingInputIsNotDiscardedAndCountsAsTheMark) {
-    port.input = {0xAA};
-    display.reply.erase(display.reply.begin()); // the display sends only the 126 bytes
+TEST_F(ReadTest, AStrayMarkIsNotTakenForTheReplysOwn) {
+    port.input = {0xAA};                        // waiting when the port opens
+    port.arrive_after_sent(1, 0, {0xAA, 0x00}); // between the two request bytes
     GetSetting_Click(editor);
     EXPECT_EQ(boxes(), std::vector<std::string>{"Upload O.K!"});
+    EXPECT_EQ(editor.image.payload(), payload);
+}
+
+TEST_F(ReadTest, NoiseTrailingOneReplyIsNotTakenForTheNext) {
+    for (int i = 0; i < 30; ++i)
+        display.trailing.push_back(i % 2 ? 0x55 : 0xAA);
+    GetSetting_Click(editor);
+    GetSetting_Click(editor);
+    EXPECT_EQ(boxes(), (std::vector<std::string>{"Upload O.K!", "Upload O.K!"}));
     EXPECT_EQ(editor.image.payload(), payload);
 }
 
