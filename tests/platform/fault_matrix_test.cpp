@@ -101,6 +101,13 @@ void leave_stale_input(Station& station, Scene&) {
     station.boxes.shown.clear();
 }
 
+// A read just before, as `vfdctl write` makes one, whose trailing noise is still coming in.
+void read_first(Station& station, Scene&) {
+    GetSetting_Click(station.editor);
+    ASSERT_EQ(station.shown(), only(upload_ok));
+    station.boxes.shown.clear();
+}
+
 void choose_file(Station& station, Scene& scene) {
     const auto slash = scene.file.find_last_of('/');
     station.dialog.answers.push_back({scene.file, scene.file.substr(slash + 1)});
@@ -157,6 +164,10 @@ const std::vector<Fault>& faults() {
          [](auto&, auto&) { return only(receive_check_error); }, false},
         {"StaleInputBeforeAWrite", Operation::Write, {"--extra-bytes", "20"}, leave_stale_input,
          [](auto&, auto&) { return only(download_successful); }, true},
+        {"NoiseTrailingTheReadBeforeAWrite", Operation::Write, {"--trailing", "40"}, read_first,
+         [](auto&, auto&) { return only(download_successful); }, true},
+        {"NoiseTrailingTheReadBeforeARead", Operation::Read, {"--trailing", "40"}, read_first,
+         [](auto&, auto&) { return only(upload_ok); }, true},
         {"HangUpMidRead", Operation::Read, {"--hang-up-after", "60"}, {},
          [](auto&, auto&) { return only(receive_check_error); }, false},
         {"HangUpMidWrite", Operation::Write, {"--hang-up-after", "8"}, {},
