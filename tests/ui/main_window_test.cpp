@@ -370,6 +370,32 @@ TEST_F(MainWindowTest, ArrowKeysMoveAcrossTheGridAndSpaceTogglesADot) {
     EXPECT_EQ(QApplication::focusWidget(), dot(2, 5));
 }
 
+TEST_F(MainWindowTest, AControlCodeIsShownAndStaysTheCodeItIs) {
+    w.show_tab(1);
+    w.click("Op_L1H");
+    w.type_over(w.cell("L1H", 1), "01");
+    w.type_over(w.cell("L1H", 2), "00");
+    w.type_over(w.cell("L1H", 3), "00");
+    w.type_over(w.cell("L1H", 4), "1F");
+    w.click("Op_L1A"); // and the focus leaves the cells, so no cursor is drawn in them
+    auto looks = [&](int k) { return w.cell("L1A", k)->grab().toImage(); };
+
+    const MessageLine& line = w.window->editor().model.L1;
+    EXPECT_EQ(line.A[1], "\x01");
+    EXPECT_EQ(w.text("L1A", 1), "\x01");
+    ASSERT_TRUE(looks(2) == looks(3)) << "two empty cells look alike";
+    EXPECT_FALSE(looks(1) == looks(2)) << "01 looks like an empty cell";
+    EXPECT_FALSE(looks(4) == looks(2)) << "1F looks like an empty cell";
+    EXPECT_FALSE(looks(1) == looks(4)) << "01 and 1F look alike";
+
+    w.type_over(w.cell("L1A", 1), "x");
+    EXPECT_EQ(line.A[1], "x");
+    w.type_over(w.cell("L1A", 4), "");
+    EXPECT_EQ(line.A[4], "");
+    w.click("Op_L1A");
+    EXPECT_TRUE(looks(4) == looks(2)) << "a cleared cell looks empty";
+}
+
 TEST_F(MainWindowTest, ABadCodeIsReportedAndEmptiedWithoutStepping) {
     w.show_tab(2);
     struct Case {
