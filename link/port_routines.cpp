@@ -63,7 +63,8 @@ void discard_input(SerialPort& port) {
 }
 
 std::int32_t quiet_time_ms(const SerialPort& port) {
-    return static_cast<std::int32_t>(std::ceil(quiet_characters * port.ms_per_character()));
+    const double characters_ms = std::ceil(quiet_characters * port.ms_per_character());
+    return std::max(quiet_floor_ms, static_cast<std::int32_t>(characters_ms));
 }
 
 void wait_quiet(SerialPort& port, Clock& clock) {

@@ -25,6 +25,10 @@ inline constexpr int pump_slice_ms = 10;
 // sending leaves no longer gaps than that between its bytes.
 inline constexpr int quiet_characters = 4;
 
+// Nor for less than this: a USB serial adapter hands received bytes on in batches, commonly
+// every 16 ms, so a shorter silence says nothing about the line.
+inline constexpr std::int32_t quiet_floor_ms = 20;
+
 // The longest wait for a quiet line, so a line that never stops babbling still gets its
 // request.
 inline constexpr std::int32_t quiet_limit_ms = 200;
@@ -48,7 +52,8 @@ void wait_input(SerialPort& port, Clock& clock, int count, std::int32_t limit_ms
 // Reads and drops whatever input is waiting.
 void discard_input(SerialPort& port);
 
-// Quiet_characters character times on the port's line, rounded up to whole milliseconds.
+// Quiet_characters character times on the port's line, rounded up to whole milliseconds, and
+// at least quiet_floor_ms.
 [[nodiscard]] std::int32_t quiet_time_ms(const SerialPort& port);
 
 // Discards input until none has arrived for more than quiet_time_ms, so a request goes out

@@ -146,11 +146,11 @@ TEST_F(PortRoutinesTest, ACounterGoingBackwardsRestartsThePause) {
     EXPECT_EQ(static_cast<std::int32_t>(clock.now - after_jump), 1000 + pump_slice_ms);
 }
 
-TEST_F(PortRoutinesTest, QuietMeansNoByteForFourCharacterTimes) {
+TEST_F(PortRoutinesTest, QuietMeansNoByteForFourCharacterTimesOrTheFloor) {
     const struct {
         double character_ms;
         std::int32_t quiet_ms;
-    } lines[] = {{10.0 / 9.6, 5}, {10.0 / 19.2, 3}, {11.0 / 1.2, 37}};
+    } lines[] = {{10.0 / 9.6, quiet_floor_ms}, {10.0 / 19.2, quiet_floor_ms}, {11.0 / 1.2, 37}};
     for (const auto& line : lines) {
         SCOPED_TRACE(line.character_ms);
         port.character_ms = line.character_ms;
