@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace pds {
 
@@ -36,6 +37,16 @@ bool send_bytes(SerialPort& port, Clock& clock, std::uint8_t value) {
     }
 }
 
+bool send_request_end(SerialPort& port, Clock& clock, std::span<const std::uint8_t> bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i + 1 == bytes.size())
+            discard_input(port);
+        if (!send_bytes(port, clock, bytes[i]))
+            return false;
+    }
+    return true;
+}
+
 void wait_input(SerialPort& port, Clock& clock, int count, std::int32_t limit_ms) {
     const std::uint32_t start = clock.tick();
     for (;;) {
@@ -43,6 +54,36 @@ void wait_input(SerialPort& port, Clock& clock, int count, std::int32_t limit_ms
         if (port.bytes_waiting() >= count || elapsed > limit_ms || port.device_lost())
             return;
         port.wait_for_activity(until_past(limit_ms, elapsed));
+    }
+}
+
+void discard_input(SerialPort& port) {
+    if (port.bytes_waiting() != 0)
+        port.read_all();
+}
+
+std::int32_t quiet_time_ms(const SerialPort& port) {
+    const double characters_ms = std::ceil(quiet_characters * port.ms_per_character());
+    return std::max(quiet_floor_ms, static_cast<std::int32_t>(characters_ms));
+}
+
+void wait_quiet(SerialPort& port, Clock& clock) {
+    const std::int32_t quiet_ms = quiet_time_ms(port);
+    const std::uint32_t start = clock.tick();
+    std::uint32_t last_arrival = start;
+    for (;;) {
+        if (port.device_lost())
+            return;
+        if (port.bytes_waiting() != 0) {
+            port.read_all();
+            last_arrival = clock.tick();
+        }
+        const std::int32_t silent = since(clock, last_arrival);
+        const std::int32_t elapsed = since(clock, start);
+        if (silent > quiet_ms || elapsed > quiet_limit_ms)
+            return;
+        port.wait_for_activity(
+            std::min(until_past(quiet_ms, silent), until_past(quiet_limit_ms, elapsed)));
     }
 }
 

@@ -5,9 +5,10 @@
 namespace pds {
 
 ReadResult read_exchange(SerialPort& port, Clock& clock) {
-    for (auto b : read_request)
-        if (!send_bytes(port, clock, b))
-            return {port.device_lost() ? ReadOutcome::LostBeforeReply : ReadOutcome::LineStuck, {}};
+    wait_quiet(port, clock);
+    // A mark waiting before the request is complete cannot be the display's.
+    if (!send_request_end(port, clock, read_request))
+        return {port.device_lost() ? ReadOutcome::LostBeforeReply : ReadOutcome::LineStuck, {}};
 
     wait_input(port, clock, 1, first_reply_byte_limit_ms);
     if (port.device_lost())

@@ -33,8 +33,8 @@ struct ReadResult {
     std::vector<std::uint8_t> reply;
 };
 
-// Bytes already waiting are not discarded: they count as the start of the reply. The port
-// stays open whatever the outcome.
+// Lets the line fall quiet first; only bytes that arrive once the request's last byte is on
+// its way count as the reply. The port stays open whatever the outcome.
 ReadResult read_exchange(SerialPort& port, Clock& clock);
 
 } // namespace pds

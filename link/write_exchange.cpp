@@ -29,24 +29,19 @@ private:
     Clock& clock_;
 };
 
-void discard_input(SerialPort& port) {
-    if (port.bytes_waiting() != 0)
-        port.read_all();
-}
-
 } // namespace
 
 WriteOutcome write_exchange(SerialPort& port, Clock& clock, Calendar& calendar,
                             const ImageBytes& payload) {
     Sender sender(port, clock);
-    // A byte left over from earlier traffic must not pass for the check byte.
-    discard_input(port);
+    wait_quiet(port, clock);
     if (!sender.send(write_request))
         return sender.failure();
 
     const DateDigits digits = date_digits(calendar.today());
     const int expected = irc_value(digits);
-    if (!sender.send(digits))
+    // Only what arrives once the last digit is on its way can be the check byte.
+    if (!send_request_end(port, clock, digits))
         return sender.failure();
 
     wait_input(port, clock, 1, check_answer_limit_ms);

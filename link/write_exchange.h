@@ -24,8 +24,9 @@ enum class WriteOutcome {
     DeviceLost,   // the device went away
 };
 
-// Discards input left from earlier traffic, then runs the exchange. The date is read after
-// the request has gone out. The port stays open whatever the outcome.
+// Lets the line fall quiet, then runs the exchange; only a byte that arrives once the last
+// date digit is on its way counts as the answer. The date is read after the request has gone
+// out. The port stays open whatever the outcome.
 WriteOutcome write_exchange(SerialPort& port, Clock& clock, Calendar& calendar,
                             const ImageBytes& payload);
 

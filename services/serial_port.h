@@ -53,6 +53,9 @@ public:
     virtual void wait_for_activity(int max_ms) = 0;
     // True once the open device has gone away (hang-up, I/O error).
     virtual bool device_lost() const = 0;
+    // How long one character takes on the line at the settings the port was opened with, so
+    // the core can tell a line that has fallen silent from one between two bytes.
+    virtual double ms_per_character() const = 0;
 };
 
 } // namespace pds

@@ -57,11 +57,21 @@ CharacterPage::CharacterPage(QWidget* page, const Twips& twips) {
         for (int row = 0; row < 7; ++row) {
             auto* dot = new DotButton(page);
             name_control(dot, QStringLiteral("map%1").arg(column + 1), row);
+            dot->setAccessibleName(
+                QStringLiteral("row %1, column %2").arg(row + 1).arg(column + 1));
             dot->setGeometry(twips.rect(grid_left + column * dot_pitch, grid_top + row * dot_pitch,
                                         dot_size, dot_size));
             map[column][row] = dot;
         }
     }
+    const auto dot_at = [this](int column, int row) -> DotButton* {
+        const bool inside = column >= 0 && column < 5 && row >= 0 && row < 7;
+        return inside ? map[column][row] : nullptr;
+    };
+    for (int column = 0; column < 5; ++column)
+        for (int row = 0; row < 7; ++row)
+            map[column][row]->set_neighbours({dot_at(column - 1, row), dot_at(column + 1, row),
+                                              dot_at(column, row - 1), dot_at(column, row + 1)});
 
     const int bottom_row = grid_top + 6 * dot_pitch;
     MAP_Clear = new QPushButton(QStringLiteral("Clear"), page);

@@ -1,5 +1,6 @@
 #include "ui/message_line_frame.h"
 
+#include "ui/character_cell.h"
 #include "ui/indexed.h"
 
 #include <QGroupBox>
@@ -34,9 +35,10 @@ int rows_of(int cells) {
     return (cells + cells_per_row - 1) / cells_per_row;
 }
 
+template <typename Cell>
 QLineEdit* make_cell(QWidget* frame, const QString& name, int k, int max_length, int first_row,
                      const Twips& twips) {
-    auto* cell = new QLineEdit(frame);
+    auto* cell = new Cell(frame);
     name_control(cell, name, k);
     cell->setMaxLength(max_length);
     cell->setAlignment(Qt::AlignCenter);
@@ -114,7 +116,7 @@ MessageLineFrame::MessageLineFrame(QWidget* page, int line, const QString& capti
         twips.rect(option_left, row_top(ascii_row) + ruler_height, option_width, cell_height));
     A.assign(cells + 1, nullptr);
     for (int k = 1; k <= cells; ++k)
-        A[k] = make_cell(frame, "L" + n + "A", k, 1, ascii_row, twips);
+        A[k] = make_cell<CharacterCell>(frame, "L" + n + "A", k, 1, ascii_row, twips);
 
     Op_H = new QRadioButton(QStringLiteral("Hex"), frame);
     Op_H->setObjectName("Op_L" + n + "H");
@@ -122,7 +124,7 @@ MessageLineFrame::MessageLineFrame(QWidget* page, int line, const QString& capti
         twips.rect(option_left, row_top(hex_row) + ruler_height, option_width, cell_height));
     H.assign(cells + 1, nullptr);
     for (int k = 1; k <= cells; ++k)
-        H[k] = make_cell(frame, "L" + n + "H", k, 2, hex_row, twips);
+        H[k] = make_cell<QLineEdit>(frame, "L" + n + "H", k, 2, hex_row, twips);
 
     Label_A = make_ruler(frame, "Label_L" + n + "A1", ruler, ascii_row, twips);
     Label_H = make_ruler(frame, "Label_L" + n + "H1", ruler, hex_row, twips);

@@ -202,6 +202,10 @@ bool QtSerialPort::device_lost() const {
     return lost;
 }
 
+double QtSerialPort::ms_per_character() const {
+    return character_ms;
+}
+
 bool QtSerialPort::live() const {
     return port && port->isOpen() && !lost;
 }

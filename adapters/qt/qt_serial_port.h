@@ -32,6 +32,7 @@ public:
 
     void wait_for_activity(int max_ms) override;
     bool device_lost() const override;
+    double ms_per_character() const override;
 
 private:
     bool live() const;

@@ -1,8 +1,8 @@
 #include "commands/read_from_display.h"
 
+#include "support/link_fixture.h"
 #include "link/port_failure_message.h"
 #include "message/message_line.h"
-#include "support/link_fixture.h"
 
 #include <functional>
 #include <string>
@@ -50,7 +50,7 @@ struct EditorView {
 EditorView view_of(const Editor& e) {
     const auto& m = e.model;
     return {m.display_baud.index, m.code_page.index, m.command_set.index, m.passthru_mode.index,
-            m.line1.chars,        m.line2.chars,     m.line1.view,        m.line2.view};
+            m.line1.chars,           m.line2.chars,       m.line1.view,       m.line2.view};
 }
 
 } // namespace
@@ -85,8 +85,7 @@ TEST_F(ReadTest, GoodReplyReplacesTheImageAndIsShownAfterTheBox) {
     EXPECT_TRUE(editor.model.line1.characters_shown());
     EXPECT_TRUE(editor.model.line2.characters_shown());
     const std::vector<std::string> hello = {"", "H", "E", "L", "L", "O", ""};
-    EXPECT_EQ(std::vector<std::string>(editor.model.line1.chars.begin(),
-                                       editor.model.line1.chars.begin() + 7),
+    EXPECT_EQ(std::vector<std::string>(editor.model.line1.chars.begin(), editor.model.line1.chars.begin() + 7),
               hello);
     EXPECT_EQ(editor.model.line2.chars[1], "A");
     EXPECT_EQ(editor.model.line2.chars[2], "");
@@ -143,8 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"Command20Kept", position::command_set, 20, &EditorModel::command_set, 3, 3},
         ListCase{"Passthru2", position::passthru_mode, 2, &EditorModel::passthru_mode, 1, 2},
         ListCase{"Passthru3Kept", position::passthru_mode, 3, &EditorModel::passthru_mode, 1, 1},
-        ListCase{"Passthru255Kept", position::passthru_mode, 255, &EditorModel::passthru_mode, 1,
-                 1}),
+        ListCase{"Passthru255Kept", position::passthru_mode, 255, &EditorModel::passthru_mode, 1, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ReadTest, SilentDisplayNamesThePortAsChosen) {
@@ -159,7 +157,7 @@ TEST_F(ReadTest, SilentDisplayNamesThePortAsChosen) {
         read_from_display(editor);
         EXPECT_EQ(boxes(),
                   std::vector<std::string>{editor.model.host_port.text() + " can't be open !!"});
-        EXPECT_EQ(fake.clock.now - start, 2001u);
+        EXPECT_EQ(fake.clock.now - start, settle_ms() + 2001);
     }
     EXPECT_EQ(boxes(), std::vector<std::string>{"/dev/ttyUSB0 can't be open !!"});
     EXPECT_EQ(editor.image, image_before);
@@ -171,7 +169,7 @@ struct FailedRead {
     const char* name;
     std::function<void(ReadTest&)> arrange;
     const char* box; // nullptr: the text of Comm with " can't be open !!"
-    std::uint32_t ends_at;
+    std::uint32_t ends_at; // from the request
 };
 
 void PrintTo(const FailedRead& f, std::ostream* os) {
@@ -192,7 +190,7 @@ TEST_P(FailedReadTest, LeavesImageAndEditorAsTheyWere) {
 
     const std::string box = f.box ? f.box : "Com 1 can't be open !!";
     EXPECT_EQ(boxes(), std::vector<std::string>{box});
-    EXPECT_EQ(fake.clock.now, f.ends_at);
+    EXPECT_EQ(fake.clock.now, settle_ms() + f.ends_at);
     EXPECT_EQ(editor.image, image_before);
     EXPECT_TRUE(view_of(editor) == before);
     EXPECT_EQ(port.closes, 1);
@@ -221,13 +219,13 @@ INSTANTIATE_TEST_SUITE_P(
         FailedRead{"LostAwaitingTheReply",
                    [](ReadTest& t) {
                        t.display.reply_delay_ms = 1500;
-                       t.port.lose_in(700);
+                       t.port.lose_in(settle_ms() + 700);
                    },
                    nullptr, 700},
         FailedRead{"LostDuringTheReply",
                    [](ReadTest& t) {
                        t.display.rest_delay_ms = 1000;
-                       t.port.lose_in(20 + 400);
+                       t.port.lose_in(settle_ms() + 20 + 400);
                    },
                    receive_check_error, 20 + 400}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -237,7 +235,7 @@ TEST_F(ReadTest, SecondLimitCountsFromTheFirstByte) {
     display.rest_delay_ms = 3000; // 3500 ms after the request, 3000 after the first byte
     read_from_display(editor);
     EXPECT_EQ(boxes(), std::vector<std::string>{"Upload O.K!"});
-    EXPECT_EQ(fake.clock.now, 3500u);
+    EXPECT_EQ(fake.clock.now, settle_ms() + 3500);
 }
 
 TEST_F(ReadTest, BytesBeyondTheReplyAreIgnored) {
@@ -247,11 +245,20 @@ TEST_F(ReadTest, BytesBeyondTheReplyAreIgnored) {
     EXPECT_EQ(editor.image.payload(), payload);
 }
 
-TEST_F(ReadTest, WaitingInputIsNotDiscardedAndCountsAsTheMark) {
-    port.input = {0xAA};
-    display.reply.erase(display.reply.begin()); // the display sends only the 126 bytes
+TEST_F(ReadTest, AStrayMarkIsNotTakenForTheReplysOwn) {
+    port.input = {0xAA};                        // waiting when the port opens
+    port.arrive_after_sent(1, 0, {0xAA, 0x00}); // between the two request bytes
     read_from_display(editor);
     EXPECT_EQ(boxes(), std::vector<std::string>{"Upload O.K!"});
+    EXPECT_EQ(editor.image.payload(), payload);
+}
+
+TEST_F(ReadTest, NoiseTrailingOneReplyIsNotTakenForTheNext) {
+    for (int i = 0; i < 30; ++i)
+        display.trailing.push_back(i % 2 ? 0x55 : 0xAA);
+    read_from_display(editor);
+    read_from_display(editor);
+    EXPECT_EQ(boxes(), (std::vector<std::string>{"Upload O.K!", "Upload O.K!"}));
     EXPECT_EQ(editor.image.payload(), payload);
 }
 

@@ -1,8 +1,9 @@
 #include "commands/write_to_display.h"
 
-#include "link/port_failure_message.h"
-#include "message/message_line.h"
 #include "support/link_fixture.h"
+#include "link/port_failure_message.h"
+#include "commands/read_from_display.h"
+#include "message/message_line.h"
 
 #include <functional>
 #include <string>
@@ -81,7 +82,7 @@ TEST_F(WriteTest, SuccessPausesASecondWithThePortClosedThenShowsCharactersAndThe
 
     write_to_display(editor);
 
-    EXPECT_EQ(box_at, display.answer_delay_ms + after_write_pause_ms);
+    EXPECT_EQ(box_at, settle_ms() + display.answer_delay_ms + after_write_pause_ms);
     EXPECT_GT(fake.events.passes, 0);
     EXPECT_FALSE(open_during_pause);
     EXPECT_TRUE(ascii_at_box);
@@ -132,9 +133,20 @@ TEST_F(WriteTest, StaleInputIsDiscardedAfterOpening) {
     EXPECT_EQ(boxes(), std::vector<std::string>{download_successful});
 }
 
+TEST_F(WriteTest, NoiseTrailingAReadIsNotTakenForTheCheckByte) {
+    for (int i = 0; i < 30; ++i)
+        display.trailing.push_back(i % 2 ? 0x55 : 0xAA);
+    display.reply = fakes::ScriptedDisplay::reply_of(ImageBytes{});
+    read_from_display(editor); // as a write that reads first does
+    write_to_display(editor);
+    EXPECT_EQ(boxes(), (std::vector<std::string>{upload_ok, download_successful}));
+    EXPECT_EQ(display.refusals, 0);
+    EXPECT_TRUE(display.stored);
+}
+
 TEST_F(WriteTest, BytesArrivingDuringTheImageAreDiscarded) {
     port.drain_ms = 1; // the image takes 127 ms to go out
-    port.arrive_in(display.answer_delay_ms + 60, {0x01, 0x02});
+    port.arrive_in(settle_ms() + display.answer_delay_ms + 60, {0x01, 0x02});
     write_to_display(editor);
     EXPECT_EQ(boxes(), std::vector<std::string>{download_successful});
     EXPECT_EQ(port.input.size(), 0u);
@@ -147,7 +159,7 @@ struct FailedWrite {
     std::function<void(WriteTest&)> arrange;
     const char* box;
     std::size_t bytes_sent;
-    std::uint32_t ends_at;
+    std::uint32_t ends_at; // from the request
 };
 
 void PrintTo(const FailedWrite& f, std::ostream* os) {
@@ -167,7 +179,7 @@ TEST_P(FailedWriteTest, EndsWithItsBoxAndLeavesTheLinesInHexView) {
 
     EXPECT_EQ(boxes(), std::vector<std::string>{f.box});
     EXPECT_EQ(port.sent.size(), f.bytes_sent);
-    EXPECT_EQ(fake.clock.now, f.ends_at);
+    EXPECT_EQ(fake.clock.now, settle_ms() + f.ends_at);
     EXPECT_FALSE(display.stored);
     EXPECT_EQ(fake.events.passes, 0); // no pause
     EXPECT_TRUE(both_lines_hex());
@@ -191,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailedWrite{"LostAwaitingTheAnswer",
                     [](WriteTest& t) {
                         t.display.answer_delay_ms = 1500;
-                        t.port.lose_in(500);
+                        t.port.lose_in(settle_ms() + 500);
                     },
                     download_fail, 10, 500},
         FailedWrite{"LostDuringTheImage", [](WriteTest& t) { t.port.lose_after_bytes = 11 + 60; },

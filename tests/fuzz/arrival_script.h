@@ -13,6 +13,7 @@ namespace pds::fuzz {
 
 struct Arrivals {
     std::vector<std::uint8_t> stream; // every scripted byte, in arrival order
+    std::vector<std::uint8_t> later;  // those not due at the moment they were scheduled
 };
 
 inline Arrivals schedule_arrivals(fakes::ScriptedPort& port, const std::uint8_t* data,
@@ -25,6 +26,8 @@ inline Arrivals schedule_arrivals(fakes::ScriptedPort& port, const std::uint8_t*
         const std::size_t length = std::min<std::size_t>(data[i + 1], size - i - 2);
         std::vector<std::uint8_t> chunk(data + i + 2, data + i + 2 + length);
         script.stream.insert(script.stream.end(), chunk.begin(), chunk.end());
+        if (delay > 0)
+            script.later.insert(script.later.end(), chunk.begin(), chunk.end());
         port.arrive_in(delay, std::move(chunk));
         i += 2 + length;
     }

@@ -52,6 +52,16 @@ void PrintTo(const ReadCase& c, std::ostream* os) {
 
 class ReadOutcomeTest : public ::testing::TestWithParam<ReadCase> {};
 
+// Marks that come before the request is complete, and a reply that follows it at once: only the
+// reply counts.
+void stray_marks(ExchangeFixture& x) {
+    x.fake.port.input = {0xAA};
+    x.fake.port.arrive_after_sent(1, 0, {0xAA});
+}
+void quick_reply(ExchangeFixture& x) {
+    x.display.reply_delay_ms = 0;
+}
+
 } // namespace
 
 TEST_P(WriteOutcomeTest, EndsAsScripted) {
@@ -66,6 +76,20 @@ INSTANTIATE_TEST_SUITE_P(
     Endings, WriteOutcomeTest,
     ::testing::Values(
         WriteCase{"Written", [](ExchangeFixture&) {}, WriteOutcome::Written},
+        // A display cannot answer before the last date digit: whatever came earlier is not
+        // the check byte, and whatever comes once that digit is on its way is.
+        WriteCase{"StaleBytesThroughoutTheRequest",
+                  [](ExchangeFixture& x) {
+                      x.fake.port.input = {0x8B};
+                      for (std::size_t sent = 1; sent <= 9; ++sent)
+                          x.fake.port.arrive_after_sent(sent, 0, {0x8B});
+                  },
+                  WriteOutcome::Written},
+        WriteCase{"QuickDisplay", [](ExchangeFixture& x) { x.display.answer_delay_ms = 0; },
+                  WriteOutcome::Written},
+        WriteCase{"NoiseOnceTheLastDigitIsOut",
+                  [](ExchangeFixture& x) { x.fake.port.arrive_after_sent(10, 0, {0x8B}); },
+                  WriteOutcome::CheckRefused},
         WriteCase{"NoAnswer", [](ExchangeFixture& x) { x.display.check_answer.clear(); },
                   WriteOutcome::NoAnswer},
         WriteCase{"CheckRefused", [](ExchangeFixture& x) { x.display.check_answer = {0}; },
@@ -90,6 +114,8 @@ TEST_P(ReadOutcomeTest, EndsAsScripted) {
 INSTANTIATE_TEST_SUITE_P(
     Endings, ReadOutcomeTest,
     ::testing::Values(ReadCase{"Received", [](ExchangeFixture&) {}, ReadOutcome::Received, 127},
+                      ReadCase{"StrayMarks", stray_marks, ReadOutcome::Received, 127},
+                      ReadCase{"QuickDisplay", quick_reply, ReadOutcome::Received, 127},
                       ReadCase{"NoAnswer", [](ExchangeFixture& x) { x.display.reply.clear(); },
                                ReadOutcome::NoAnswer, 0},
                       ReadCase{"LineStuck",

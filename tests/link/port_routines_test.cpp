@@ -104,6 +104,21 @@ TEST_P(WaitFromTick, SendGivesUpOnALineThatNeverDrains) {
     EXPECT_LE(port.waits, 3);
 }
 
+TEST_P(WaitFromTick, ASilentLineIsQuietJustPastItsQuietTime) {
+    const std::uint32_t start = clock.now;
+    wait_quiet(port, clock);
+    EXPECT_EQ(elapsed_since(start), quiet_time_ms(port) + 1);
+    EXPECT_LE(port.waits, 3);
+}
+
+TEST_P(WaitFromTick, ABabblingLineIsGivenUpOnAtTheLimit) {
+    const std::uint32_t start = clock.now;
+    for (std::uint32_t at = 0; at <= 2 * quiet_limit_ms; ++at)
+        port.arrive_in(at, {0x00});
+    wait_quiet(port, clock);
+    EXPECT_EQ(elapsed_since(start), quiet_limit_ms + 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Ticks, WaitFromTick,
                          ::testing::Values(0u, 0xFFFFFFFFu - 499u, 0xFFFFFFFFu, 0x7FFFFFFFu - 99u));
 
@@ -131,11 +146,41 @@ TEST_F(PortRoutinesTest, ACounterGoingBackwardsRestartsThePause) {
     EXPECT_EQ(static_cast<std::int32_t>(clock.now - after_jump), 1000 + pump_slice_ms);
 }
 
+TEST_F(PortRoutinesTest, QuietMeansNoByteForFourCharacterTimesOrTheFloor) {
+    const struct {
+        double character_ms;
+        std::int32_t quiet_ms;
+    } lines[] = {{10.0 / 9.6, quiet_floor_ms}, {10.0 / 19.2, quiet_floor_ms}, {11.0 / 1.2, 37}};
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.character_ms);
+        port.character_ms = line.character_ms;
+        ASSERT_EQ(quiet_time_ms(port), line.quiet_ms);
+        // Gaps of exactly the quiet time are a device still sending.
+        const std::uint32_t start = clock.now;
+        for (std::uint32_t k = 0; k < 4; ++k)
+            port.arrive_in(k * line.quiet_ms, {0xAA});
+        wait_quiet(port, clock);
+        EXPECT_EQ(elapsed_since(start), 3 * line.quiet_ms + line.quiet_ms + 1);
+        EXPECT_EQ(port.bytes_waiting(), 0);
+    }
+}
+
+TEST_F(PortRoutinesTest, OnlyInputArrivingOnceTheLastByteIsQueuedIsKept) {
+    for (std::uint8_t sent = 1; sent <= 4; ++sent)
+        port.arrive_after_sent(sent, 0, {sent});
+    const std::uint8_t request[] = {0x1B, 0x01, 0x02, 0x03};
+    EXPECT_TRUE(send_request_end(port, clock, request));
+    EXPECT_EQ(port.sent, std::vector<std::uint8_t>(std::begin(request), std::end(request)));
+    EXPECT_EQ(port.read_all(), std::vector<std::uint8_t>{4});
+}
+
 TEST_F(PortRoutinesTest, ALostDeviceEndsEveryWaitAtOnce) {
     port.lose_in(300);
     wait_input(port, clock, 1, 2000);
     EXPECT_EQ(clock.now, 300u);
     EXPECT_TRUE(port.device_lost());
+    wait_quiet(port, clock);
+    EXPECT_EQ(clock.now, 300u);
 
     const std::uint32_t before = clock.now;
     EXPECT_FALSE(send_bytes(port, clock, 0x1B));

@@ -36,6 +36,9 @@ public:
     std::uint32_t reply_delay_ms = 20;
     std::optional<std::uint32_t> rest_delay_ms;
 
+    // Line noise after every answer, one byte a millisecond from the moment the answer is in.
+    std::vector<std::uint8_t> trailing;
+
     // What it took in.
     std::optional<std::vector<std::uint8_t>> stored; // the bytes after 0xAA, once 126 are in
     int refusals = 0;                                // 0x55 received in place of 0xAA
@@ -67,7 +70,7 @@ private:
             collected.push_back(b);
             if (collected.size() == 8) {
                 if (!check_answer.empty())
-                    port.arrive_in(answer_delay_ms, check_answer);
+                    send(answer_delay_ms, check_answer);
                 state = State::Check;
             }
             break;
@@ -95,11 +98,17 @@ private:
         if (reply.empty())
             return;
         if (!rest_delay_ms) {
-            port.arrive_in(reply_delay_ms, reply);
+            send(reply_delay_ms, reply);
             return;
         }
         port.arrive_in(reply_delay_ms, {reply.front()});
-        port.arrive_in(reply_delay_ms + *rest_delay_ms, {reply.begin() + 1, reply.end()});
+        send(reply_delay_ms + *rest_delay_ms, {reply.begin() + 1, reply.end()});
+    }
+
+    void send(std::uint32_t delay_ms, std::vector<std::uint8_t> answer) {
+        port.arrive_in(delay_ms, std::move(answer));
+        for (std::size_t i = 0; i < trailing.size(); ++i)
+            port.arrive_in(delay_ms + 1 + static_cast<std::uint32_t>(i), {trailing[i]});
     }
 
     static constexpr std::int32_t gap_limit_ms = 1000;

@@ -178,8 +178,11 @@ public:
             sent.push_back(b);
             ++sent_since_open;
             ++taken;
-            if (!never_drains && on_sent)
-                on_sent(b);
+            if (!never_drains) {
+                if (on_sent)
+                    on_sent(b);
+                schedule_after_sent();
+            }
             if (lose_after_bytes && sent_since_open == *lose_after_bytes) {
                 lose_after_bytes.reset();
                 lost = true;
@@ -216,10 +219,16 @@ public:
         deliver_due();
     }
     bool device_lost() const override { return lost || (loss_at && until(*loss_at) <= 0); }
+    double ms_per_character() const override { return character_ms; }
 
     // Bytes that arrive `delay_ms` from now.
     void arrive_in(std::uint32_t delay_ms, std::vector<std::uint8_t> bytes) {
         arrivals.push_back({clock.now + delay_ms, std::move(bytes)});
+    }
+    // Bytes that arrive `delay_ms` after the host queues its `count`-th byte since opening.
+    void arrive_after_sent(std::size_t count, std::uint32_t delay_ms,
+                           std::vector<std::uint8_t> bytes) {
+        after_sent.push_back({count, delay_ms, std::move(bytes)});
     }
     // The device goes away `delay_ms` from now.
     void lose_in(std::uint32_t delay_ms) { loss_at = clock.now + delay_ms; }
@@ -236,6 +245,7 @@ public:
     std::function<void(const std::string&)> on_call;
     bool never_drains = false;  // queued bytes stay pending and never reach on_sent
     std::uint32_t drain_ms = 0; // time queued bytes take to leave; 0 leaves them at once
+    double character_ms = 10.0 / 9.6;            // what the line's speed would be: 9600 bit/s
     std::optional<std::size_t> lose_after_bytes; // the device goes once this many bytes are sent
     bool lost = false;
     int pending = 0;
@@ -248,6 +258,21 @@ private:
         std::uint32_t due;
         std::vector<std::uint8_t> bytes;
     };
+    struct ArrivalAfterSent {
+        std::size_t count;
+        std::uint32_t delay_ms;
+        std::vector<std::uint8_t> bytes;
+    };
+    void schedule_after_sent() {
+        for (auto it = after_sent.begin(); it != after_sent.end();) {
+            if (it->count == sent_since_open) {
+                arrive_in(it->delay_ms, std::move(it->bytes));
+                it = after_sent.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
     std::int32_t until(std::uint32_t due) const {
         return static_cast<std::int32_t>(due - clock.now);
     }
@@ -271,6 +296,7 @@ private:
         }
     }
     std::vector<Arrival> arrivals; // in the order they were scheduled
+    std::vector<ArrivalAfterSent> after_sent;
     std::optional<std::uint32_t> loss_at;
     std::optional<std::uint32_t> drained_at;
     std::size_t sent_since_open = 0;

@@ -2,10 +2,11 @@
 // every message box: no transfer may show a box while the port is open.
 #pragma once
 
-#include "commands/defaults.h"
-#include "settings/option_lists.h"
 #include "support/fake_display.h"
 #include "support/fake_services.h"
+#include "link/port_routines.h"
+#include "commands/defaults.h"
+#include "settings/option_lists.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,13 @@
 #include <vector>
 
 namespace pds::testing_link {
+
+// When a request goes out on a line that is silent from the start: just past its quiet time.
+inline std::uint32_t settle_ms() {
+    fakes::VirtualClock clock;
+    const fakes::ScriptedPort port{clock};
+    return static_cast<std::uint32_t>(quiet_time_ms(port)) + 1;
+}
 
 struct LinkFixture : ::testing::Test, fakes::EditorFixture {
     fakes::ScriptedDisplay display{fake.port};

@@ -161,6 +161,21 @@ TEST(DisplayProtocol, MisbehavioursShapeTheAnswers) {
     }
 }
 
+TEST(DisplayProtocol, TrailingNoiseFollowsEveryAnswer) {
+    Host host({.trailing = 6});
+    const Bytes noise = {0xAA, 0x55, 0x00, 0xFF, 0xAA, 0x55};
+    Bytes answer = {0x8A};
+    answer.insert(answer.end(), noise.begin(), noise.end());
+    EXPECT_EQ(host.send(write_request()).take(), answer);
+    host.send({0x55});
+    Bytes reply = configuration(pattern(1));
+    reply.insert(reply.end(), noise.begin(), noise.end());
+    EXPECT_EQ(host.send({0x1B, 0xEE}).take(), reply);
+
+    Host silent({.silent = true, .trailing = 6});
+    EXPECT_TRUE(silent.send(write_request()).send({0x1B, 0xEE}).take().empty());
+}
+
 TEST(DisplayProtocol, HangUpCutsTheReplyOnceThenTheLineWorksAgain) {
     Host host({.hang_up_after = 60});
     const Bytes cut = host.send({0x1B, 0xEE}).take();

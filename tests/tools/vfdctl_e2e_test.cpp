@@ -169,6 +169,17 @@ TEST_F(VfdctlTest, WriteVerifiesAndLeavesAnIdenticalDisplayAlone) {
     EXPECT_EQ(d->memory(), samples::odd_image());
 }
 
+TEST_F(VfdctlTest, WriteGetsPastNoiseTrailingTheReadBeforeIt) {
+    // Paced, so the noise after the read's reply is still coming in when the write begins.
+    VirtualDisplayProcess d({"--trailing", "40"}, samples::factory_image());
+    ASSERT_TRUE(d.started());
+    put("odd.vfd", samples::odd_image());
+    const Outcome run = vfdctl({"write", "odd.vfd", "--port", QString::fromStdString(d.device())});
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, d.device() + ": written and verified at 9600 bit/s\n");
+    EXPECT_EQ(d.memory(), samples::odd_image());
+}
+
 TEST_F(VfdctlTest, DisplayThatStoresSomethingElseFailsTheVerify) {
     const auto d = display({"--store-other"}, samples::factory_image());
     const std::string named = d->device() + ": ";

@@ -6,6 +6,7 @@
 #include "support/url_recorder.h"
 #include "ui/qt_shell.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
@@ -290,6 +291,109 @@ TEST_F(MainWindowTest, DotsToggleAndTheCharactersStep) {
     EXPECT_EQ(dot_colour(3, 6), unlit);
     EXPECT_EQ(w.named<QLineEdit>("UDC_TEXT")->text(), QString("41"));
     EXPECT_TRUE(fake.boxes.shown.empty());
+}
+
+TEST_F(MainWindowTest, DotsTellAssistiveTechnologyWhereTheyAreAndWhetherTheyAreLit) {
+    w.show_tab(2);
+    auto dot = [&](int column, int row) {
+        return w.element<QAbstractButton>(("map" + std::to_string(column)).c_str(), row);
+    };
+    auto accessible = [&](int column, int row) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(dot(column, row));
+        EXPECT_NE(face, nullptr);
+        return face;
+    };
+    for (int column = 1; column <= 5; ++column) {
+        for (int row = 0; row < 7; ++row) {
+            QAccessibleInterface* face = accessible(column, row);
+            ASSERT_NE(face, nullptr);
+            EXPECT_EQ(face->text(QAccessible::Name),
+                      QString("row %1, column %2").arg(row + 1).arg(column));
+            EXPECT_TRUE(face->state().checkable);
+            EXPECT_FALSE(face->state().checked);
+        }
+    }
+
+    w.click(dot(2, 4));
+    EXPECT_TRUE(accessible(2, 4)->state().checked);
+    EXPECT_TRUE(w.window->editor().model.character_dots.lit(2, 4));
+
+    // Its own toggle action goes through the editor like a click, both ways.
+    QAccessibleActionInterface* actions = accessible(5, 6)->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    ASSERT_TRUE(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    actions->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(w.window->editor().model.character_dots.lit(5, 6));
+    EXPECT_TRUE(accessible(5, 6)->state().checked);
+    actions->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_FALSE(w.window->editor().model.character_dots.lit(5, 6));
+    EXPECT_FALSE(accessible(5, 6)->state().checked);
+
+    // The state follows the dot when the editor changes it.
+    w.type_over(w.named<QLineEdit>("UDC_TEXT"), "41");
+    w.click("UDC_NEXT");
+    EXPECT_FALSE(accessible(2, 4)->state().checked);
+    w.click("UDC_UP");
+    EXPECT_TRUE(accessible(2, 4)->state().checked);
+    w.click("MAP_Clear");
+    EXPECT_FALSE(accessible(2, 4)->state().checked);
+}
+
+TEST_F(MainWindowTest, ArrowKeysMoveAcrossTheGridAndSpaceTogglesADot) {
+    w.show_tab(2);
+    auto dot = [&](int column, int row) {
+        return w.element<QAbstractButton>(("map" + std::to_string(column)).c_str(), row);
+    };
+    auto press = [&](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+    dot(1, 0)->setFocus();
+
+    // At an edge the focus stays in the grid.
+    press(Qt::Key_Left);
+    press(Qt::Key_Up);
+    EXPECT_EQ(QApplication::focusWidget(), dot(1, 0));
+    press(Qt::Key_Right);
+    press(Qt::Key_Right);
+    EXPECT_EQ(QApplication::focusWidget(), dot(3, 0));
+    for (int row = 1; row <= 7; ++row)
+        press(Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), dot(3, 6));
+    press(Qt::Key_Up);
+    press(Qt::Key_Left);
+    EXPECT_EQ(QApplication::focusWidget(), dot(2, 5));
+
+    press(Qt::Key_Space);
+    EXPECT_TRUE(w.window->editor().model.character_dots.lit(2, 5));
+    EXPECT_TRUE(dot(2, 5)->isChecked());
+    press(Qt::Key_Space);
+    EXPECT_FALSE(w.window->editor().model.character_dots.lit(2, 5));
+    EXPECT_FALSE(dot(2, 5)->isChecked());
+    EXPECT_EQ(QApplication::focusWidget(), dot(2, 5));
+}
+
+TEST_F(MainWindowTest, AControlCodeIsShownAndStaysTheCodeItIs) {
+    w.show_tab(1);
+    w.click("Op_L1H");
+    w.type_over(w.cell("L1H", 1), "01");
+    w.type_over(w.cell("L1H", 2), "00");
+    w.type_over(w.cell("L1H", 3), "00");
+    w.type_over(w.cell("L1H", 4), "1F");
+    w.click("Op_L1A"); // and the focus leaves the cells, so no cursor is drawn in them
+    auto looks = [&](int k) { return w.cell("L1A", k)->grab().toImage(); };
+
+    const MessageLine& line = w.window->editor().model.line1;
+    EXPECT_EQ(line.chars[1], "\x01");
+    EXPECT_EQ(w.text("L1A", 1), "\x01");
+    ASSERT_TRUE(looks(2) == looks(3)) << "two empty cells look alike";
+    EXPECT_FALSE(looks(1) == looks(2)) << "01 looks like an empty cell";
+    EXPECT_FALSE(looks(4) == looks(2)) << "1F looks like an empty cell";
+    EXPECT_FALSE(looks(1) == looks(4)) << "01 and 1F look alike";
+
+    w.type_over(w.cell("L1A", 1), "x");
+    EXPECT_EQ(line.chars[1], "x");
+    w.type_over(w.cell("L1A", 4), "");
+    EXPECT_EQ(line.chars[4], "");
+    w.click("Op_L1A");
+    EXPECT_TRUE(looks(4) == looks(2)) << "a cleared cell looks empty";
 }
 
 TEST_F(MainWindowTest, ABadCodeIsReportedAndEmptiedWithoutStepping) {

@@ -164,6 +164,9 @@ void DisplayProtocol::count_received(Step& step) {
 }
 
 Step DisplayProtocol::answer(std::vector<std::uint8_t> reply) {
+    if (!reply.empty())
+        for (int k = 0; k < behaviour.trailing; ++k)
+            reply.push_back(noise_bytes[k % std::size(noise_bytes)]);
     Step step;
     step.reply_delay_ms = behaviour.answer_delay_ms + behaviour.late_ms;
     if (!hung_up && behaviour.hang_up_after &&

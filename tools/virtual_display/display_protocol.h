@@ -37,7 +37,12 @@ struct Behaviour {
     // Once: the line drops after this many bytes of an exchange, counted both ways.
     std::optional<int> hang_up_after = std::nullopt;
     bool store_other = false; // a written configuration is stored with its last byte changed
+    int trailing = 0;         // bytes of line noise after every answer, from noise_bytes
 };
+
+// The noise sent after an answer, over and over: the read reply's mark first, so a host that
+// takes stale input for a reply is caught.
+inline constexpr std::uint8_t noise_bytes[] = {0xAA, 0x55, 0x00, 0xFF};
 
 // What the display does once a received byte has fully arrived.
 struct Step {

@@ -324,6 +324,7 @@ int main(int argc, char** argv) {
          "counted, then offers a fresh device.",
          "n"},
         {"store-other", "Stores a written configuration with its last byte changed."},
+        {"trailing", "Sends <n> bytes of line noise (AA 55 00 FF ...) after every answer.", "n"},
         {"stall",
          "Once: holds the line from the host for <ms> after its first byte, as flow control "
          "would.",
@@ -347,6 +348,8 @@ int main(int argc, char** argv) {
     if (options.isSet("hang-up-after"))
         behaviour.hang_up_after = number_option(options, "hang-up-after", 1);
     behaviour.store_other = options.isSet("store-other");
+    if (options.isSet("trailing"))
+        behaviour.trailing = number_option(options, "trailing", 0);
 
     const int baud = number_option(options, "baud", 1);
     const std::int64_t byte_ns = options.isSet("no-pacing") ? 0 : 10'000'000'000LL / baud;
