@@ -46,6 +46,12 @@ public:
     virtual void wait_for_activity(int max_ms) = 0;
     // True once the open device has gone away (hang-up, I/O error).
     virtual bool device_lost() const = 0;
+
+    // Around bytes that must reach the device whole once the first has gone: a display that
+    // got part of its configuration takes whatever comes next for the rest. A program that can
+    // be told to end holds the request back from the first call until the second.
+    virtual void begin_unbroken() {}
+    virtual void end_unbroken() {}
 };
 
 } // namespace pds

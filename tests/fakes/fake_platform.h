@@ -216,6 +216,8 @@ public:
         deliver_due();
     }
     bool device_lost() const override { return lost || (loss_at && until(*loss_at) <= 0); }
+    void begin_unbroken() override { unbroken_marks.push_back(sent.size()); }
+    void end_unbroken() override { unbroken_marks.push_back(sent.size()); }
 
     // Bytes that arrive `delay_ms` from now.
     void arrive_in(std::uint32_t delay_ms, std::vector<std::uint8_t> bytes) {
@@ -237,6 +239,8 @@ public:
     bool never_drains = false;  // queued bytes stay pending and never reach on_sent
     std::uint32_t drain_ms = 0; // time queued bytes take to leave; 0 leaves them at once
     std::optional<std::size_t> lose_after_bytes; // the device goes once this many bytes are sent
+    // How many bytes had been sent at each begin_unbroken and end_unbroken, in turn.
+    std::vector<std::size_t> unbroken_marks;
     bool lost = false;
     int pending = 0;
     int opens = 0;

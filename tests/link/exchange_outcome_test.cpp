@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 using namespace pds;
 
@@ -31,6 +32,9 @@ struct WriteCase {
     const char* name;
     std::function<void(ExchangeFixture&)> arrange;
     WriteOutcome outcome;
+    // Bytes sent when the unbroken run began and ended: from 0xAA to the last image byte, or
+    // to where the line failed; none when the image was never begun.
+    std::vector<std::size_t> unbroken;
 };
 
 void PrintTo(const WriteCase& c, std::ostream* os) {
@@ -60,20 +64,29 @@ TEST_P(WriteOutcomeTest, EndsAsScripted) {
     EXPECT_EQ(write_exchange(x.fake.port, x.fake.clock, x.fake.calendar, x.payload),
               GetParam().outcome);
     EXPECT_TRUE(x.fake.port.is_open()); // closing is the caller's
+    EXPECT_EQ(x.fake.port.unbroken_marks, GetParam().unbroken);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Endings, WriteOutcomeTest,
     ::testing::Values(
-        WriteCase{"Written", [](ExchangeFixture&) {}, WriteOutcome::Written},
-        WriteCase{"NoAnswer", [](ExchangeFixture& x) { x.display.check_answer.clear(); },
-                  WriteOutcome::NoAnswer},
-        WriteCase{"CheckRefused", [](ExchangeFixture& x) { x.display.check_answer = {0}; },
-                  WriteOutcome::CheckRefused},
-        WriteCase{"LineStuck", [](ExchangeFixture& x) { x.fake.port.never_drains = true; },
-                  WriteOutcome::LineStuck},
-        WriteCase{"DeviceLost", [](ExchangeFixture& x) { x.fake.port.lose_after_bytes = 100; },
-                  WriteOutcome::DeviceLost}),
+        WriteCase{"Written", [](ExchangeFixture&) {}, WriteOutcome::Written, {10, 137}},
+        WriteCase{"NoAnswer",
+                  [](ExchangeFixture& x) { x.display.check_answer.clear(); },
+                  WriteOutcome::NoAnswer,
+                  {}},
+        WriteCase{"CheckRefused",
+                  [](ExchangeFixture& x) { x.display.check_answer = {0}; },
+                  WriteOutcome::CheckRefused,
+                  {}},
+        WriteCase{"LineStuck",
+                  [](ExchangeFixture& x) { x.fake.port.never_drains = true; },
+                  WriteOutcome::LineStuck,
+                  {}},
+        WriteCase{"DeviceLost",
+                  [](ExchangeFixture& x) { x.fake.port.lose_after_bytes = 100; },
+                  WriteOutcome::DeviceLost,
+                  {10, 100}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(ReadOutcomeTest, EndsAsScripted) {
