@@ -19,10 +19,10 @@ struct PortChoice {
 
 // Why a port could not be configured or opened.
 struct PortFailure {
-    enum class Kind { BadSettings, NoSuchPort, Permission, InUse, Other };
+    enum class Kind { BadSettings, NoSuchPort, NotAPort, Permission, InUse, Other };
     Kind kind = Kind::Other;
     std::string device; // the device the choice maps to, empty when it maps to none
-    std::string reason; // the system's words
+    std::string reason; // the system's words; NotAPort: what the path is, e.g. "a regular file"
 };
 
 class SerialPort {

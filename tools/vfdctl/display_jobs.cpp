@@ -28,6 +28,16 @@ std::string open_failure_text(const PortFailure& failure) {
     std::string text = "cannot open";
     if (!failure.device.empty())
         text += " " + failure.device;
+    switch (failure.kind) {
+    case PortFailure::Kind::NotAPort:
+        return text + ": not a serial port but " + failure.reason;
+    case PortFailure::Kind::InUse:
+        if (failure.reason.empty())
+            return text + ": another program is using this port";
+        break;
+    default:
+        break;
+    }
     if (!failure.reason.empty())
         text += ": " + failure.reason;
     return text;
