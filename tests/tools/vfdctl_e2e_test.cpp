@@ -31,8 +31,14 @@ protected:
 
     Outcome vfdctl(const QStringList& arguments) {
         QProcess process;
+        start(process, arguments);
+        return finish(process);
+    }
+    void start(QProcess& process, const QStringList& arguments) {
         process.setWorkingDirectory(folder.path());
         process.start(QStringLiteral(VFDCTL_PROGRAM), arguments);
+    }
+    static Outcome finish(QProcess& process) {
         if (!process.waitForFinished(30000))
             ADD_FAILURE() << "vfdctl did not end";
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -192,6 +198,59 @@ TEST_F(VfdctlTest, PortThatCannotBeOpenedNamesTheSystemsReason) {
     EXPECT_EQ(run.err, "/dev/ttyUSB-not-there: cannot open /dev/ttyUSB-not-there: No such file "
                        "or directory\n");
     EXPECT_FALSE(QFile::exists(path("x.vfd")));
+
+    const std::string file = put("notes.txt", QByteArray("not a port")).toStdString();
+    const Outcome regular = vfdctl({"read", "--port", QString::fromStdString(file), "-o", "x.vfd"});
+    EXPECT_EQ(regular.code, 4);
+    EXPECT_EQ(regular.err,
+              file + ": cannot open " + file + ": not a serial port but a regular file\n");
+    EXPECT_FALSE(QFile::exists(path("x.vfd")));
+}
+
+TEST_F(VfdctlTest, PortInUseUnderAnotherNameIsRefused) {
+    // The first vfdctl waits for a silent display's answer; the second finds the device taken,
+    // although by another name, which Qt's lock file alone would not see.
+    const auto d = display({"--silent"}, samples::factory_image());
+    QProcess first;
+    start(first, {"read", "--port", device(d), "-o", "first.vfd"});
+    ASSERT_TRUE(d->wait_for_output("Read request: left unanswered", 10000));
+    const QString other_name = "/dev/" + device(d).mid(QString("/dev").size());
+    const Outcome second = vfdctl({"read", "--port", other_name, "-o", "x.vfd"});
+    EXPECT_EQ(second.code, 4);
+    EXPECT_EQ(second.err, other_name.toStdString() + ": cannot open " + other_name.toStdString() +
+                              ": another program is using this port\n");
+    EXPECT_FALSE(QFile::exists(path("x.vfd")));
+    EXPECT_EQ(finish(first).code, 5);
+    EXPECT_EQ(d->output().count("Read request"), 1) << "the second never reached the display";
+}
+
+TEST_F(VfdctlTest, OneDeviceUnderTwoNamesIsRefusedBeforeAnyPortIsOpened) {
+    const auto d = display({}, samples::factory_image());
+    const QString link = path("display");
+    ASSERT_TRUE(QFile::link(device(d), link));
+    const QString doubled = "/dev/" + device(d).mid(QString("/dev").size());
+    const struct {
+        QStringList arguments;
+        std::string message;
+    } cases[] = {
+        {{"read", "--port", device(d), "--port", doubled, "-o", "a.vfd", "-o", "b.vfd"},
+         "the ports " + d->device() + " and " + doubled.toStdString() + " are the same device"},
+        {{"show", "--port", link, "--port", device(d)},
+         "the ports " + link.toStdString() + " and " + d->device() + " are the same device"},
+        {{"diff", "port:" + device(d), "port:" + link},
+         "the ports " + d->device() + " and " + link.toStdString() + " are the same device"},
+        {{"write", "odd.vfd", "--port", "Com 1", "--port", "/dev/ttyS0"},
+         "the ports Com 1 and /dev/ttyS0 are the same device"},
+    };
+    put("odd.vfd", samples::odd_image());
+    for (const auto& c : cases) {
+        const Outcome run = vfdctl(c.arguments);
+        EXPECT_EQ(run.code, 2) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(run.err, "vfdctl: " + c.message + "\nTry \"vfdctl --help\".\n");
+    }
+    EXPECT_FALSE(QFile::exists(path("a.vfd")) || QFile::exists(path("b.vfd")));
+    EXPECT_EQ(d->output().count("request"), 0) << "nothing reached the display";
+    EXPECT_EQ(d->memory(), samples::factory_image());
 }
 
 TEST_F(VfdctlTest, FourDisplaysAreWrittenAtOnce) {
@@ -357,6 +416,11 @@ TEST_F(VfdctlTest, BadArgumentsAreRefusedWithStatus2) {
         {"export", "a.vfd", "--port", "/dev/a"},
         {"import", "a.json"},
         {"show", "a.vfd", "--colour"},
+        {"read", "--port", "", "-o", "x.vfd"},
+        {"show", "--port", "Com 9"},
+        {"write", "a.vfd", "--port", "ttyUSB0"},
+        {"diff", "a.vfd", "port:Com 9"},
+        {"diff", "port:/dev/a", "port:/dev/./a"},
     };
     for (const auto& arguments : cases) {
         const Outcome run = vfdctl(arguments);

@@ -9,9 +9,12 @@
 #include "platform/qt_clock.h"
 #include "platform/qt_file_store.h"
 #include "platform/qt_serial_port.h"
+#include "platform/serial_line.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QThread>
 
@@ -92,6 +95,41 @@ template <typename Job> auto on_every_port(const std::vector<PortTarget>& target
     return results;
 }
 
+// Why a port as given names no device, if it names none.
+std::optional<std::string> names_no_device(const std::string& given, const std::string& port) {
+    if (device_for(port_choice(port), this_host()).device)
+        return std::nullopt;
+    return given + " names no device: give Com 1 to Com 8 or a device such as " +
+           (this_host() == HostSystem::Windows ? "COM12" : "/dev/ttyUSB0");
+}
+
+// The device itself, so that two names of it compare equal: "Com 1" and /dev/ttyS0,
+// /dev/pts/3 and /dev//pts/3, a link and what it points to.
+std::string device_identity(const std::string& port) {
+    const QString device =
+        QString::fromStdString(device_for(port_choice(port), this_host()).device.value_or(port));
+    if (this_host() == HostSystem::Windows) {
+        QString name = device.toUpper();
+        if (name.startsWith(QStringLiteral("\\\\.\\")))
+            name.remove(0, 4);
+        return name.toStdString();
+    }
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    return (canonical.isEmpty() ? QDir::cleanPath(device) : canonical).toStdString();
+}
+
+// The first two of `ports` that are one device, if any.
+std::optional<std::pair<std::string, std::string>>
+same_device(const std::vector<std::string>& ports) {
+    std::map<std::string, std::string> seen;
+    for (const auto& port : ports) {
+        const auto [earlier, fresh] = seen.emplace(device_identity(port), port);
+        if (!fresh)
+            return std::pair{earlier->second, port};
+    }
+    return std::nullopt;
+}
+
 int first_failure(const std::vector<int>& codes) {
     for (int code : codes)
         if (code != exit_success)
@@ -163,8 +201,11 @@ public:
         if (!speeds())
             return usage("--baud takes 9600, 19200 or auto, not \"" +
                          parser.value("baud").toStdString() + "\"");
-        if (std::set<std::string>(ports.begin(), ports.end()).size() != ports.size())
-            return usage("a port is given twice");
+        for (const auto& port : ports)
+            if (const auto problem = names_no_device("--port \"" + port + "\"", port))
+                return usage(*problem);
+        if (const auto twice = same_device(ports))
+            return usage(given_twice(*twice));
 
         if (name == "read")
             return read();
@@ -184,6 +225,12 @@ private:
         output.error("vfdctl: " + problem);
         output.error("Try \"vfdctl --help\".");
         return exit_bad_arguments;
+    }
+
+    static std::string given_twice(const std::pair<std::string, std::string>& names) {
+        if (names.first == names.second)
+            return "the port " + names.first + " is given twice";
+        return "the ports " + names.first + " and " + names.second + " are the same device";
     }
 
     int bad_file(const std::string& problem) const {
@@ -330,8 +377,8 @@ private:
             const std::string& operand = operands[i];
             if (operand.starts_with(port_prefix)) {
                 const std::string port = operand.substr(std::string(port_prefix).size());
-                if (port.empty())
-                    return usage("\"" + operand + "\" names no port");
+                if (const auto problem = names_no_device("\"" + operand + "\"", port))
+                    return usage(*problem);
                 port_operands.push_back(target(port));
                 port_slots.push_back(i);
                 continue;
@@ -341,8 +388,9 @@ private:
                 return bad_file(*problem);
             images[i] = std::get<ImageBytes>(loaded);
         }
-        if (port_operands.size() == 2 && port_operands[0].name == port_operands[1].name)
-            return usage("a port is given twice");
+        if (port_operands.size() == 2)
+            if (const auto twice = same_device({port_operands[0].name, port_operands[1].name}))
+                return usage(given_twice(*twice));
 
         const auto readings = on_every_port(port_operands, read_display);
         std::vector<int> codes;
