@@ -7,11 +7,18 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <string>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
 #include <vector>
 
 namespace pds {
@@ -449,8 +456,82 @@ TEST_F(VfdctlTest, HelpListsEveryExitStatus) {
          {"  0  success", "  1  diff: the configurations differ", "  2  bad arguments",
           "  3  a file cannot", "  4  the port cannot be opened", "  5  the display did not answer",
           "  6  the display's check byte was wrong", "  7  the display's reply was short",
-          "  8  the display reads back other settings", "  9  the device went away"})
+          "  8  the display reads back other settings", "  9  the device went away",
+          "  129, 130, 143  ended by SIGHUP, SIGINT (Ctrl-C) or SIGTERM",
+          "An interruption never leaves a display with part of a configuration"})
         EXPECT_NE(run.out.find(line), std::string::npos) << line;
+}
+
+// The line settings of a device as another program finds them.
+std::optional<termios> settings_of(const std::string& device) {
+    const int watcher = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (watcher < 0)
+        return std::nullopt;
+    termios line{};
+    const bool read = ::tcgetattr(watcher, &line) == 0;
+    ::close(watcher);
+    return read ? std::optional(line) : std::nullopt;
+}
+
+TEST_F(VfdctlTest, InterruptDuringTheImageFinishesItFirst) {
+    // Paced at 9600 bit/s, and the line held as the check byte goes, so the 0xAA and the image
+    // wait on the host: the signal lands after the image has begun and before it is through.
+    VirtualDisplayProcess d({"--stall", "700", "--stall-at-check"}, samples::factory_image());
+    ASSERT_TRUE(d.started());
+    const auto before = settings_of(d.device());
+    ASSERT_TRUE(before);
+    put("odd.vfd", samples::odd_image());
+    QProcess write;
+    start(write, {"write", "odd.vfd", "--force", "--port", QString::fromStdString(d.device())});
+    ASSERT_TRUE(d.wait_for_output("The line is held.", 10000));
+    QThread::msleep(250); // the host takes the check byte and begins the image
+    ASSERT_FALSE(d.output().contains("receiving a configuration")) << "the image is not held";
+    ::kill(static_cast<pid_t>(write.processId()), SIGINT);
+
+    const Outcome run = finish(write);
+    EXPECT_EQ(run.code, 130);
+    EXPECT_EQ(run.err, "vfdctl: stopped by SIGINT; no display was left with part of a "
+                       "configuration\n");
+    EXPECT_EQ(run.out, "") << "no verify after the interruption";
+    ASSERT_TRUE(d.wait_for_output("Stored a new configuration", 5000));
+    EXPECT_EQ(d.memory(), samples::odd_image()) << "the whole image, not part of it";
+    const auto after = settings_of(d.device());
+    ASSERT_TRUE(after);
+    EXPECT_EQ(::cfgetospeed(&*after), ::cfgetospeed(&*before)) << "the port's speed put back";
+    EXPECT_EQ(after->c_cflag, before->c_cflag);
+
+    const Outcome next =
+        vfdctl({"read", "--port", QString::fromStdString(d.device()), "-o", "back.vfd"});
+    EXPECT_EQ(next.code, 0) << next.err;
+    EXPECT_EQ(image_in("back.vfd"), samples::odd_image());
+}
+
+TEST_F(VfdctlTest, InterruptBeforeTheImageStopsAtOnceAndLeavesTheDisplayAlone) {
+    const auto d = display({"--silent"}, samples::factory_image());
+    const auto before = settings_of(d->device());
+    ASSERT_TRUE(before);
+    put("odd.vfd", samples::odd_image());
+    QProcess write;
+    start(write, {"write", "odd.vfd", "--force", "--port", device(d)});
+    ASSERT_TRUE(d->wait_for_output("left unanswered", 10000));
+    ::kill(static_cast<pid_t>(write.processId()), SIGTERM);
+
+    const Outcome run = finish(write);
+    EXPECT_EQ(run.code, 143);
+    EXPECT_EQ(run.err, "vfdctl: stopped by SIGTERM; no display was left with part of a "
+                       "configuration\n");
+    EXPECT_EQ(d->memory(), samples::factory_image());
+    const auto after = settings_of(d->device());
+    ASSERT_TRUE(after);
+    EXPECT_EQ(::cfgetospeed(&*after), ::cfgetospeed(&*before)) << "the port's speed put back";
+    EXPECT_EQ(after->c_cflag, before->c_cflag);
+#ifdef TIOCGEXCL
+    const int watcher = ::open(d->device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    int exclusive = 1;
+    EXPECT_EQ(::ioctl(watcher, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0) << "exclusive use given up, or only root could open it again";
+    ::close(watcher);
+#endif
 }
 
 } // namespace

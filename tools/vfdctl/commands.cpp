@@ -57,7 +57,12 @@ Exit status:
   7  the display's reply was short or did not start with its mark
   8  the display reads back other settings than were written
   9  the device went away, or the port would not send
-With several ports, the status is that of the first port, in the order given, that failed.)";
+  129, 130, 143  ended by SIGHUP, SIGINT (Ctrl-C) or SIGTERM: 128 and the signal's number
+With several ports, the status is that of the first port, in the order given, that failed.
+
+An interruption never leaves a display with part of a configuration: one that has begun to
+receive it gets all of it (about 130 ms at 9600 bit/s), unverified, before vfdctl stops; the
+others keep what they held. Every port gets back the line settings it had.)";
 
 const char* const port_prefix = "port:";
 
