@@ -29,6 +29,17 @@ private:
     Clock& clock_;
 };
 
+class Unbroken {
+public:
+    explicit Unbroken(SerialPort& port) : port_(port) { port_.begin_unbroken(); }
+    ~Unbroken() { port_.end_unbroken(); }
+    Unbroken(const Unbroken&) = delete;
+    Unbroken& operator=(const Unbroken&) = delete;
+
+private:
+    SerialPort& port_;
+};
+
 } // namespace
 
 WriteOutcome write_exchange(SerialPort& port, Clock& clock, Calendar& calendar,
@@ -58,8 +69,12 @@ WriteOutcome write_exchange(SerialPort& port, Clock& clock, Calendar& calendar,
     }
 
     const std::uint8_t accept[] = {check_accepted};
-    if (!sender.send(accept) || !sender.send(payload))
-        return sender.failure();
+    {
+        // After 0xAA the display counts 126 bytes as its new configuration.
+        const Unbroken whole(port);
+        if (!sender.send(accept) || !sender.send(payload))
+            return sender.failure();
+    }
     // The display does not answer the image; whatever it sent is of no use.
     discard_input(port);
     return WriteOutcome::Written;

@@ -19,10 +19,10 @@ struct PortChoice {
 
 // Why a port could not be configured or opened.
 struct PortFailure {
-    enum class Kind { BadSettings, NoSuchPort, Permission, InUse, Other };
+    enum class Kind { BadSettings, NoSuchPort, NotAPort, Permission, InUse, Other };
     Kind kind = Kind::Other;
     std::string device; // the device the choice maps to, empty when it maps to none
-    std::string reason; // the system's words
+    std::string reason; // the system's words; NotAPort: what the path is, e.g. "a regular file"
 };
 
 class SerialPort {
@@ -56,6 +56,12 @@ public:
     // How long one character takes on the line at the settings the port was opened with, so
     // the core can tell a line that has fallen silent from one between two bytes.
     virtual double ms_per_character() const = 0;
+
+    // Around bytes that must reach the device whole once the first has gone: a display that
+    // got part of its configuration takes whatever comes next for the rest. A program that can
+    // be told to end holds the request back from the first call until the second.
+    virtual void begin_unbroken() {}
+    virtual void end_unbroken() {}
 };
 
 } // namespace pds

@@ -10,6 +10,10 @@
 
 #include <cstring>
 
+#ifdef Q_OS_UNIX
+#include "adapters/posix/termination_guard.h"
+#endif
+
 namespace pds::ui {
 
 namespace {
@@ -55,6 +59,11 @@ int run_application(int argc, char** argv) {
         return 0;
     }
 
+#ifdef Q_OS_UNIX
+    // A request to end (SIGTERM at log-out, Ctrl-C in the terminal that started it) waits for
+    // a configuration the window is sending, and leaves the port as it found it.
+    const TerminationGuard guard(end_program);
+#endif
     QApplication app(argc, argv);
     name_application();
     // Lets the desktop match the window to its menu entry and icon.

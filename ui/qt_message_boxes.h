@@ -14,7 +14,8 @@ namespace pds {
 inline constexpr const char* application_title = "Pole Display Setup";
 
 // The box as it is shown: no icon, the text as given (blanks kept, a carriage return breaks
-// the line), OK alone or OK and Cancel with OK the default.
+// the line, a line wider than the parent window breaks between words), OK alone or OK and
+// Cancel with OK the default.
 std::unique_ptr<QMessageBox> make_message_box(const std::string& text, const std::string& title,
                                               bool with_cancel, QWidget* parent);
 

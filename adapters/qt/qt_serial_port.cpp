@@ -12,10 +12,18 @@
 #include <cmath>
 #include <thread>
 #include <utility>
+#include <variant>
 
 #ifdef Q_OS_UNIX
+#include "adapters/posix/termination_guard.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -74,6 +82,9 @@ PortFailure failure_of(const QSerialPort& port, const std::string& device) {
         break;
     case QSerialPort::PermissionError:
         failure.kind = refused_kind(device);
+        // Qt's words for it speak of permission and locking, which mislead here.
+        if (failure.kind == PortFailure::Kind::InUse)
+            failure.reason.clear();
         break;
     case QSerialPort::UnsupportedOperationError:
         failure.kind = PortFailure::Kind::BadSettings;
@@ -84,6 +95,66 @@ PortFailure failure_of(const QSerialPort& port, const std::string& device) {
     }
     return failure;
 }
+
+#ifdef Q_OS_UNIX
+PortFailure::Kind kind_of_error(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        return PortFailure::Kind::NoSuchPort;
+    case EACCES:
+    case EPERM:
+        return PortFailure::Kind::Permission;
+    case EBUSY: // held for exclusive use by another program
+        return PortFailure::Kind::InUse;
+    default:
+        return PortFailure::Kind::Other;
+    }
+}
+
+// What a path that is no serial port names instead, for the operator.
+std::string what_node_is(const struct stat& node) {
+    if (S_ISREG(node.st_mode))
+        return "a regular file";
+    if (S_ISDIR(node.st_mode))
+        return "a folder";
+    if (S_ISCHR(node.st_mode))
+        return "a device of another kind";
+    return "a file of another kind";
+}
+
+// A descriptor of our own on the device, taken before Qt's and kept while the port is open.
+// Its lock belongs to the device, whatever name reached it, and binds root too: Qt's lock file
+// goes by the name, and the exclusive use Qt asks for does not bind root. It also remembers the
+// line settings the port had, to put back however the program ends.
+std::variant<int, PortFailure> claim_device(const std::string& device) {
+    const auto refused = [&](PortFailure::Kind kind, std::string reason, int descriptor = -1) {
+        if (descriptor >= 0)
+            ::close(descriptor);
+        return PortFailure{kind, device, std::move(reason)};
+    };
+    struct stat node {};
+    if (::stat(device.c_str(), &node) == 0 && !S_ISCHR(node.st_mode))
+        return refused(PortFailure::Kind::NotAPort, what_node_is(node));
+
+    const int descriptor = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        const int error = errno;
+        const auto kind = kind_of_error(error);
+        return refused(kind, kind == PortFailure::Kind::InUse ? "" : std::strerror(error));
+    }
+    if (!::isatty(descriptor))
+        return refused(PortFailure::Kind::NotAPort, what_node_is(node), descriptor);
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+        return refused(PortFailure::Kind::InUse, "", descriptor);
+    termios before{};
+    if (::tcgetattr(descriptor, &before) != 0)
+        return refused(PortFailure::Kind::Other, std::strerror(errno), descriptor);
+    watch_port(descriptor, before);
+    return descriptor;
+}
+#endif
 
 void sleep_ms(int ms) {
     if (ms > 0)
@@ -124,6 +195,13 @@ std::optional<PortFailure> QtSerialPort::open() {
         return PortFailure{PortFailure::Kind::BadSettings, device,
                            "1.5 stop bits are not available on this system"};
 
+#ifdef Q_OS_UNIX
+    const auto claim = claim_device(device);
+    if (const auto* refused = std::get_if<PortFailure>(&claim))
+        return *refused;
+    own_descriptor = std::get<int>(claim);
+#endif
+
     auto candidate = std::make_unique<QSerialPort>();
     candidate->setPortName(QString::fromStdString(device));
     candidate->setBaudRate(line.speed);
@@ -131,8 +209,11 @@ std::optional<PortFailure> QtSerialPort::open() {
     candidate->setDataBits(static_cast<QSerialPort::DataBits>(line.data_bits));
     candidate->setStopBits(qt_stop_bits(line.stop_bits));
     candidate->setFlowControl(QSerialPort::NoFlowControl);
-    if (!candidate->open(QIODevice::ReadWrite))
-        return failure_of(*candidate, device);
+    if (!candidate->open(QIODevice::ReadWrite)) {
+        const PortFailure failure = failure_of(*candidate, device);
+        let_go_of_device();
+        return failure;
+    }
     // An open can succeed and still leave an error behind (an exclusive-use request the driver
     // does not know); it says nothing about the line.
     candidate->clearError();
@@ -152,8 +233,16 @@ void QtSerialPort::close() {
         port->close();
     }
     port.reset();
+    let_go_of_device();
     received.clear();
     opened = false;
+}
+
+void QtSerialPort::let_go_of_device() {
+#ifdef Q_OS_UNIX
+    if (own_descriptor >= 0)
+        unwatch_port(std::exchange(own_descriptor, -1));
+#endif
 }
 
 bool QtSerialPort::is_open() const {
@@ -204,6 +293,18 @@ bool QtSerialPort::device_lost() const {
 
 double QtSerialPort::ms_per_character() const {
     return character_ms;
+}
+
+void QtSerialPort::begin_unbroken() {
+#ifdef Q_OS_UNIX
+    begin_unbroken_run();
+#endif
+}
+
+void QtSerialPort::end_unbroken() {
+#ifdef Q_OS_UNIX
+    end_unbroken_run();
+#endif
 }
 
 bool QtSerialPort::live() const {

@@ -34,6 +34,10 @@ public:
     bool device_lost() const override;
     double ms_per_character() const override;
 
+    // A program that can be told to end (see termination_guard.h) finishes the run first.
+    void begin_unbroken() override;
+    void end_unbroken() override;
+
 private:
     bool live() const;
     bool take_buffered();
@@ -41,6 +45,7 @@ private:
     int output_queued();
     void notice_failure();
     void give_up_device();
+    void let_go_of_device();
 
     PortChoice choice;
     std::string settings = "9600,n,8,1";
@@ -49,6 +54,7 @@ private:
     double character_ms = 1.0;
     bool opened = false; // from a successful open until close, even after the device went away
     bool lost = false;
+    int own_descriptor = -1; // on the device while it is open (POSIX), see claim_device
 };
 
 } // namespace pds

@@ -99,6 +99,20 @@ void hold_port(Station&, Scene& scene) {
     ASSERT_EQ(scene.holder->readLine().trimmed(), "opened");
 }
 
+// The held port under another name of the same device, which Qt's lock file does not see.
+void hold_port_named_otherwise(Station& station, Scene& scene) {
+    hold_port(station, scene);
+    station.choose("/dev/" + scene.display->device().substr(std::string("/dev").size()));
+}
+
+// The box as shown when it says `part`; otherwise what it should have said, so the row fails.
+Texts saying(const Station& station, const std::string& part) {
+    const auto shown = station.shown();
+    if (shown.size() == 1 && contains(shown[0], part.c_str()))
+        return shown;
+    return only("a message saying " + part);
+}
+
 // Leaves bytes in the host's input: a read whose reply trails 20 more bytes than it takes.
 void leave_stale_input(Station& station, Scene&) {
     read_from_display(station.editor);
@@ -208,9 +222,19 @@ const std::vector<Fault>& faults() {
              return only("a message that another program holds the port");
          },
          false},
-        {"UnreadableFile",
-         Operation::Load,
-         {},
+        {"PortHeldUnderAnotherName", Operation::Write, {"--delay", "0"}, hold_port_named_otherwise,
+         [](const Station& st, auto&) { return saying(st, "Another program is using this port"); },
+         false},
+        {"RegularFileAsPort", Operation::Read, {},
+         [](Station& st, Scene& s) {
+             s.write_file("port.txt", "not a port");
+             st.choose(s.file);
+         },
+         [](const Station& st, const Scene& s) {
+             return saying(st, "\"" + s.file + "\" is not a serial port but a regular file.");
+         },
+         false},
+        {"UnreadableFile", Operation::Load, {},
          [](Station& st, Scene& s) {
              ASSERT_TRUE(QDir(s.folder.path()).mkdir("folder.vfd"));
              s.file = s.folder.filePath("folder.vfd").toStdString();

@@ -21,6 +21,8 @@ const char* kind_name(pds::PortFailure::Kind kind) {
         return "BadSettings";
     case pds::PortFailure::Kind::NoSuchPort:
         return "NoSuchPort";
+    case pds::PortFailure::Kind::NotAPort:
+        return "NotAPort";
     case pds::PortFailure::Kind::Permission:
         return "Permission";
     case pds::PortFailure::Kind::InUse:

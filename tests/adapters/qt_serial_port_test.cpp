@@ -4,7 +4,9 @@
 #include "support/qt_application.h"
 #include "virtual_display_process.h"
 
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -278,6 +280,23 @@ TEST_F(QtSerialPortTest, LineSettingsReachTheDevice) {
     ::close(watcher);
 }
 
+TEST_F(QtSerialPortTest, CloseGivesThePortBackItsSettings) {
+    VirtualDisplayProcess display;
+    ASSERT_TRUE(display.started());
+    const int watcher = ::open(display.device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(watcher, 0);
+    termios before{};
+    ASSERT_EQ(::tcgetattr(watcher, &before), 0);
+    ASSERT_EQ(open_on(port, display.device(), "4800,e,7,2"), std::nullopt);
+    port.close();
+    termios after{};
+    ASSERT_EQ(::tcgetattr(watcher, &after), 0);
+    EXPECT_EQ(::cfgetospeed(&after), ::cfgetospeed(&before));
+    EXPECT_EQ(after.c_cflag, before.c_cflag);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    ::close(watcher);
+}
+
 class PortProbe {
 public:
     explicit PortProbe(const QStringList& arguments) {
@@ -298,6 +317,11 @@ public:
     QProcess process;
 };
 
+// Another name of the same device: Qt's lock file goes by the name and does not see it.
+std::string doubled_slash(const std::string& device) {
+    return "/dev/" + device.substr(std::string("/dev").size());
+}
+
 TEST_F(QtSerialPortTest, PortHeldByAnotherProgramIsInUse) {
     VirtualDisplayProcess display;
     ASSERT_TRUE(display.started());
@@ -305,15 +329,66 @@ TEST_F(QtSerialPortTest, PortHeldByAnotherProgramIsInUse) {
         PortProbe holder({"--hold", QString::fromStdString(display.device())});
         ASSERT_EQ(holder.first_line(), "opened");
 
-        const auto failure = open_on(port, display.device());
-        ASSERT_TRUE(failure);
-        EXPECT_EQ(failure->kind, PortFailure::Kind::InUse);
-        EXPECT_EQ(failure->device, display.device());
-        EXPECT_FALSE(failure->reason.empty());
-        EXPECT_FALSE(port.is_open());
+        // Root too: the exclusive use Qt asks for does not bind root.
+        for (const std::string& name : {display.device(), doubled_slash(display.device())}) {
+            SCOPED_TRACE(name);
+            const auto failure = open_on(port, name);
+            ASSERT_TRUE(failure);
+            EXPECT_EQ(failure->kind, PortFailure::Kind::InUse);
+            EXPECT_EQ(failure->device, name);
+            EXPECT_EQ(failure->reason.find("Permission"), std::string::npos) << failure->reason;
+            EXPECT_FALSE(port.is_open());
+        }
     }
     // Once the other program lets go, the port is free again.
     EXPECT_EQ(open_on(port, display.device()), std::nullopt);
+}
+
+TEST_F(QtSerialPortTest, PortOpenHereUnderAnotherNameIsInUse) {
+    VirtualDisplayProcess display;
+    ASSERT_TRUE(display.started());
+    const QTemporaryDir folder;
+    const QString link = folder.filePath("display");
+    ASSERT_TRUE(QFile::link(QString::fromStdString(display.device()), link));
+
+    ASSERT_EQ(open_on(port, display.device()), std::nullopt);
+    for (const std::string& name : {doubled_slash(display.device()), link.toStdString()}) {
+        SCOPED_TRACE(name);
+        QtSerialPort second;
+        const auto failure = open_on(second, name);
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->kind, PortFailure::Kind::InUse);
+        EXPECT_FALSE(second.is_open());
+    }
+    port.close();
+    QtSerialPort second;
+    EXPECT_EQ(open_on(second, link.toStdString()), std::nullopt);
+}
+
+TEST_F(QtSerialPortTest, PathThatIsNoSerialPortSaysWhatItIs) {
+    const QTemporaryDir folder;
+    const QString file = folder.filePath("shop.vfd");
+    QFile regular(file);
+    ASSERT_TRUE(regular.open(QIODevice::WriteOnly));
+    regular.write("not a port");
+    regular.close();
+    const struct {
+        std::string path;
+        const char* is;
+    } cases[] = {
+        {file.toStdString(), "a regular file"},
+        {folder.path().toStdString(), "a folder"},
+        {"/dev/null", "a device of another kind"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const auto failure = open_on(port, c.path);
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->kind, PortFailure::Kind::NotAPort);
+        EXPECT_EQ(failure->device, c.path);
+        EXPECT_EQ(failure->reason, c.is);
+        EXPECT_FALSE(port.is_open());
+    }
 }
 
 TEST_F(QtSerialPortTest, DeviceThisUserMayNotUseIsPermission) {

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 using namespace pds;
 
@@ -31,6 +32,9 @@ struct WriteCase {
     const char* name;
     std::function<void(ExchangeFixture&)> arrange;
     WriteOutcome outcome;
+    // Bytes sent when the unbroken run began and ended: from 0xAA to the last image byte, or
+    // to where the line failed; none when the image was never begun.
+    std::vector<std::size_t> unbroken;
 };
 
 void PrintTo(const WriteCase& c, std::ostream* os) {
@@ -70,12 +74,13 @@ TEST_P(WriteOutcomeTest, EndsAsScripted) {
     EXPECT_EQ(write_exchange(x.fake.port, x.fake.clock, x.fake.calendar, x.payload),
               GetParam().outcome);
     EXPECT_TRUE(x.fake.port.is_open()); // closing is the caller's
+    EXPECT_EQ(x.fake.port.unbroken_marks, GetParam().unbroken);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Endings, WriteOutcomeTest,
     ::testing::Values(
-        WriteCase{"Written", [](ExchangeFixture&) {}, WriteOutcome::Written},
+        WriteCase{"Written", [](ExchangeFixture&) {}, WriteOutcome::Written, {10, 137}},
         // A display cannot answer before the last date digit: whatever came earlier is not
         // the check byte, and whatever comes once that digit is on its way is.
         WriteCase{"StaleBytesThroughoutTheRequest",
@@ -84,20 +89,20 @@ INSTANTIATE_TEST_SUITE_P(
                       for (std::size_t sent = 1; sent <= 9; ++sent)
                           x.fake.port.arrive_after_sent(sent, 0, {0x8B});
                   },
-                  WriteOutcome::Written},
+                  WriteOutcome::Written, {10, 137}},
         WriteCase{"QuickDisplay", [](ExchangeFixture& x) { x.display.answer_delay_ms = 0; },
-                  WriteOutcome::Written},
+                  WriteOutcome::Written, {10, 137}},
         WriteCase{"NoiseOnceTheLastDigitIsOut",
                   [](ExchangeFixture& x) { x.fake.port.arrive_after_sent(10, 0, {0x8B}); },
-                  WriteOutcome::CheckRefused},
+                  WriteOutcome::CheckRefused, {}},
         WriteCase{"NoAnswer", [](ExchangeFixture& x) { x.display.check_answer.clear(); },
-                  WriteOutcome::NoAnswer},
+                  WriteOutcome::NoAnswer, {}},
         WriteCase{"CheckRefused", [](ExchangeFixture& x) { x.display.check_answer = {0}; },
-                  WriteOutcome::CheckRefused},
+                  WriteOutcome::CheckRefused, {}},
         WriteCase{"LineStuck", [](ExchangeFixture& x) { x.fake.port.never_drains = true; },
-                  WriteOutcome::LineStuck},
+                  WriteOutcome::LineStuck, {}},
         WriteCase{"DeviceLost", [](ExchangeFixture& x) { x.fake.port.lose_after_bytes = 100; },
-                  WriteOutcome::DeviceLost}),
+                  WriteOutcome::DeviceLost, {10, 100}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(ReadOutcomeTest, EndsAsScripted) {

@@ -14,6 +14,13 @@ bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+int occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
 struct FailureCase {
     PortFailure failure;
     std::vector<std::string> says;
@@ -49,5 +56,51 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{{Kind::BadSettings, "/dev/ttyS0", "Unsupported parity"},
                     {"\"9600,x,8,1\"", "set up"}},
         FailureCase{{Kind::NoSuchPort, "/dev/ttyS0", "No such file or directory"}, {"plugged in"}},
-        FailureCase{{Kind::NoSuchPort, "", "No device of that name"}, {"names no serial port"}},
         FailureCase{{Kind::Other, "COM1", "Unknown error"}, {"could not be opened"}}));
+
+TEST(PortFailureMessage, SaysEachThingOnce) {
+    using Kind = PortFailure::Kind;
+    const std::string not_a_port =
+        "\"Com 9\" is not a port: choose Com 1 to Com 8 or type a device such as /dev/ttyUSB0";
+    const struct {
+        std::string typed;
+        PortFailure failure;
+        std::vector<std::string> once;  // each exactly once
+        std::vector<std::string> never; // repeats or misleads
+    } cases[] = {
+        {"/dev/ttyNOPE",
+         {Kind::NoSuchPort, "/dev/ttyNOPE", "No such file or directory"},
+         {"\"/dev/ttyNOPE\" could not be opened", "No such file or directory", "plugged in"},
+         {"(/dev/ttyNOPE)"}},
+        {"Com 1",
+         {Kind::NoSuchPort, "/dev/ttyS0", "No such file or directory"},
+         {"\"Com 1\" (/dev/ttyS0) could not be opened", "plugged in"},
+         {}},
+        {"Com 9", {Kind::NoSuchPort, "", not_a_port}, {not_a_port, "Com 9", "Com 1 to Com 8"}, {}},
+        {"",
+         {Kind::NoSuchPort, "", "no port is chosen: choose Com 1 to Com 8"},
+         {"No port is chosen"},
+         {}},
+        {"/tmp/shop.vfd",
+         {Kind::NotAPort, "/tmp/shop.vfd", "a regular file"},
+         {"\"/tmp/shop.vfd\" is not a serial port but a regular file.", "/tmp/shop.vfd"},
+         {"line settings", "could not be"}},
+        {"Com 1",
+         {Kind::BadSettings, "/dev/ttyS0",
+          "the line settings \"9600,x,8,1\" are not valid: the parity must be n, e, o, m or s"},
+         {"\"9600,x,8,1\"", "set up", "Choose 9600,n,8,1 or 19200,n,8,1."},
+         {}},
+        {"/dev/pts/3",
+         {Kind::InUse, "/dev/pts/3", ""},
+         {"/dev/pts/3", "Another program is using this port"},
+         {"Reason", "Permission", "locking"}},
+    };
+    for (const auto& c : cases) {
+        const std::string text = port_failure_message(c.typed, "9600,x,8,1", c.failure);
+        for (const auto& part : c.once)
+            EXPECT_EQ(occurrences(text, part), 1) << text << "\n  part: " << part;
+        for (const auto& part : c.never)
+            EXPECT_FALSE(contains(text, part)) << text << "\n  part: " << part;
+        EXPECT_EQ(occurrences(text, "Nothing was sent to the display."), 1) << text;
+    }
+}

@@ -220,6 +220,8 @@ public:
     }
     bool device_lost() const override { return lost || (loss_at && until(*loss_at) <= 0); }
     double ms_per_character() const override { return character_ms; }
+    void begin_unbroken() override { unbroken_marks.push_back(sent.size()); }
+    void end_unbroken() override { unbroken_marks.push_back(sent.size()); }
 
     // Bytes that arrive `delay_ms` from now.
     void arrive_in(std::uint32_t delay_ms, std::vector<std::uint8_t> bytes) {
@@ -247,6 +249,8 @@ public:
     std::uint32_t drain_ms = 0; // time queued bytes take to leave; 0 leaves them at once
     double character_ms = 10.0 / 9.6;            // what the line's speed would be: 9600 bit/s
     std::optional<std::size_t> lose_after_bytes; // the device goes once this many bytes are sent
+    // How many bytes had been sent at each begin_unbroken and end_unbroken, in turn.
+    std::vector<std::size_t> unbroken_marks;
     bool lost = false;
     int pending = 0;
     int opens = 0;

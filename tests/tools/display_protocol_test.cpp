@@ -31,6 +31,7 @@ struct Host {
                 delays.push_back(step.reply_delay_ms);
             stores += step.stored ? 1 : 0;
             hang_ups += step.hang_up ? 1 : 0;
+            check_answers += step.check_answer ? 1 : 0;
         }
         return *this;
     }
@@ -42,6 +43,7 @@ struct Host {
     std::vector<int> delays;
     int stores = 0;
     int hang_ups = 0;
+    int check_answers = 0; // steps that answer a write request, where --stall-at-check holds
 };
 
 Bytes write_request() {
@@ -83,6 +85,7 @@ TEST(DisplayProtocol, WriteStoresTheConfigurationAfterTheCheckByte) {
 
     // And the read gives it back behind the mark.
     EXPECT_EQ(host.send({0x1B, 0xEE}).take(), configuration(written));
+    EXPECT_EQ(host.check_answers, 1) << "only the write's answer is its check byte";
 }
 
 TEST(DisplayProtocol, RefusedCheckByteStoresNothing) {

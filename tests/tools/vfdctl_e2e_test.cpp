@@ -7,12 +7,19 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
 #include <vector>
 
 #include <fcntl.h>
@@ -41,17 +48,27 @@ protected:
     VfdctlTest() { testing::ensure_qt_application(); }
 
     Outcome vfdctl(const QStringList& arguments, int limit_ms = 30000) {
-        return finished(QStringLiteral(VFDCTL_PROGRAM), arguments, limit_ms);
+        QProcess process;
+        start(process, QStringLiteral(VFDCTL_PROGRAM), arguments);
+        return finish(process, limit_ms);
     }
     // A shell line in the folder, with vfdctl as "$VFDCTL".
-    Outcome shell(const QString& line) { return finished("/bin/sh", {"-c", line}, 30000); }
-    Outcome finished(const QString& program, const QStringList& arguments, int limit_ms) {
+    Outcome shell(const QString& line) {
         QProcess process;
+        start(process, "/bin/sh", {"-c", line});
+        return finish(process);
+    }
+    void start(QProcess& process, const QStringList& arguments) {
+        start(process, QStringLiteral(VFDCTL_PROGRAM), arguments);
+    }
+    void start(QProcess& process, const QString& program, const QStringList& arguments) {
         process.setWorkingDirectory(folder.path());
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("VFDCTL", QStringLiteral(VFDCTL_PROGRAM));
         process.setProcessEnvironment(environment);
         process.start(program, arguments);
+    }
+    static Outcome finish(QProcess& process, int limit_ms = 30000) {
         if (!process.waitForFinished(limit_ms))
             ADD_FAILURE() << "vfdctl did not end";
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -241,6 +258,59 @@ TEST_F(VfdctlTest, PortThatCannotBeOpenedNamesTheSystemsReason) {
     EXPECT_EQ(run.err, "/dev/ttyUSB-not-there: cannot open /dev/ttyUSB-not-there: No such file "
                        "or directory\n");
     EXPECT_FALSE(QFile::exists(path("x.vfd")));
+
+    const std::string file = put("notes.txt", QByteArray("not a port")).toStdString();
+    const Outcome regular = vfdctl({"read", "--port", QString::fromStdString(file), "-o", "x.vfd"});
+    EXPECT_EQ(regular.code, 4);
+    EXPECT_EQ(regular.err,
+              file + ": cannot open " + file + ": not a serial port but a regular file\n");
+    EXPECT_FALSE(QFile::exists(path("x.vfd")));
+}
+
+TEST_F(VfdctlTest, PortInUseUnderAnotherNameIsRefused) {
+    // The first vfdctl waits for a silent display's answer; the second finds the device taken,
+    // although by another name, which Qt's lock file alone would not see.
+    const auto d = display({"--silent"}, samples::factory_image());
+    QProcess first;
+    start(first, {"read", "--port", device(d), "-o", "first.vfd"});
+    ASSERT_TRUE(d->wait_for_output("Read request: left unanswered", 10000));
+    const QString other_name = "/dev/" + device(d).mid(QString("/dev").size());
+    const Outcome second = vfdctl({"read", "--port", other_name, "-o", "x.vfd"});
+    EXPECT_EQ(second.code, 4);
+    EXPECT_EQ(second.err, other_name.toStdString() + ": cannot open " + other_name.toStdString() +
+                              ": another program is using this port\n");
+    EXPECT_FALSE(QFile::exists(path("x.vfd")));
+    EXPECT_EQ(finish(first).code, 5);
+    EXPECT_EQ(d->output().count("Read request"), 1) << "the second never reached the display";
+}
+
+TEST_F(VfdctlTest, OneDeviceUnderTwoNamesIsRefusedBeforeAnyPortIsOpened) {
+    const auto d = display({}, samples::factory_image());
+    const QString link = path("display");
+    ASSERT_TRUE(QFile::link(device(d), link));
+    const QString doubled = "/dev/" + device(d).mid(QString("/dev").size());
+    const struct {
+        QStringList arguments;
+        std::string message;
+    } cases[] = {
+        {{"read", "--port", device(d), "--port", doubled, "-o", "a.vfd", "-o", "b.vfd"},
+         "the ports " + d->device() + " and " + doubled.toStdString() + " are the same device"},
+        {{"show", "--port", link, "--port", device(d)},
+         "the ports " + link.toStdString() + " and " + d->device() + " are the same device"},
+        {{"diff", "port:" + device(d), "port:" + link},
+         "the ports " + d->device() + " and " + link.toStdString() + " are the same device"},
+        {{"write", "odd.vfd", "--port", "Com 1", "--port", "/dev/ttyS0"},
+         "the ports Com 1 and /dev/ttyS0 are the same device"},
+    };
+    put("odd.vfd", samples::odd_image());
+    for (const auto& c : cases) {
+        const Outcome run = vfdctl(c.arguments);
+        EXPECT_EQ(run.code, 2) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(run.err, "vfdctl: " + c.message + "\nTry \"vfdctl --help\".\n");
+    }
+    EXPECT_FALSE(QFile::exists(path("a.vfd")) || QFile::exists(path("b.vfd")));
+    EXPECT_EQ(d->output().count("request"), 0) << "nothing reached the display";
+    EXPECT_EQ(d->memory(), samples::factory_image());
 }
 
 TEST_F(VfdctlTest, FourDisplaysAreWrittenAtOnce) {
@@ -406,6 +476,11 @@ TEST_F(VfdctlTest, BadArgumentsAreRefusedWithStatus2) {
         {"export", "a.vfd", "--port", "/dev/a"},
         {"import", "a.json"},
         {"show", "a.vfd", "--colour"},
+        {"read", "--port", "", "-o", "x.vfd"},
+        {"show", "--port", "Com 9"},
+        {"write", "a.vfd", "--port", "ttyUSB0"},
+        {"diff", "a.vfd", "port:Com 9"},
+        {"diff", "port:/dev/a", "port:/dev/./a"},
     };
     for (const auto& arguments : cases) {
         const Outcome run = vfdctl(arguments);
@@ -434,7 +509,9 @@ TEST_F(VfdctlTest, HelpListsEveryExitStatus) {
          {"  0  success", "  1  diff: the configurations differ", "  2  bad arguments",
           "  3  a file cannot", "  4  the port cannot be opened", "  5  the display did not answer",
           "  6  the display's check byte was wrong", "  7  the display's reply was short",
-          "  8  the display reads back other settings", "  9  the device went away"})
+          "  8  the display reads back other settings", "  9  the device went away",
+          "  129, 130, 143  ended by SIGHUP, SIGINT (Ctrl-C) or SIGTERM",
+          "An interruption never leaves a display with part of a configuration"})
         EXPECT_NE(run.out.find(line), std::string::npos) << line;
 }
 
@@ -577,6 +654,78 @@ TEST_F(VfdctlTest, MessagesEscapeWhatTheyEcho) {
         EXPECT_EQ(run.code, c.code) << run.err;
         EXPECT_EQ(run.err, c.err);
     }
+}
+
+// The line settings of a device as another program finds them.
+std::optional<termios> settings_of(const std::string& device) {
+    const int watcher = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (watcher < 0)
+        return std::nullopt;
+    termios line{};
+    const bool read = ::tcgetattr(watcher, &line) == 0;
+    ::close(watcher);
+    return read ? std::optional(line) : std::nullopt;
+}
+
+TEST_F(VfdctlTest, InterruptDuringTheImageFinishesItFirst) {
+    // Paced at 9600 bit/s, and the line held as the check byte goes, so the 0xAA and the image
+    // wait on the host: the signal lands after the image has begun and before it is through.
+    VirtualDisplayProcess d({"--stall", "700", "--stall-at-check"}, samples::factory_image());
+    ASSERT_TRUE(d.started());
+    const auto before = settings_of(d.device());
+    ASSERT_TRUE(before);
+    put("odd.vfd", samples::odd_image());
+    QProcess write;
+    start(write, {"write", "odd.vfd", "--force", "--port", QString::fromStdString(d.device())});
+    ASSERT_TRUE(d.wait_for_output("The line is held.", 10000));
+    QThread::msleep(250); // the host takes the check byte and begins the image
+    ASSERT_FALSE(d.output().contains("receiving a configuration")) << "the image is not held";
+    ::kill(static_cast<pid_t>(write.processId()), SIGINT);
+
+    const Outcome run = finish(write);
+    EXPECT_EQ(run.code, 130);
+    EXPECT_EQ(run.err, "vfdctl: stopped by SIGINT; no display was left with part of a "
+                       "configuration\n");
+    EXPECT_EQ(run.out, "") << "no verify after the interruption";
+    ASSERT_TRUE(d.wait_for_output("Stored a new configuration", 5000));
+    EXPECT_EQ(d.memory(), samples::odd_image()) << "the whole image, not part of it";
+    const auto after = settings_of(d.device());
+    ASSERT_TRUE(after);
+    EXPECT_EQ(::cfgetospeed(&*after), ::cfgetospeed(&*before)) << "the port's speed put back";
+    EXPECT_EQ(after->c_cflag, before->c_cflag);
+
+    const Outcome next =
+        vfdctl({"read", "--port", QString::fromStdString(d.device()), "-o", "back.vfd"});
+    EXPECT_EQ(next.code, 0) << next.err;
+    EXPECT_EQ(image_in("back.vfd"), samples::odd_image());
+}
+
+TEST_F(VfdctlTest, InterruptBeforeTheImageStopsAtOnceAndLeavesTheDisplayAlone) {
+    const auto d = display({"--silent"}, samples::factory_image());
+    const auto before = settings_of(d->device());
+    ASSERT_TRUE(before);
+    put("odd.vfd", samples::odd_image());
+    QProcess write;
+    start(write, {"write", "odd.vfd", "--force", "--port", device(d)});
+    ASSERT_TRUE(d->wait_for_output("left unanswered", 10000));
+    ::kill(static_cast<pid_t>(write.processId()), SIGTERM);
+
+    const Outcome run = finish(write);
+    EXPECT_EQ(run.code, 143);
+    EXPECT_EQ(run.err, "vfdctl: stopped by SIGTERM; no display was left with part of a "
+                       "configuration\n");
+    EXPECT_EQ(d->memory(), samples::factory_image());
+    const auto after = settings_of(d->device());
+    ASSERT_TRUE(after);
+    EXPECT_EQ(::cfgetospeed(&*after), ::cfgetospeed(&*before)) << "the port's speed put back";
+    EXPECT_EQ(after->c_cflag, before->c_cflag);
+#ifdef TIOCGEXCL
+    const int watcher = ::open(d->device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    int exclusive = 1;
+    EXPECT_EQ(::ioctl(watcher, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0) << "exclusive use given up, or only root could open it again";
+    ::close(watcher);
+#endif
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QPushButton>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,30 @@ TEST_F(QtMessageBoxesTest, TextKeepsItsBlanksAndBreaksAtCarriageReturns) {
     const auto markup = make_message_box("<b>Error</b>\r\nagain", "", false, nullptr);
     EXPECT_EQ(markup->text(), QString("<b>Error</b>\nagain"));
     EXPECT_EQ(markup->textFormat(), Qt::PlainText);
+}
+
+TEST_F(QtMessageBoxesTest, LongLinesWrapWithinTheWindowAndKeepEveryWord) {
+    QWidget window;
+    window.setFixedSize(473, 300); // the utility's window at 96 dpi
+    window.show();
+    const std::string text =
+        "The serial port \"/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller-"
+        "if00-port0\" could not be opened.\nReason: No such file or directory\n\nCheck that the "
+        "display's cable or adapter is plugged in, or choose another port.";
+    const auto box = make_message_box(text, "", false, &window);
+    box->show();
+    QCoreApplication::processEvents();
+    EXPECT_LE(box->width(), window.width());
+    EXPECT_GT(box->text().count('\n'), 3) << "the long lines are broken";
+    QString unbroken = box->text();
+    unbroken.remove('\n').remove(' ');
+    QString expected = QString::fromStdString(text);
+    expected.remove('\n').remove(' ');
+    EXPECT_EQ(unbroken, expected);
+    box->hide();
+
+    // A short text stays as it is.
+    EXPECT_EQ(make_message_box("Upload O.K!", "", false, &window)->text(), QString("Upload O.K!"));
 }
 
 } // namespace

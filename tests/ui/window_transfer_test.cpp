@@ -8,13 +8,23 @@
 #include "adapters/qt/qt_serial_port.h"
 #include "commands/read_from_display.h"
 #include "commands/write_to_display.h"
+#include "adapters/posix/termination_guard.h"
 #include "virtual_display_process.h"
 
 #include <QCursor>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
+#include <QMetaObject>
+#include <QProcess>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <csignal>
+#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,9 +49,33 @@ ImageBytes held_by_display() {
     return image;
 }
 
+// The real adapter, telling the test when an unbroken run begins and how many bytes it took.
+class WatchedPort : public QtSerialPort {
+public:
+    void begin_unbroken() override {
+        QtSerialPort::begin_unbroken();
+        in_run = true;
+        if (on_begin)
+            on_begin();
+    }
+    void end_unbroken() override {
+        in_run = false;
+        QtSerialPort::end_unbroken();
+    }
+    void queue(std::span<const std::uint8_t> bytes) override {
+        if (in_run)
+            sent_in_run += static_cast<int>(bytes.size());
+        QtSerialPort::queue(bytes);
+    }
+
+    std::function<void()> on_begin;
+    std::atomic<bool> in_run = false;
+    std::atomic<int> sent_in_run = 0;
+};
+
 struct WindowTransferTest : ::testing::Test {
     QApplication& app = testing::qt_application();
-    QtSerialPort port;
+    WatchedPort port;
     QtClock clock;
     QtEventPump events;
     QtCalendar calendar;
@@ -95,6 +129,81 @@ TEST_F(WindowTransferTest, ReadThenWriteThroughTheButtons) {
     at_position(expected, position::passthru_mode) = 2;
     EXPECT_EQ(*memory, expected) << "the character table read from the display went back as it was";
     EXPECT_FALSE(port.is_open());
+}
+
+// The image the start-up window writes over what the display held: no read came first.
+ImageBytes written_by_fresh_window(const testing::Window& w) {
+    return w.window->editor().image.payload();
+}
+
+TEST_F(WindowTransferTest, ClosingTheWindowDuringAWriteLetsTheImageFinish) {
+    ASSERT_TRUE(display.started());
+    testing::Window w(services);
+    w.type_over(w.named<QComboBox>("Comm")->lineEdit(), QString::fromStdString(display.device()));
+    port.on_begin = [&] {
+        QMetaObject::invokeMethod(
+            w.window.get(), [&] { w.window->close(); }, Qt::QueuedConnection);
+    };
+    w.click("Download");
+
+    EXPECT_FALSE(w.window->isVisible()) << "the close was obeyed";
+    EXPECT_EQ(port.sent_in_run, 1 + image_size) << "after the 0xAA and the whole image";
+    ASSERT_TRUE(display.wait_for_output("Stored a new configuration", 3000));
+    EXPECT_EQ(display.memory(), written_by_fresh_window(w));
+    EXPECT_FALSE(port.is_open());
+}
+
+TEST_F(WindowTransferTest, TerminationRequestDuringAWriteWaitsForTheImage) {
+    ASSERT_TRUE(display.started());
+    std::atomic<int> obeyed = 0;
+    std::atomic<int> sent_when_obeyed = -1;
+    const TerminationGuard guard([&](int signal) {
+        sent_when_obeyed = port.sent_in_run.load();
+        obeyed = signal;
+    });
+    testing::Window w(services);
+    w.type_over(w.named<QComboBox>("Comm")->lineEdit(), QString::fromStdString(display.device()));
+    port.on_begin = [] { ::raise(SIGTERM); };
+    w.click("Download");
+
+    QElapsedTimer waited;
+    waited.start();
+    while (obeyed == 0 && waited.elapsed() < 5000)
+        QThread::msleep(10);
+    EXPECT_EQ(obeyed, SIGTERM);
+    EXPECT_EQ(sent_when_obeyed, 1 + image_size) << "obeyed only once the image was through";
+    ASSERT_TRUE(display.wait_for_output("Stored a new configuration", 3000));
+    EXPECT_EQ(display.memory(), written_by_fresh_window(w));
+}
+
+// Whether the process catches `signal`, as the system reports it.
+bool catches(qint64 pid, int signal) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+    return false;
+}
+
+TEST(WindowProgram, EndsOnATerminationRequestAsAShellReportsIt) {
+    testing::qt_application();
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(WINDOW_PROGRAM), {"--port", "/dev/ttyUSB-not-there"});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    QElapsedTimer waited;
+    waited.start();
+    while (!catches(program.processId(), SIGTERM) && waited.elapsed() < 10000)
+        QThread::msleep(20);
+    ASSERT_TRUE(catches(program.processId(), SIGTERM));
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 143);
 }
 
 } // namespace

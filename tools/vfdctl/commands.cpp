@@ -9,8 +9,11 @@
 #include "file/file_check.h"
 #include "image_json.h"
 #include "inspect/describe.h"
+#include "services/serial_line.h"
 
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QThread>
 
@@ -56,7 +59,12 @@ Exit status:
   7  the display's reply was short or did not start with its mark
   8  the display reads back other settings than were written
   9  the device went away, or the port would not send
-With several ports, the status is that of the first port, in the order given, that failed.)";
+  129, 130, 143  ended by SIGHUP, SIGINT (Ctrl-C) or SIGTERM: 128 and the signal's number
+With several ports, the status is that of the first port, in the order given, that failed.
+
+An interruption never leaves a display with part of a configuration: one that has begun to
+receive it gets all of it (about 130 ms at 9600 bit/s), unverified, before vfdctl stops; the
+others keep what they held. Every port gets back the line settings it had.)";
 
 const char* const port_prefix = "port:";
 const char* const standard_output = "-";
@@ -99,6 +107,41 @@ template <typename Job> auto on_every_port(const std::vector<PortTarget>& target
     for (auto& thread : threads)
         thread->wait();
     return results;
+}
+
+// Why a port as given names no device, if it names none.
+std::optional<std::string> names_no_device(const std::string& given, const std::string& port) {
+    if (device_for(port_choice(port), this_host()).device)
+        return std::nullopt;
+    return given + " names no device: give Com 1 to Com 8 or a device such as " +
+           (this_host() == HostSystem::Windows ? "COM12" : "/dev/ttyUSB0");
+}
+
+// The device itself, so that two names of it compare equal: "Com 1" and /dev/ttyS0,
+// /dev/pts/3 and /dev//pts/3, a link and what it points to.
+std::string device_identity(const std::string& port) {
+    const QString device =
+        QString::fromStdString(device_for(port_choice(port), this_host()).device.value_or(port));
+    if (this_host() == HostSystem::Windows) {
+        QString name = device.toUpper();
+        if (name.startsWith(QStringLiteral("\\\\.\\")))
+            name.remove(0, 4);
+        return name.toStdString();
+    }
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    return (canonical.isEmpty() ? QDir::cleanPath(device) : canonical).toStdString();
+}
+
+// The first two of `ports` that are one device, if any.
+std::optional<std::pair<std::string, std::string>>
+same_device(const std::vector<std::string>& ports) {
+    std::map<std::string, std::string> seen;
+    for (const auto& port : ports) {
+        const auto [earlier, fresh] = seen.emplace(device_identity(port), port);
+        if (!fresh)
+            return std::pair{earlier->second, port};
+    }
+    return std::nullopt;
 }
 
 int first_failure(const std::vector<int>& codes) {
@@ -183,8 +226,11 @@ public:
         if (!speeds())
             return usage("--baud takes 9600, 19200 or auto, not \"" +
                          escaped_text(parser.value("baud").toStdString()) + "\"");
-        if (std::set<std::string>(ports.begin(), ports.end()).size() != ports.size())
-            return usage("a port is given twice");
+        for (const auto& port : ports)
+            if (const auto problem = names_no_device("--port \"" + escaped_text(port) + "\"", port))
+                return usage(*problem);
+        if (const auto twice = same_device(ports))
+            return usage(given_twice(*twice));
 
         if (name == "read")
             return read();
@@ -204,6 +250,13 @@ private:
         output.error("vfdctl: " + problem);
         output.error("Try \"vfdctl --help\".");
         return exit_bad_arguments;
+    }
+
+    static std::string given_twice(const std::pair<std::string, std::string>& names) {
+        if (names.first == names.second)
+            return "the port " + escaped_text(names.first) + " is given twice";
+        return "the ports " + escaped_text(names.first) + " and " + escaped_text(names.second) +
+               " are the same device";
     }
 
     int bad_file(const std::string& problem) const {
@@ -351,8 +404,8 @@ private:
             const std::string& operand = operands[i];
             if (operand.starts_with(port_prefix)) {
                 const std::string port = operand.substr(std::string(port_prefix).size());
-                if (port.empty())
-                    return usage("\"" + escaped_text(operand) + "\" names no port");
+                if (const auto problem = names_no_device("\"" + escaped_text(operand) + "\"", port))
+                    return usage(*problem);
                 port_operands.push_back(target(port));
                 port_slots.push_back(i);
                 continue;
@@ -362,8 +415,9 @@ private:
                 return bad_file(*problem);
             images[i] = std::get<ImageBytes>(loaded);
         }
-        if (port_operands.size() == 2 && port_operands[0].name == port_operands[1].name)
-            return usage("a port is given twice");
+        if (port_operands.size() == 2)
+            if (const auto twice = same_device({port_operands[0].name, port_operands[1].name}))
+                return usage(given_twice(*twice));
 
         const auto readings = on_every_port(port_operands, read_display);
         std::vector<int> codes;

@@ -29,6 +29,16 @@ std::string open_failure_text(const PortFailure& failure) {
     std::string text = "cannot open";
     if (!failure.device.empty())
         text += " " + escaped_text(failure.device);
+    switch (failure.kind) {
+    case PortFailure::Kind::NotAPort:
+        return text + ": not a serial port but " + escaped_text(failure.reason);
+    case PortFailure::Kind::InUse:
+        if (failure.reason.empty())
+            return text + ": another program is using this port";
+        break;
+    default:
+        break;
+    }
     if (!failure.reason.empty())
         text += ": " + escaped_text(failure.reason);
     return text;

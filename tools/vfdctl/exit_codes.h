@@ -15,6 +15,7 @@ enum ExitCode : int {
     exit_bad_reply = 7,        // the display's reply was short or did not start with the mark
     exit_verify_mismatch = 8,  // the display reads back other bytes than were written
     exit_line_lost = 9,        // the device went away, or the line would not take the bytes
+    // Ended by SIGHUP, SIGINT or SIGTERM: 128 and the signal's number, see termination_guard.h
 };
 
 } // namespace pds::cli

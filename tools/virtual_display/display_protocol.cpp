@@ -111,6 +111,7 @@ Step DisplayProtocol::receive(std::uint8_t byte, std::int64_t at_ms) {
                 reply.push_back(static_cast<std::uint8_t>(first + k));
             state = State::Decision;
             step = answer(std::move(reply));
+            step.check_answer = true;
             step.note = request + ": answered check byte " + hex_cell_text(first) +
                         (behaviour.wrong_check ? " (wrong on purpose)" : "");
             if (step.hang_up)
@@ -123,6 +124,8 @@ Step DisplayProtocol::receive(std::uint8_t byte, std::int64_t at_ms) {
             state = State::Payload;
             payload_count = 0;
             count_received(step);
+            if (!step.hang_up)
+                step.note = "Host accepted the check byte: receiving a configuration";
         } else if (byte == abort_mark) {
             state = State::Idle;
             count_received(step);

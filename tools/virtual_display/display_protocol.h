@@ -50,6 +50,7 @@ struct Step {
     int reply_delay_ms = 0;          // from the arrival of the byte to the start of the reply
     bool hang_up = false;            // drop the line once `reply` has been sent
     bool stored = false;             // memory() holds a newly written configuration
+    bool check_answer = false;       // `reply` answers a write request, its check byte first
     std::string note;                // what happened, for the console; empty when nothing did
 };
 

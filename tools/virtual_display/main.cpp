@@ -121,9 +121,9 @@ struct Outgoing {
 class Display {
 public:
     Display(const Behaviour& behaviour, const QString& memory_path, std::int64_t byte_ns,
-            std::optional<int> stall_ms, TimingLog& log)
+            std::optional<int> stall_ms, bool stall_at_check, TimingLog& log)
         : protocol(behaviour, load_memory(memory_path)), memory_path(memory_path), byte_ns(byte_ns),
-          stall_ms(stall_ms), log(log) {}
+          stall_ms(stall_ms), stall_at_check(stall_at_check), log(log) {}
 
     int run() {
         open_line();
@@ -242,13 +242,16 @@ private:
             act(protocol.receive(buffer[i], received_until / 1'000'000), received_until);
         }
         log.flush();
-        if (stall_ms) {
-            // Once: the first byte gets through, the rest of the exchange stays on the host.
-            line.hold_host_output(true);
-            release_at = now_ns() + std::int64_t{*stall_ms} * 1'000'000;
-            stall_ms.reset();
-            say("The line is held.\n");
-        }
+        // Once: the first byte gets through, the rest of the exchange stays on the host.
+        if (stall_ms && !stall_at_check)
+            hold_line();
+    }
+
+    void hold_line() {
+        line.hold_host_output(true);
+        release_at = now_ns() + std::int64_t{*stall_ms} * 1'000'000;
+        stall_ms.reset();
+        say("The line is held.\n");
     }
 
     void act(const Step& step, std::int64_t arrived) {
@@ -270,6 +273,9 @@ private:
             sent_until = at;
         if (step.hang_up)
             drop_at = step.reply.empty() ? arrived : at;
+        // Held before the check byte goes: whatever the host sends after it waits on the host.
+        if (stall_ms && stall_at_check && step.check_answer)
+            hold_line();
     }
 
     PseudoTerminal line;
@@ -277,6 +283,7 @@ private:
     QString memory_path;
     std::int64_t byte_ns;
     std::optional<int> stall_ms;            // hold the line after the first byte, this long
+    bool stall_at_check;                    // ... after the check byte instead
     std::optional<std::int64_t> release_at; // when a held line runs again
     TimingLog& log;
     std::deque<Outgoing> outgoing;
@@ -329,6 +336,9 @@ int main(int argc, char** argv) {
          "Once: holds the line from the host for <ms> after its first byte, as flow control "
          "would.",
          "ms"},
+        {"stall-at-check",
+         "With --stall: the hold begins as the display answers a write request with its check "
+         "byte, so that the host's 0xAA and the configuration wait on the host."},
     });
     options.process(app);
 
@@ -363,6 +373,7 @@ int main(int argc, char** argv) {
     std::optional<int> stall_ms;
     if (options.isSet("stall"))
         stall_ms = number_option(options, "stall", 1);
-    Display display(behaviour, options.value("memory"), byte_ns, stall_ms, log);
+    Display display(behaviour, options.value("memory"), byte_ns, stall_ms,
+                    options.isSet("stall-at-check"), log);
     return display.run();
 }
