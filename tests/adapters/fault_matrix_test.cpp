@@ -376,11 +376,13 @@ TEST_P(FaultMatrix, EndsWithItsMessageAndLosesNothing) {
 
     EXPECT_EQ(station.shown(), fault.expected_boxes(station, scene));
     station.expect_port_closed_at_every_box();
-    // Waiting blocks on the port or the system; a fixed allowance covers the work itself.
-    EXPECT_LT(cpu_used, 0.1 + 0.05 * wall_s) << "over " << wall_s << " s";
+    // Waiting blocks on the port or the system; a fixed allowance covers the work itself. The
+    // bounds are loose enough for a loaded machine and the sanitizers, and still far below a
+    // wait that spins; the link benchmark keeps the tight figure.
+    EXPECT_LT(cpu_used, 0.3 + 0.3 * wall_s) << "over " << wall_s << " s";
     const double cpu_idle_before = testing::cpu_seconds();
     QThread::msleep(300);
-    EXPECT_LT(testing::cpu_seconds() - cpu_idle_before, 0.03) << "busy after the operation";
+    EXPECT_LT(testing::cpu_seconds() - cpu_idle_before, 0.1) << "busy after the operation";
 
     const bool read_in = fault.succeeds &&
                          (fault.operation == Operation::Read || fault.operation == Operation::Load);

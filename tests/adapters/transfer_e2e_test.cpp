@@ -130,7 +130,7 @@ TEST_F(TransferTest, SilentDisplayFailsBothWaysWhileTheProcessSleeps) {
     EXPECT_EQ(shown(), Texts{display.device() + cant_be_open});
     EXPECT_EQ(editor.image, before_read) << "a failed read loses nothing";
     EXPECT_GT(wall, 2.0);
-    EXPECT_LT(cpu_seconds() - cpu_before, 0.05 * wall);
+    EXPECT_LT(cpu_seconds() - cpu_before, 0.3 * wall) << "a spinning wait takes the whole core";
 
     write_to_display(editor);
     EXPECT_EQ(shown(), (Texts{display.device() + cant_be_open, download_fail}));
