@@ -1,19 +1,12 @@
 #include "link/port_failure_message.h"
 
-#include <cctype>
+#include "services/serial_line.h"
+
 #include <string_view>
 
 namespace pds {
 
 namespace {
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
-}
 
 // The device is named only where the text typed does not already say it: "Com 1" is
 // /dev/ttyS0, but "/dev/ttyUSB0" is just itself.

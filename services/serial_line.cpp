@@ -6,8 +6,6 @@
 
 namespace pds {
 
-namespace {
-
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
         text.remove_prefix(1);
@@ -15,6 +13,8 @@ std::string_view trimmed(std::string_view text) {
         text.remove_suffix(1);
     return text;
 }
+
+namespace {
 
 std::vector<std::string_view> fields_of(std::string_view text) {
     std::vector<std::string_view> fields;

@@ -26,6 +26,9 @@ struct ParsedSettings {
     std::string reason;
 };
 
+// The text without the blanks around it.
+std::string_view trimmed(std::string_view text);
+
 // "speed,parity,data bits,stop bits" as in "9600,n,8,1": parity n, e, o, m or s (either case),
 // data bits 5 to 8, stop bits 1, 1.5 or 2. Blanks around a field are allowed.
 ParsedSettings parse_line_settings(std::string_view text);

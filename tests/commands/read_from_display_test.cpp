@@ -1,8 +1,8 @@
 #include "commands/read_from_display.h"
 
-#include "support/link_fixture.h"
 #include "link/port_failure_message.h"
 #include "message/message_line.h"
+#include "support/link_fixture.h"
 
 #include <functional>
 #include <string>
@@ -50,7 +50,7 @@ struct EditorView {
 EditorView view_of(const Editor& e) {
     const auto& m = e.model;
     return {m.display_baud.index, m.code_page.index, m.command_set.index, m.passthru_mode.index,
-            m.line1.chars,           m.line2.chars,       m.line1.view,       m.line2.view};
+            m.line1.chars,        m.line2.chars,     m.line1.view,        m.line2.view};
 }
 
 } // namespace
@@ -85,7 +85,8 @@ TEST_F(ReadTest, GoodReplyReplacesTheImageAndIsShownAfterTheBox) {
     EXPECT_TRUE(editor.model.line1.characters_shown());
     EXPECT_TRUE(editor.model.line2.characters_shown());
     const std::vector<std::string> hello = {"", "H", "E", "L", "L", "O", ""};
-    EXPECT_EQ(std::vector<std::string>(editor.model.line1.chars.begin(), editor.model.line1.chars.begin() + 7),
+    EXPECT_EQ(std::vector<std::string>(editor.model.line1.chars.begin(),
+                                       editor.model.line1.chars.begin() + 7),
               hello);
     EXPECT_EQ(editor.model.line2.chars[1], "A");
     EXPECT_EQ(editor.model.line2.chars[2], "");
@@ -142,7 +143,8 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"Command20Kept", position::command_set, 20, &EditorModel::command_set, 3, 3},
         ListCase{"Passthru2", position::passthru_mode, 2, &EditorModel::passthru_mode, 1, 2},
         ListCase{"Passthru3Kept", position::passthru_mode, 3, &EditorModel::passthru_mode, 1, 1},
-        ListCase{"Passthru255Kept", position::passthru_mode, 255, &EditorModel::passthru_mode, 1, 1}),
+        ListCase{"Passthru255Kept", position::passthru_mode, 255, &EditorModel::passthru_mode, 1,
+                 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ReadTest, SilentDisplayNamesThePortAsChosen) {
@@ -168,7 +170,7 @@ namespace {
 struct FailedRead {
     const char* name;
     std::function<void(ReadTest&)> arrange;
-    const char* box; // nullptr: the text of Comm with " can't be open !!"
+    const char* box;       // nullptr: the text of Comm with " can't be open !!"
     std::uint32_t ends_at; // from the request
 };
 

@@ -1,9 +1,9 @@
 #include "commands/write_to_display.h"
 
-#include "support/link_fixture.h"
-#include "link/port_failure_message.h"
 #include "commands/read_from_display.h"
+#include "link/port_failure_message.h"
 #include "message/message_line.h"
+#include "support/link_fixture.h"
 
 #include <functional>
 #include <string>

@@ -3,9 +3,9 @@
 // part of the reply; the image and the editor change only for a complete reply with a valid
 // mark, one message is shown, and the port ends closed.
 #include "arrival_script.h"
-#include "support/fake_services.h"
-#include "fuzz_check.h"
 #include "commands/read_from_display.h"
+#include "fuzz_check.h"
+#include "support/fake_services.h"
 
 #include <algorithm>
 #include <cstddef>

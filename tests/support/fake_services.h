@@ -245,9 +245,9 @@ public:
     // Every set_port, set_settings, open and close in order, each also handed to on_call.
     std::vector<std::string> calls;
     std::function<void(const std::string&)> on_call;
-    bool never_drains = false;  // queued bytes stay pending and never reach on_sent
-    std::uint32_t drain_ms = 0; // time queued bytes take to leave; 0 leaves them at once
-    double character_ms = 10.0 / 9.6;            // what the line's speed would be: 9600 bit/s
+    bool never_drains = false;        // queued bytes stay pending and never reach on_sent
+    std::uint32_t drain_ms = 0;       // time queued bytes take to leave; 0 leaves them at once
+    double character_ms = 10.0 / 9.6; // what the line's speed would be: 9600 bit/s
     std::optional<std::size_t> lose_after_bytes; // the device goes once this many bytes are sent
     // How many bytes had been sent at each begin_unbroken and end_unbroken, in turn.
     std::vector<std::size_t> unbroken_marks;

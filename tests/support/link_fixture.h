@@ -2,11 +2,11 @@
 // every message box: no transfer may show a box while the port is open.
 #pragma once
 
+#include "commands/defaults.h"
+#include "link/port_routines.h"
+#include "settings/option_lists.h"
 #include "support/fake_display.h"
 #include "support/fake_services.h"
-#include "link/port_routines.h"
-#include "commands/defaults.h"
-#include "settings/option_lists.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,13 @@
 // a read and a write through the buttons, as the operator does them.
 #include "window_fixture.h"
 
+#include "adapters/posix/termination_guard.h"
 #include "adapters/qt/qt_calendar.h"
 #include "adapters/qt/qt_clock.h"
 #include "adapters/qt/qt_event_pump.h"
 #include "adapters/qt/qt_serial_port.h"
 #include "commands/read_from_display.h"
 #include "commands/write_to_display.h"
-#include "adapters/posix/termination_guard.h"
 #include "virtual_display_process.h"
 
 #include <QCursor>
