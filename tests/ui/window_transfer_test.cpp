@@ -43,8 +43,8 @@ ImageBytes held_by_display() {
     for (std::size_t i = 0; i < line1.size(); ++i)
         at_position(image, position::welcome_line1 + static_cast<int>(i)) =
             static_cast<std::uint8_t>(line1[i]);
-    at_position(image, position::udc_table) =
-        0x7E; // character 1 stored under 7E, one dot in column 1, row 0
+    // Character 1 stored under 7E, one dot in column 1, row 0.
+    at_position(image, position::udc_table) = 0x7E;
     at_position(image, position::udc_table + 1) = 0x01;
     return image;
 }
