@@ -170,6 +170,8 @@ void fifo_chosen(Station& station, Scene& scene) {
 }
 
 const std::vector<Fault>& faults() {
+    // One row a fault, kept a few lines each so the matrix reads as a table.
+    // clang-format off
     static const std::vector<Fault> rows{
         {"SilentDisplayOnWrite", Operation::Write, {"--silent"}, {},
          [](auto&, auto&) { return only(download_fail); }, false},
@@ -210,10 +212,7 @@ const std::vector<Fault>& faults() {
                                        "No such file or directory"}));
          },
          false},
-        {"PortHeldByAnotherProgram",
-         Operation::Write,
-         {"--delay", "0"},
-         hold_port,
+        {"PortHeldByAnotherProgram", Operation::Write, {"--delay", "0"}, hold_port,
          [](const Station& st, auto&) {
              const auto shown = st.shown();
              // The system's reason is its own; the rest of the message is fixed.
@@ -240,62 +239,26 @@ const std::vector<Fault>& faults() {
              s.file = s.folder.filePath("folder.vfd").toStdString();
              choose_file(st, s);
          },
-         [](auto&, auto&) {
-             return Texts{load_question, load_error};
-         },
-         false},
-        {"ShortFile",
-         Operation::Load,
-         {},
+         [](auto&, auto&) { return Texts{load_question, load_error}; }, false},
+        {"ShortFile", Operation::Load, {},
          [](Station& st, Scene& s) { file_of(st, s, bytes_of(display_memory()).left(100)); },
-         [](auto&, auto&) {
-             return Texts{load_question, load_error};
-         },
-         false},
-        {"LongFile",
-         Operation::Load,
-         {},
-         [](Station& st, Scene& s) {
-             file_of(st, s, bytes_of(display_memory()) + QByteArray(60, 'x'));
-         },
-         [](auto&, auto&) { return Texts{load_question}; },
-         true},
-        {"BaudRateOutOfRangeFile",
-         Operation::Load,
-         {},
+         [](auto&, auto&) { return Texts{load_question, load_error}; }, false},
+        {"LongFile", Operation::Load, {},
+         [](Station& st, Scene& s) { file_of(st, s, bytes_of(display_memory()) + QByteArray(60, 'x')); },
+         [](auto&, auto&) { return Texts{load_question}; }, true},
+        {"BaudRateOutOfRangeFile", Operation::Load, {},
          [](Station& st, Scene& s) { file_of(st, s, changed_at(position::display_baud, 2)); },
-         [](auto&, auto&) {
-             return Texts{load_question, load_error};
-         },
-         false},
-        {"CharacterTableOutOfRangeFile",
-         Operation::Load,
-         {},
+         [](auto&, auto&) { return Texts{load_question, load_error}; }, false},
+        {"CharacterTableOutOfRangeFile", Operation::Load, {},
          [](Station& st, Scene& s) { file_of(st, s, changed_at(position::code_page, 36)); },
-         [](auto&, auto&) {
-             return Texts{load_question, load_error};
-         },
-         false},
-        {"CommandSetOutOfRangeFile",
-         Operation::Load,
-         {},
+         [](auto&, auto&) { return Texts{load_question, load_error}; }, false},
+        {"CommandSetOutOfRangeFile", Operation::Load, {},
          [](Station& st, Scene& s) { file_of(st, s, changed_at(position::command_set, 10)); },
-         [](auto&, auto&) {
-             return Texts{load_question, load_error};
-         },
-         false},
-        {"PassthruOutOfRangeFile",
-         Operation::Load,
-         {},
+         [](auto&, auto&) { return Texts{load_question, load_error}; }, false},
+        {"PassthruOutOfRangeFile", Operation::Load, {},
          [](Station& st, Scene& s) { file_of(st, s, changed_at(position::passthru_mode, 3)); },
-         [](auto&, auto&) {
-             return Texts{load_question, load_error};
-         },
-         false},
-        {"UnwritableSaveTarget",
-         Operation::Save,
-         {},
-         unwritable_target,
+         [](auto&, auto&) { return Texts{load_question, load_error}; }, false},
+        {"UnwritableSaveTarget", Operation::Save, {}, unwritable_target,
          [](const Station& st, const Scene& s) {
              const auto shown = st.shown();
              if (shown.size() == 1 && contains(shown[0], s.file.c_str()))
@@ -311,6 +274,7 @@ const std::vector<Fault>& faults() {
         {"FifoToLoad", Operation::Load, {}, fifo_chosen,
          [](auto&, auto&) { return Texts{load_question, load_error}; }, false},
     };
+    // clang-format on
     return rows;
 }
 
