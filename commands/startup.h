@@ -1,4 +1,4 @@
-// The window's own handlers: start-up, shut-down and the help command. They act on the editor
+// The window's own commands: start-up, shut-down and help. They act on the editor
 // alone, so the window that calls them only draws.
 #pragma once
 

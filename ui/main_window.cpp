@@ -276,10 +276,10 @@ void MainWindow::act(const std::function<void()>& action) {
     draw();
 }
 
-void MainWindow::transfer(void (*handler)(Editor&)) {
-    act([this, handler] {
+void MainWindow::transfer(void (*command)(Editor&)) {
+    act([this, command] {
         BusyCursor busy;
-        handler(editor_);
+        command(editor_);
     });
 }
 

@@ -1,5 +1,5 @@
 // The utility's one window. It draws the editor model and hands every click, choice and
-// edit to the handlers; what a command does is decided there, never here.
+// edit to the commands; what a command does is decided there, never here.
 #pragma once
 
 #include "editor/editor.h"
@@ -48,7 +48,7 @@ private:
     // Runs an operator's action on the editor, then draws the result.
     void act(const std::function<void()>& action);
     // The same for a transfer, under the busy cursor: the window does not react meanwhile.
-    void transfer(void (*handler)(Editor&));
+    void transfer(void (*command)(Editor&));
     void draw();
 
     Editor editor_;
