@@ -1,4 +1,4 @@
-// Scripted stand-ins for every service, so handlers run on the editor model alone.
+// Scripted stand-ins for every service, so commands run on the editor model alone.
 #pragma once
 
 #include "editor/editor.h"
