@@ -5,7 +5,7 @@ hand, or missing.
 
 The shapes come from the X11 misc-fixed 5x7 font (Debian package xfonts-base, read through
 pcf2bdf), the code-page-to-Unicode tables from the charmaps of Debian's locales package; the
-half-width Katakana, which the font lacks, are drawn below.
+half-width Katakana and the few other characters the font lacks are drawn below.
 
     scripts/make_glyphs.py [--output FILE]   (default: glyphs/glyph_data.cpp)
 """
@@ -108,9 +108,22 @@ DE #.#..  .#.#.  .....  .....  .....  .....  .....
 DF ###..  #.#..  ###..  .....  .....  .....  .....
 """
 
+# Characters the code pages hold and the font lacks, by Unicode code point. The Hebrew points
+# and the direction marks are left out: they show only on or beside another character.
+DRAWN = """
+20AA .....  ###.#  #.#.#  #.#.#  #.#.#  #.###  .....
+05C0 ..#..  ..#..  ..#..  ..#..  ..#..  ..#..  .....
+05C3 .....  .....  ..#..  .....  .....  ..#..  .....
+05F0 ##.##  .#..#  .#..#  .#..#  .#..#  .#..#  .....
+05F1 ##.##  .#..#  ....#  ....#  ....#  ....#  .....
+05F2 ##.##  .#..#  .....  .....  .....  .....  .....
+05F3 ...#.  ..#..  .....  .....  .....  .....  .....
+05F4 .#.#.  #.#..  .....  .....  .....  .....  .....
+"""
+
 
 def drawn_glyphs(table):
-    """Code -> glyph rows (bit 4 is the leftmost column) from a table of '#'/'.' rows."""
+    """Code or code point -> glyph rows (bit 4 is the leftmost column) from a table of '#'/'.' rows."""
     glyphs = {}
     for line in table.strip().splitlines():
         code, *rows = line.split()
@@ -145,9 +158,10 @@ def is_control(code_point):
     return code_point < 0x20 or 0x7F <= code_point <= 0x9F
 
 
-def page_glyphs(charmap_name, font, katakana):
+def page_glyphs(charmap_name, font, katakana, drawn):
     """Code -> (glyph rows, where from) for the codes 0x20-0xFF that have a glyph."""
     glyphs = {}
+    unicode_of = charmap(charmap_name) if charmap_name else {}
     for code in range(FIRST_CODE, 0x100):
         if charmap_name is None:
             if code < 0x7F:
@@ -155,9 +169,13 @@ def page_glyphs(charmap_name, font, katakana):
             elif code in katakana:
                 glyphs[code] = (katakana[code], "hand")
             continue
-        code_point = charmap(charmap_name).get(code) if code >= 0x7F else code
-        if code_point is not None and not is_control(code_point) and code_point in font:
+        code_point = unicode_of.get(code) if code >= 0x7F else code
+        if code_point is None or is_control(code_point):
+            continue
+        if code_point in font:
             glyphs[code] = (font[code_point], "font")
+        elif code_point in drawn:
+            glyphs[code] = (drawn[code_point], "hand")
     return glyphs
 
 
@@ -222,7 +240,8 @@ def main():
 
     font = font_glyphs()
     katakana = drawn_glyphs(KATAKANA)
-    pages = [(name, page_glyphs(source, font, katakana)) for name, source in CODE_PAGES]
+    drawn = drawn_glyphs(DRAWN)
+    pages = [(name, page_glyphs(source, font, katakana, drawn)) for name, source in CODE_PAGES]
 
     print(f"{'code page':<10} {'font':>5} {'hand':>5} {'missing':>8}   (codes 0x20-0xFF)")
     for name, glyphs in pages:

@@ -46,6 +46,7 @@ TEST(CodePageGlyphs, KnownCharactersInTheirCodePages) {
         {"CP-866", 0x9F, {".###.", "#..#.", "#..#.", ".###.", ".#.#.", "#..#.", "....."}},   // Я
         {"CP-1253", 0xC1, letter_a},                                                         // Α
         {"CP-1255", 0xE0, {".....", ".....", "#..#.", ".#.#.", "#.#..", "#..#.", "....."}},  // א
+        {"CP-1255", 0xA4, {".....", "###.#", "#.#.#", "#.#.#", "#.#.#", "#.###", "....."}},  // ₪
         {"Katakana", 0xB1, {"#####", "....#", "..#.#", "..##.", "..#..", "..#..", ".#..."}}, // ｱ
         {"Katakana", 0xC6, {".....", ".###.", ".....", ".....", ".....", ".....", "#####"}}, // ﾆ
         {"CP-437", 0x20, {".....", ".....", ".....", ".....", ".....", ".....", "....."}},
@@ -75,10 +76,12 @@ TEST(CodePageGlyphs, EntryNamesItsTableInItsFirstParentheses) {
 }
 
 TEST(CodePageGlyphs, CodesWithoutGlyphs) {
-    // Controls, codes the charmap leaves unassigned and Katakana codes beyond the kana.
+    // Controls, codes the charmap leaves unassigned, marks and Katakana codes beyond the kana.
     EXPECT_FALSE(glyph_dots(table_named("CP-437"), 0x1F));
     EXPECT_FALSE(glyph_dots(table_named("CP-437"), 0x7F));
     EXPECT_FALSE(glyph_dots(table_named("CP-1252"), 0x81));
+    EXPECT_FALSE(
+        glyph_dots(table_named("CP-1255"), 0xC0)); // a Hebrew point, shown only on a letter
     EXPECT_FALSE(glyph_dots(table_named("Katakana"), 0xA0));
     EXPECT_FALSE(glyph_dots(table_named("Katakana"), 0xE0));
     EXPECT_TRUE(glyph_dots(table_named("Katakana"), 0xDF));
