@@ -7,7 +7,7 @@ cd "${1:-$(dirname "$0")/../..}"
 
 declare -A layer=(
     [services]=1
-    [settings]=2 [message]=2 [udc]=2 [link]=2 [file]=2 [inspect]=2
+    [settings]=2 [message]=2 [udc]=2 [glyphs]=2 [link]=2 [file]=2 [inspect]=2
     [editor]=3
     [commands]=4
     [adapters]=5 [ui]=6
@@ -15,7 +15,7 @@ declare -A layer=(
 declare -A uses=()
 faults=0
 
-for folder in services settings message udc link file inspect editor commands adapters; do
+for folder in services settings message udc glyphs link file inspect editor commands adapters; do
     while IFS=: read -r file included; do
         target=${included%%/*}
         [[ -n ${layer[$target]:-} ]] || continue
@@ -36,7 +36,7 @@ for pair in "${!uses[@]}"; do
     fi
 done
 
-core=(services settings message udc link file inspect editor commands)
+core=(services settings message udc glyphs link file inspect editor commands)
 if grep -rn --include='*.h' --include='*.cpp' -E '^#include <Q' "${core[@]}"; then
     echo "the core includes Qt"
     faults=$((faults + 1))

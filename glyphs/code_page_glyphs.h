@@ -1,0 +1,23 @@
+// Which glyphs a code page byte of the image draws with, and the glyph of a code in them.
+#pragma once
+
+#include "glyphs/glyph_table.h"
+#include "udc/dot_grid.h"
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace pds {
+
+// The table of the code page a code page list entry names in its first parentheses
+// ("Bulgaria (CP-1252)" -> CP-1252); nullptr when no table has that name.
+const GlyphTable* glyph_table_of_entry(std::string_view entry);
+
+// The table for a code page byte of the image; nullptr for a byte outside the list.
+const GlyphTable* glyph_table_of_code_page(std::uint8_t code_page);
+
+// The dots of a code in a table; nothing when the table has no glyph for it.
+std::optional<DotGrid> glyph_dots(const GlyphTable& table, std::uint8_t code);
+
+} // namespace pds
