@@ -372,6 +372,54 @@ TEST_F(VfdctlTest, ShowDescribesAFileOrEachDisplay) {
     EXPECT_NE(two.out.find(b->device() + ":   #####\n"), std::string::npos);
 }
 
+// Line 1 starts with a letter of known dots; line 2 ends in a code without a glyph.
+ImageBytes preview_image() {
+    ImageBytes image = samples::factory_image();
+    at_position(image, position::welcome_line1) = 'A';
+    at_position(image, position::welcome_line2 + 39) = 0x7F;
+    return image;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    EXPECT_EQ(start, text.size()) << "the last line is not ended";
+    return lines;
+}
+
+TEST_F(VfdctlTest, ShowPreviewDrawsTheWelcomeLinesInDots) {
+    put("preview.vfd", preview_image());
+    const Outcome ascii = vfdctl({"show", "--preview", "--ascii", "preview.vfd"});
+    EXPECT_EQ(ascii.code, 0) << ascii.err;
+    EXPECT_EQ(ascii.err, "");
+    const auto lines = lines_of(ascii.out);
+    ASSERT_EQ(lines.size(), 3u * 7 + 2 + 1);
+    const char* const letter_a[] = {".##..", "#..#.", "#..#.", "####.", "#..#.", "#..#.", "....."};
+    for (int r = 0; r < 7; ++r) {
+        EXPECT_EQ(lines[r].substr(0, 6), std::string(letter_a[r]) + ' ') << r;
+        EXPECT_EQ(lines[r].size(), 20u * 6 - 1);
+    }
+    EXPECT_EQ(lines[7], "");
+    EXPECT_EQ(lines[15], "");
+    EXPECT_EQ(lines[22].substr(lines[22].size() - 5), "#.#.#"); // the hatched last cell
+    EXPECT_EQ(lines[23], "line 2, cell 40: \"\\x7F\" has no glyph; drawn hatched");
+
+    const Outcome braille = vfdctl({"show", "--preview", "preview.vfd"});
+    EXPECT_EQ(braille.code, 0) << braille.err;
+    EXPECT_EQ(braille.out.rfind("\u28CE\u28F1\u2800", 0), 0u) << braille.out; // A
+    EXPECT_EQ(lines_of(braille.out).size(), 3u * 2 + 2 + 1);
+
+    const auto d = display({}, preview_image());
+    const Outcome port = vfdctl({"show", "--preview", "--port", device(d)});
+    EXPECT_EQ(port.code, 0) << port.err;
+    EXPECT_EQ(port.out, braille.out);
+    const Outcome port_ascii = vfdctl({"show", "--port", device(d), "--preview", "--ascii"});
+    EXPECT_EQ(port_ascii.code, 0) << port_ascii.err;
+    EXPECT_EQ(port_ascii.out, ascii.out);
+}
+
 TEST_F(VfdctlTest, DiffComparesFilesAndDisplaysFieldByField) {
     put("factory.vfd", samples::factory_image());
     put("copy.vfd", samples::factory_image());
@@ -481,6 +529,10 @@ TEST_F(VfdctlTest, BadArgumentsAreRefusedWithStatus2) {
         {"write", "a.vfd", "--port", "ttyUSB0"},
         {"diff", "a.vfd", "port:Com 9"},
         {"diff", "port:/dev/a", "port:/dev/./a"},
+        {"write", "a.vfd", "--port", "/dev/a", "--preview"},
+        {"diff", "a.vfd", "a.vfd", "--preview"},
+        {"export", "a.vfd", "--ascii"},
+        {"show", "a.vfd", "--ascii"},
     };
     for (const auto& arguments : cases) {
         const Outcome run = vfdctl(arguments);
@@ -488,6 +540,8 @@ TEST_F(VfdctlTest, BadArgumentsAreRefusedWithStatus2) {
         EXPECT_EQ(run.err.rfind("vfdctl: ", 0), 0u) << run.err;
         EXPECT_EQ(run.out, "");
     }
+    EXPECT_EQ(vfdctl({"diff", "a.vfd", "a.vfd", "--preview"}).err,
+              "vfdctl: --preview does not apply to diff\nTry \"vfdctl --help\".\n");
 }
 
 TEST_F(VfdctlTest, QuietLeavesOnlyErrors) {

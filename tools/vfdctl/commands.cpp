@@ -9,6 +9,7 @@
 #include "file/file_check.h"
 #include "image_json.h"
 #include "inspect/describe.h"
+#include "preview_text.h"
 #include "services/serial_line.h"
 
 #include <QCommandLineParser>
@@ -38,7 +39,8 @@ Commands:
                                   and left alone when it already holds FILE.vfd (--force
                                   writes anyway); after the write it is read back and
                                   compared (--no-verify skips that).
-  show FILE.vfd | --port P        Show a configuration field by field.
+  show FILE.vfd | --port P        Show a configuration field by field; with --preview,
+                                  the welcome lines in the display's dots instead.
   diff A B                        Compare two configurations field by field; A and B are
                                   each a file or port:P.
   export FILE.vfd                 Print the configuration as JSON.
@@ -209,7 +211,7 @@ public:
         static const std::map<std::string, std::set<std::string>> allowed = {
             {"read", {"port", "baud", "output"}},
             {"write", {"port", "baud", "force", "no-verify"}},
-            {"show", {"port", "baud"}},
+            {"show", {"port", "baud", "preview", "ascii"}},
             {"diff", {"baud"}},
             {"export", {}},
             {"import", {"output"}},
@@ -219,10 +221,13 @@ public:
         const auto command = allowed.find(name);
         if (command == allowed.end())
             return usage("unknown command \"" + escaped_text(name) + "\"");
-        for (const std::string option : {"port", "baud", "output", "force", "no-verify"})
+        for (const std::string option :
+             {"port", "baud", "output", "force", "no-verify", "preview", "ascii"})
             if (parser.isSet(QString::fromStdString(option)) && !command->second.contains(option))
                 return usage((option == "output" ? "-o" : "--" + option) + " does not apply to " +
                              name);
+        if (parser.isSet("ascii") && !parser.isSet("preview"))
+            return usage("--ascii applies to --preview only");
         if (!speeds())
             return usage("--baud takes 9600, 19200 or auto, not \"" +
                          escaped_text(parser.value("baud").toStdString()) + "\"");
@@ -368,6 +373,12 @@ private:
         return first_failure(codes);
     }
 
+    std::vector<std::string> shown(const ImageBytes& image) const {
+        if (!parser.isSet("preview"))
+            return describe_image(image);
+        return preview_text(image, parser.isSet("ascii") ? DotStyle::Ascii : DotStyle::Braille);
+    }
+
     int show() {
         if (operands.size() + (ports.empty() ? 0 : 1) != 1)
             return usage("show needs either one settings file or --port");
@@ -375,7 +386,7 @@ private:
             const auto loaded = load_settings(operands[0], false);
             if (const auto* problem = std::get_if<std::string>(&loaded))
                 return bad_file(*problem);
-            for (const auto& line : describe_image(std::get<ImageBytes>(loaded)))
+            for (const auto& line : shown(std::get<ImageBytes>(loaded)))
                 output.say(line);
             return exit_success;
         }
@@ -385,7 +396,7 @@ private:
         std::vector<int> codes;
         for (std::size_t i = 0; i < all.size(); ++i) {
             if (readings[i].image)
-                for (const auto& line : describe_image(*readings[i].image))
+                for (const auto& line : shown(*readings[i].image))
                     output.say(from_port(all[i].name, line));
             else
                 report_port(all[i].name, readings[i].report);
@@ -502,6 +513,11 @@ int run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
         {{"o", "output"}, "The file to write; once for each --port. - is standard output.", "FILE"},
         {"force", "write: write even when the display already holds the file."},
         {"no-verify", "write: do not read back and compare."},
+        {"preview",
+         "show: the welcome lines in the display's 5 x 7 dots, in the configuration's code "
+         "page with its user-defined characters, drawn in braille; then the codes without a "
+         "glyph, drawn hatched."},
+        {"ascii", "show --preview: draw the dots as # (lit) and . (unlit)."},
         {{"q", "quiet"}, "Print only errors (export still prints its JSON)."},
     });
     parser.addPositionalArgument("command", "read, write, show, diff, export or import.",
