@@ -74,26 +74,44 @@ void PreviewPanel::show_preview(DotPreview preview) {
 }
 
 void PreviewPanel::paintEvent(QPaintEvent*) {
+    const qreal pitch = std::min(qreal(width()) / pitches_across, qreal(height()) / pitches_down);
+    const QPointF origin((width() - pitch * pitches_across) / 2,
+                         (height() - pitch * pitches_down) / 2);
+    const qreal dot = pitch * 0.8;
+    const auto dot_at = [&](int row, int cell, int column, int r) {
+        return QRectF(origin.x() + pitch * (1 + cell * (udc_columns + 1) + column - 1),
+                      origin.y() + pitch * (row_tops[row] + r), dot, dot);
+    };
+
+    // The glass with every dot dark changes only with the size; the lit dots, a fraction of
+    // them, are painted over it.
+    if (glass_.size() != size() * devicePixelRatioF()) {
+        glass_ = QPixmap(size() * devicePixelRatioF());
+        glass_.setDevicePixelRatio(devicePixelRatioF());
+        glass_.fill(glass);
+        QPainter painter(&glass_);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(unlit);
+        for (int row = 0; row < preview_rows; ++row)
+            for (int cell = 0; cell < preview_row_cells; ++cell)
+                for (int column = 1; column <= udc_columns; ++column)
+                    for (int r = 0; r < udc_rows; ++r)
+                        painter.drawEllipse(dot_at(row, cell, column, r));
+    }
+
     QPainter painter(this);
-    painter.fillRect(rect(), glass);
+    painter.drawPixmap(0, 0, glass_);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    const qreal pitch = std::min(qreal(width()) / pitches_across, qreal(height()) / pitches_down);
-    const qreal left = (width() - pitch * pitches_across) / 2;
-    const qreal top = (height() - pitch * pitches_down) / 2;
-    const qreal dot = pitch * 0.8;
     for (int row = 0; row < preview_rows; ++row) {
         for (int cell = 0; cell < preview_row_cells; ++cell) {
             const PreviewCell& shown = preview_.rows[row][cell];
-            const QColor on = shown.look == CellLook::Missing ? hatch : lit;
-            for (int column = 1; column <= udc_columns; ++column) {
-                for (int r = 0; r < udc_rows; ++r) {
-                    const qreal x = left + pitch * (1 + cell * (udc_columns + 1) + column - 1);
-                    const qreal y = top + pitch * (row_tops[row] + r);
-                    painter.setBrush(shown.dots.lit(column, r) ? on : unlit);
-                    painter.drawEllipse(QRectF(x, y, dot, dot));
-                }
-            }
+            painter.setBrush(shown.look == CellLook::Missing ? hatch : lit);
+            for (int column = 1; column <= udc_columns; ++column)
+                for (int r = 0; r < udc_rows; ++r)
+                    if (shown.dots.lit(column, r))
+                        painter.drawEllipse(dot_at(row, cell, column, r));
         }
     }
 }

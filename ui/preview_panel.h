@@ -4,6 +4,7 @@
 
 #include "glyphs/dot_preview.h"
 
+#include <QPixmap>
 #include <QWidget>
 
 namespace pds::ui {
@@ -25,6 +26,7 @@ protected:
 
 private:
     DotPreview preview_;
+    QPixmap glass_;
 };
 
 // What the tooltip and assistive technology say about the hatched codes.
