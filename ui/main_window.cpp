@@ -251,8 +251,8 @@ void MainWindow::build_page(int index) {
         preview_->setGeometry(twips.rect(60, preview_top, 6960, preview_height));
         preview_->show();
         auto* note = new QLabel(
-            QStringLiteral("Drawn from the code page chosen; a display's national variant or "
-                           "firmware may shape some characters differently."),
+            QStringLiteral("Drawn in the code page chosen; a display's national variant or "
+                           "firmware may differ."),
             page);
         note->setObjectName(QStringLiteral("PreviewNote"));
         note->setGeometry(
