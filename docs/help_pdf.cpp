@@ -1,11 +1,17 @@
 // Build-time tool: turns the Markdown user guide into the help document the Help button opens.
 // Usage: help_pdf GUIDE.md OUTPUT.pdf
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFragment>
+#include <QTextImageFormat>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -29,6 +35,24 @@ int main(int argc, char** argv) {
     body.setPointSize(10);
     document.setDefaultFont(body);
     document.setMarkdown(QString::fromUtf8(guide.readAll()), QTextDocument::MarkdownDialectGitHub);
+
+    // The guide's pictures lie beside it. Printing lays out a copy of the document that would
+    // look for them in the working folder, so they are handed over as loaded images.
+    const QUrl folder = QUrl::fromLocalFile(QFileInfo(guide).absolutePath() + QLatin1Char('/'));
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextImageFormat image = it.fragment().charFormat().toImageFormat();
+            if (!image.isValid())
+                continue;
+            const QUrl name(image.name());
+            const QImage picture(folder.resolved(name).toLocalFile());
+            if (picture.isNull()) {
+                std::fprintf(stderr, "help_pdf: cannot read %s\n", qPrintable(image.name()));
+                return 1;
+            }
+            document.addResource(QTextDocument::ImageResource, name, picture);
+        }
+    }
 
     QPdfWriter pdf(QString::fromLocal8Bit(argv[2]));
     pdf.setTitle(QStringLiteral("Vela Pole Display"));

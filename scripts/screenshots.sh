@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 cmake --build "$build_dir" --target take_screenshots
-xvfb-run --auto-servernum --server-args="-screen 0 640x480x24 -dpi 96" \
+xvfb-run --auto-servernum --server-args="-screen 0 640x600x24 -dpi 96" \
     env QT_QPA_PLATFORM=xcb "$build_dir/docs/take_screenshots" docs
 ls -l docs/tab-*.png

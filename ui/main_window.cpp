@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include "commands/defaults.h"
+#include "commands/preview.h"
 #include "commands/read_from_display.h"
 #include "commands/save_and_load.h"
 #include "commands/startup.h"
@@ -8,6 +9,7 @@
 #include "commands/write_to_display.h"
 #include "message/message_line.h"
 #include "ui/dot_button.h"
+#include "ui/preview_panel.h"
 #include "ui/twips.h"
 #include "ui/wrapping_button.h"
 
@@ -30,8 +32,12 @@ namespace {
 
 // The client area and the band above the tabs, in twips.
 constexpr int client_width = 7110;
-constexpr int client_height = 5910;
+constexpr int client_height = 7590;
 constexpr int band_height = 1440;
+
+// The dot preview under the two lines of the "Welcome Msg" tab, in twips.
+constexpr int preview_height = 1380;
+constexpr int preview_note_height = 225;
 
 Twips screen_twips(const QWidget* window) {
     const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
@@ -240,8 +246,21 @@ void MainWindow::build_page(int index) {
             }
             frame->frame->show();
         }
+        const int preview_top = 60 + message_frame_height(20) + 60 + message_frame_height(40) + 60;
+        preview_ = new PreviewPanel(page);
+        preview_->setGeometry(twips.rect(60, preview_top, 6960, preview_height));
+        preview_->show();
+        auto* note = new QLabel(
+            QStringLiteral("Drawn in the code page chosen; a display's national variant or "
+                           "firmware may differ."),
+            page);
+        note->setObjectName(QStringLiteral("PreviewNote"));
+        note->setGeometry(
+            twips.rect(60, preview_top + preview_height + 30, 6960, preview_note_height));
+        note->show();
         line1_->draw(model.line1);
         line2_->draw(model.line2);
+        draw_preview();
     }
     if (index == 2 && !characters_) {
         characters_ = std::make_unique<CharacterPage>(pages_[2], twips);
@@ -295,6 +314,7 @@ void MainWindow::draw() {
     if (line1_) {
         line1_->draw(model.line1);
         line2_->draw(model.line2);
+        draw_preview();
     }
     if (characters_)
         characters_->draw(model);
@@ -302,6 +322,10 @@ void MainWindow::draw() {
     if (SSTab1->currentIndex() != model.shown_tab)
         SSTab1->setCurrentIndex(model.shown_tab);
     drawing_ = false;
+}
+
+void MainWindow::draw_preview() {
+    preview_->show_preview(render_preview(preview_image(editor_)));
 }
 
 void MainWindow::preset_port(const std::string& name) {

@@ -19,6 +19,8 @@ class QTabWidget;
 
 namespace pds::ui {
 
+class PreviewPanel;
+
 class MainWindow : public QWidget {
     Q_OBJECT
 
@@ -50,6 +52,7 @@ private:
     // The same for a transfer, under the busy cursor: the window does not react meanwhile.
     void transfer(void (*command)(Editor&));
     void draw();
+    void draw_preview();
 
     Editor editor_;
     const std::string startup_folder_;
@@ -72,6 +75,7 @@ private:
     QComboBox* Passthru = nullptr;
     std::unique_ptr<MessageLineFrame> line1_;
     std::unique_ptr<MessageLineFrame> line2_;
+    PreviewPanel* preview_ = nullptr;
     std::unique_ptr<CharacterPage> characters_;
 };
 

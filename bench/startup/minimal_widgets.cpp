@@ -6,7 +6,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QPushButton hello(QStringLiteral("Hello world!"));
-    hello.resize(474, 394);
+    hello.resize(474, 506);
     hello.show();
     return app.exec();
 }

@@ -1,9 +1,11 @@
 #include "window_fixture.h"
 
+#include "commands/preview.h"
 #include "commands/read_from_display.h"
 #include "commands/write_to_display.h"
 #include "support/fake_display.h"
 #include "support/url_recorder.h"
+#include "ui/preview_panel.h"
 #include "ui/qt_shell.h"
 
 #include <QAccessible>
@@ -142,10 +144,10 @@ TEST_F(MainWindowTest, ShowsEveryControlWithItsCaption) {
         }
     }
 
-    // About 474 x 394 pixels at 96 dots per inch.
+    // About 474 x 506 pixels at 96 dots per inch.
     const qreal dpi = w.window->logicalDpiX();
     EXPECT_NEAR(w.window->width(), 7110 * dpi / 1440, 1);
-    EXPECT_NEAR(w.window->height(), 5910 * dpi / 1440, 1);
+    EXPECT_NEAR(w.window->height(), 7590 * dpi / 1440, 1);
 }
 
 TEST_F(MainWindowTest, StartsOnTheFirstTabWithTheFactorySettingsAndNoPortOpen) {
@@ -248,6 +250,103 @@ TEST_F(MainWindowTest, EditedCellsTravelBetweenTheViews) {
     EXPECT_EQ(shown_cells(1).mid(0, 5), (QStringList{"a", "@", "\x01", "", " "}));
     // The other line never moved.
     EXPECT_EQ(shown_cells(2), characters("**HAVE A NICE DAY AND THANK YOU**", 40));
+}
+
+// The dots a preview shows, row by row, with the codes hatched for want of a glyph.
+std::vector<std::string> dots_of(const DotPreview& preview) {
+    std::vector<std::string> out;
+    for (const auto& row : preview.rows)
+        for (const auto& text : dot_texts(row))
+            out.push_back(text);
+    for (const auto& missing : preview.missing)
+        out.push_back("missing " + std::to_string(missing.code));
+    return out;
+}
+
+TEST_F(MainWindowTest, ThePreviewIsRedrawnOnEveryKindOfChangeAndChangesNothing) {
+    const SettingsImage image_at_start = w.window->editor().image;
+    w.show_tab(1);
+    auto* panel = w.named<ui::PreviewPanel>("Preview");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->accessibleName(), QString("Display preview"));
+    EXPECT_TRUE(w.named<QLabel>("PreviewNote")->isVisible());
+    const auto cell = [&](int row, int k) { return panel->shown().rows[row][k - 1]; };
+    // What the panel shows is always the preview of the editor as it stands.
+    const auto shows_the_editor = [&] {
+        return dots_of(panel->shown()) ==
+               dots_of(render_preview(preview_image(w.window->editor())));
+    };
+    const auto dots_before = [&] { return dots_of(panel->shown()); };
+
+    EXPECT_EQ(cell(0, 1).code, '*');
+    EXPECT_EQ(cell(2, 11).code, 'U'); // cell 31 of line 2, in the display's second row
+    EXPECT_TRUE(shows_the_editor());
+
+    auto before = dots_before();
+    w.type_over(w.cell("L1A", 2), "A");
+    EXPECT_EQ(cell(0, 2).code, 'A');
+    EXPECT_EQ(cell(0, 2).look, CellLook::Glyph);
+    EXPECT_NE(dots_of(panel->shown()), before);
+    EXPECT_TRUE(shows_the_editor());
+
+    // A single hex digit shifts every later digit of the line until the view turns it into
+    // a whole code.
+    w.click("Op_L1H");
+    w.type_over(w.cell("L1H", 1), "4");
+    EXPECT_EQ(cell(0, 1).code, 0x44);
+    before = dots_before();
+    w.click("Op_L1A");
+    EXPECT_EQ(cell(0, 1).code, 0x40);
+    EXPECT_EQ(cell(0, 2).code, 'A');
+    EXPECT_NE(dots_of(panel->shown()), before);
+    EXPECT_TRUE(shows_the_editor());
+
+    // The code page: the same code, another glyph (a box corner, then the euro sign).
+    w.click("Op_L2H");
+    w.type_over(w.cell("L2H", 1), "D5");
+    const DotGrid in_437 = cell(1, 1).dots;
+    w.show_tab(0);
+    auto* code_page = w.named<QComboBox>("Char");
+    code_page->setFocus();
+    QTest::keyClick(code_page, Qt::Key_End);
+    EXPECT_NE(w.window->editor().model.code_page.index, 0);
+    EXPECT_NE(cell(1, 1).dots, in_437);
+    EXPECT_TRUE(shows_the_editor());
+    QTest::keyClick(code_page, Qt::Key_Home);
+    EXPECT_EQ(cell(1, 1).dots, in_437);
+
+    // A code without a glyph is hatched and named to the operator.
+    EXPECT_EQ(panel->toolTip(), QString("Every code has its glyph."));
+    w.show_tab(1);
+    w.type_over(w.cell("L2H", 2), "01");
+    EXPECT_EQ(cell(1, 2).look, CellLook::Missing);
+    EXPECT_EQ(panel->toolTip(), QString("Drawn hatched, no glyph in this code page: 0x01"));
+    EXPECT_EQ(panel->accessibleDescription(), panel->toolTip());
+
+    // The character being drawn shows over its code at once, before any step stores it.
+    w.show_tab(2);
+    w.type_over(w.named<QLineEdit>("UDC_TEXT"), "41");
+    EXPECT_EQ(cell(0, 2).look, CellLook::UserDefined);
+    EXPECT_EQ(cell(0, 2).dots, DotGrid{});
+    w.click(w.element<QAbstractButton>("map1", 0));
+    EXPECT_TRUE(cell(0, 2).dots.lit(1, 0));
+    EXPECT_TRUE(shows_the_editor());
+    w.type_over(w.named<QLineEdit>("UDC_TEXT"), "4");
+    EXPECT_EQ(cell(0, 2).look, CellLook::Glyph);       // 0x04 is no valid code: the slot stays
+    w.type_over(w.named<QLineEdit>("UDC_TEXT"), "2A"); // "*" closes line 1
+    EXPECT_EQ(cell(0, 20).look, CellLook::UserDefined);
+    EXPECT_EQ(cell(0, 2).look, CellLook::Glyph);
+
+    // None of it reached the image, moved a line's view or emptied the code box.
+    const Editor& editor = w.window->editor();
+    EXPECT_EQ(editor.image, image_at_start);
+    EXPECT_TRUE(editor.model.line1.characters_shown());
+    EXPECT_TRUE(editor.model.line2.hex_shown());
+    EXPECT_EQ(editor.model.line2.hex[1], "D5");
+    EXPECT_EQ(editor.model.line2.hex[2], "01");
+    EXPECT_EQ(editor.model.character_code, "2A");
+    EXPECT_TRUE(fake.boxes.shown.empty());
 }
 
 TEST_F(MainWindowTest, ClearEmptiesOnlyTheShownView) {
