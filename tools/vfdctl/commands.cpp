@@ -410,6 +410,7 @@ private:
             return usage("diff needs two operands, each a settings file or port:P");
         std::vector<std::optional<ImageBytes>> images(2);
         std::vector<PortTarget> port_operands;
+        std::vector<std::string> ports_given; // as typed, to compare the devices they name
         std::vector<std::size_t> port_slots;
         for (std::size_t i = 0; i < 2; ++i) {
             const std::string& operand = operands[i];
@@ -418,6 +419,7 @@ private:
                 if (const auto problem = names_no_device("\"" + escaped_text(operand) + "\"", port))
                     return usage(*problem);
                 port_operands.push_back(target(port));
+                ports_given.push_back(port);
                 port_slots.push_back(i);
                 continue;
             }
@@ -426,9 +428,8 @@ private:
                 return bad_file(*problem);
             images[i] = std::get<ImageBytes>(loaded);
         }
-        if (port_operands.size() == 2)
-            if (const auto twice = same_device({port_operands[0].name, port_operands[1].name}))
-                return usage(given_twice(*twice));
+        if (const auto twice = same_device(ports_given))
+            return usage(given_twice(*twice));
 
         const auto readings = on_every_port(port_operands, read_display);
         std::vector<int> codes;
