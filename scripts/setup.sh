@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 # xfonts-base, pcf2bdf and locales: only the test that remakes the glyph table reads them.
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins qt6-serialport-dev libgtest-dev libgmock-dev
-          xfonts-base pcf2bdf locales)
+          nlohmann-json3-dev xfonts-base pcf2bdf locales)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

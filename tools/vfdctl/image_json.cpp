@@ -10,9 +10,10 @@
 #include <QJsonValue>
 #include <QString>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <initializer_list>
 #include <optional>
 #include <set>
@@ -68,110 +69,75 @@ std::string key_name(const std::string& prefix, const std::string& key) {
 }
 
 // Qt's parser keeps the last of two equal keys and says nothing, so a field given twice would
-// take whichever value came last. This walks text that Qt has accepted as JSON and finds the
-// first key an object holds twice, at any depth, comparing keys as Qt decodes them.
-class RepeatedKeyScan {
+// take whichever value came last. nlohmann/json's event parser reports each key as it decodes
+// it; this handler names the first one an object holds twice, at any depth. Text that parser
+// refuses passes, and Qt's parser has the last word on it.
+class RepeatedKeyFinder : public nlohmann::json_sax<nlohmann::json> {
 public:
-    explicit RepeatedKeyScan(const QByteArray& text) : text(text) {}
+    std::optional<std::string> repeated;
 
-    // The field name of that key, e.g. "command_set.code"; nothing when every key is single.
-    std::optional<std::string> find() {
-        value({});
-        return repeated;
+    bool key(string_t& key) override {
+        Level& object = levels.back();
+        object.field = key_name(object.name.empty() ? "" : object.name + ".", key);
+        if (!object.keys.insert(key).second)
+            repeated = object.field;
+        return !repeated;
+    }
+    bool start_object(std::size_t) override {
+        levels.push_back({field_of_value(), {}, {}, -1});
+        return true;
+    }
+    bool end_object() override { return end(); }
+    bool start_array(std::size_t) override {
+        levels.push_back({field_of_value(), {}, {}, 0});
+        return true;
+    }
+    bool end_array() override { return end(); }
+    bool null() override { return scalar(); }
+    bool boolean(bool) override { return scalar(); }
+    bool number_integer(number_integer_t) override { return scalar(); }
+    bool number_unsigned(number_unsigned_t) override { return scalar(); }
+    bool number_float(number_float_t, const string_t&) override { return scalar(); }
+    bool string(string_t&) override { return scalar(); }
+    bool binary(binary_t&) override { return scalar(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+        return false;
     }
 
 private:
-    char next() {
-        while (at < text.size() &&
-               (text[at] == ' ' || text[at] == '\t' || text[at] == '\n' || text[at] == '\r'))
-            ++at;
-        return at < text.size() ? text[at] : '\0';
+    struct Level {
+        std::string name;           // the field this object or array is
+        std::set<std::string> keys; // an object's keys so far
+        std::string field;          // an object's field of the key last read
+        int next_index;             // an array's next element; -1 for an object
+    };
+
+    // The field of the value that starts now, and the next array element's place taken.
+    std::string field_of_value() {
+        if (levels.empty())
+            return {};
+        Level& outer = levels.back();
+        if (outer.next_index < 0)
+            return outer.field;
+        return outer.name + "[" + std::to_string(outer.next_index++) + "]";
+    }
+    bool scalar() {
+        field_of_value();
+        return true;
+    }
+    bool end() {
+        levels.pop_back();
+        return true;
     }
 
-    void value(const std::string& field) {
-        switch (next()) {
-        case '{':
-            object(field);
-            break;
-        case '[':
-            array(field);
-            break;
-        case '"':
-            string();
-            break;
-        default: // a number, true, false or null
-            while (at < text.size() && !std::strchr(",]} \t\n\r", text[at]))
-                ++at;
-        }
-    }
-
-    void object(const std::string& field) {
-        ++at;
-        std::set<QString> keys;
-        while (!repeated && next() == '"') {
-            const QString key = string();
-            const std::string name = key_name(field.empty() ? "" : field + ".", key.toStdString());
-            if (!keys.insert(key).second) {
-                repeated = name;
-                return;
-            }
-            if (next() == ':')
-                ++at;
-            value(name);
-            if (next() == ',')
-                ++at;
-        }
-        if (next() == '}')
-            ++at;
-    }
-
-    void array(const std::string& field) {
-        ++at;
-        for (int i = 0; !repeated && next() != ']' && at < text.size(); ++i) {
-            const qsizetype start = at;
-            value(field + "[" + std::to_string(i) + "]");
-            if (next() == ',')
-                ++at;
-            if (at == start) // not JSON after all; Qt has the last word on that
-                return;
-        }
-        if (next() == ']')
-            ++at;
-    }
-
-    // A string from its opening quote, decoded: raw runs as UTF-8, escapes as UTF-16 units.
-    QString string() {
-        QString decoded;
-        qsizetype run = ++at;
-        const auto end_run = [&] { decoded += QString::fromUtf8(text.mid(run, at - run)); };
-        while (at < text.size() && text[at] != '"') {
-            if (text[at] != '\\') {
-                ++at;
-                continue;
-            }
-            end_run();
-            const char escape = at + 1 < text.size() ? text[at + 1] : '\0';
-            at += 2;
-            if (escape == 'u') {
-                decoded += QChar(text.mid(at, 4).toUShort(nullptr, 16));
-                at += 4;
-            } else {
-                static const std::string_view from = "bfnrt", to = "\b\f\n\r\t";
-                const auto known = from.find(escape);
-                decoded += known == std::string_view::npos ? QChar(escape) : QChar(to[known]);
-            }
-            run = at;
-        }
-        at = std::min(at, text.size());
-        end_run();
-        ++at;
-        return decoded;
-    }
-
-    const QByteArray& text;
-    qsizetype at = 0;
-    std::optional<std::string> repeated;
+    std::vector<Level> levels;
 };
+
+std::optional<std::string> key_given_twice(const QByteArray& text) {
+    RepeatedKeyFinder finder;
+    nlohmann::json::sax_parse(text.begin(), text.end(), &finder);
+    return finder.repeated;
+}
 
 // Reads one configuration; the first problem found is kept and ends the reading.
 class Reader {
@@ -429,7 +395,7 @@ std::variant<ImageBytes, JsonProblem> image_from_json(const QByteArray& text) {
                                std::to_string(error.offset)};
     if (!document.isObject())
         return JsonProblem{{}, "is not a JSON object"};
-    if (const auto repeated = RepeatedKeyScan(text).find())
+    if (const auto repeated = key_given_twice(text))
         return JsonProblem{*repeated, "is given twice"};
     const QJsonObject json = document.object();
 
