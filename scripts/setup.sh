@@ -8,18 +8,7 @@ cd "$(dirname "$0")/.."
 # xfonts-base, pcf2bdf and locales: only the test that remakes the glyph table reads them.
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins qt6-serialport-dev libgtest-dev libgmock-dev
           nlohmann-json3-dev xfonts-base pcf2bdf locales)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    sudo_cmd=()
-    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo_cmd[@]}" apt-get update -qq
-    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
-fi
+scripts/install_packages.sh "${packages[@]}"
 
 build_dir=${BUILD_DIR:-build}
 # The options the folder was configured with are kept beside it, so that a change of them
