@@ -1,0 +1,297 @@
+// The page: draws the core's editor model and hands every click and edit to the core, one at
+// a time, as the desktop window does.
+"use strict";
+
+const $ = (id) => document.getElementById(id);
+
+// Vendors of the usual USB-serial adapters, for the port list.
+const usbVendors = { 0x0403: "FTDI", 0x067b: "Prolific", 0x10c4: "Silicon Labs", 0x1a86: "WCH" };
+const hex4 = (n) => n.toString(16).padStart(4, "0").toUpperCase();
+
+function portLabels(ports) {
+    const seen = new Map();
+    return ports.map((port, i) => {
+        const info = port.getInfo ? port.getInfo() : {};
+        let label = `Serial port ${i + 1}`;
+        if (info.usbVendorId !== undefined) {
+            const vendor = usbVendors[info.usbVendorId] || `USB ${hex4(info.usbVendorId)}`;
+            label = `${vendor} ${hex4(info.usbVendorId)}:${hex4(info.usbProductId || 0)}`;
+        }
+        const count = (seen.get(label) || 0) + 1;
+        seen.set(label, count);
+        return count > 1 ? `${label} #${count}` : label;
+    });
+}
+
+class Page {
+    constructor(core, line, hasSerial) {
+        this.core = core;
+        this.line = line;
+        this.hasSerial = hasSerial;
+        this.queue = Promise.resolve();
+        this.window = $("Window");
+    }
+
+    // One operator action at a time; the page is drawn again after each.
+    act(action, holdsWindow = false) {
+        this.queue = this.queue.then(async () => {
+            if (holdsWindow) {
+                this.window.inert = true;
+                document.body.classList.add("busy");
+            }
+            try {
+                await action();
+            } finally {
+                this.window.inert = false;
+                document.body.classList.remove("busy");
+                this.draw();
+            }
+        }).catch((error) => console.error(error));
+        return this.queue;
+    }
+
+    command(name, a = 0, b = 0) {
+        return this.core.ccall("pds_command", "number", ["string", "number", "number"],
+                               [name, a, b], { async: true });
+    }
+
+    // A command that may wait for the operator or the line.
+    run(name, a = 0, b = 0, holdsWindow = false) {
+        return this.act(() => this.command(name, a, b), holdsWindow);
+    }
+
+    edit(change) {
+        return this.act(async () => change());
+    }
+
+    async refreshPorts(selectPort) {
+        const ports = this.hasSerial ? await navigator.serial.getPorts() : [];
+        this.line.ports = ports;
+        const model = this.core.snapshot();
+        const chosen = selectPort ? ports.indexOf(selectPort) : Math.min(model.Comm.index, ports.length - 1);
+        const list = new this.core.StringList();
+        for (const label of portLabels(ports)) list.push_back(label);
+        this.core.setPorts(list, chosen >= 0 ? chosen : ports.length ? 0 : -1);
+        list.delete();
+    }
+
+    async choosePort() {
+        try {
+            const port = await navigator.serial.requestPort();
+            await this.refreshPorts(port);
+        } catch (error) {
+            if (error.name !== "NotFoundError") console.error(error);
+        }
+    }
+
+    connect() {
+        const comm = $("Comm");
+        comm.addEventListener("change", () => {
+            if (comm.value === "choose") this.act(() => this.choosePort());
+            else this.edit(() => this.core.selectEntry("Comm", comm.selectedIndex - 1));
+        });
+        $("Baud").addEventListener("input", (event) =>
+            this.edit(() => this.core.typeText("Baud", event.target.value)));
+        for (const id of ["Char", "Command", "BaudRate", "Passthru"]) {
+            $(id).addEventListener("change", (event) =>
+                this.edit(() => this.core.selectEntry(id, event.target.selectedIndex)));
+        }
+
+        $("Load").addEventListener("click", () => this.run("load", 0, 0, true));
+        $("Save").addEventListener("click", () => this.run("save", 0, 0, true));
+        $("Help").addEventListener("click", () => this.run("help"));
+        $("SetAllDefault").addEventListener("click", () => this.run("defaults"));
+        $("Download").addEventListener("click", () => this.run("write", 0, 0, true));
+        $("GetSetting").addEventListener("click", () => this.run("read", 0, 0, true));
+
+        const tabs = [0, 1, 2].map((i) => $(`SSTab1_${i}`));
+        tabs.forEach((tab, i) => {
+            tab.addEventListener("click", () => this.edit(() => this.core.showTab(i)));
+            tab.addEventListener("keydown", (event) => {
+                const step = { ArrowRight: 1, ArrowLeft: -1 }[event.key];
+                if (!step) return;
+                const next = (i + step + tabs.length) % tabs.length;
+                this.edit(() => this.core.showTab(next)).then(() => tabs[next].focus());
+            });
+        });
+
+        for (const line of [1, 2]) {
+            $(`Op_L${line}A`).addEventListener("change", () => this.run("view", line, 0));
+            $(`Op_L${line}H`).addEventListener("change", () => this.run("view", line, 1));
+            $(`CLR_MSG${line}`).addEventListener("click", () => this.run("clear_line", line));
+            $(`Frame_L${line}`).addEventListener("input", (event) => {
+                const cell = event.target;
+                if (!cell.classList.contains("cell")) return;
+                const k = Number(cell.id.split("_")[1]);
+                this.edit(() => this.core.setCell(line, cell.dataset.view === "H", k, cell.value));
+            });
+        }
+
+        $("UDC_UP").addEventListener("click", () => this.run("previous_character"));
+        $("UDC_NEXT").addEventListener("click", () => this.run("next_character"));
+        $("MAP_Clear").addEventListener("click", () => this.run("clear_character"));
+        $("UDC_TEXT").addEventListener("input", (event) =>
+            this.edit(() => this.core.setCode(event.target.value)));
+        for (const dot of document.querySelectorAll(".dot")) {
+            const column = Number(dot.dataset.column);
+            const row = Number(dot.dataset.row);
+            dot.addEventListener("click", () => this.run("toggle_dot", column, row));
+            dot.addEventListener("keydown", (event) => {
+                const [dc, dr] = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1],
+                                   ArrowDown: [0, 1] }[event.key] || [0, 0];
+                const next = $(`map${column + dc}_${row + dr}`);
+                if ((dc || dr) && next) {
+                    event.preventDefault();
+                    next.focus();
+                }
+            });
+        }
+    }
+
+    draw() {
+        const model = this.core.snapshot();
+        this.drawComm(model.Comm);
+        drawCombo($("Baud"), model.Baud);
+        for (const id of ["Char", "Command", "BaudRate", "Passthru"]) drawList($(id), model[id]);
+        drawLine(1, model.line1);
+        drawLine(2, model.line2);
+        drawPreview($("Preview"), model.preview);
+        setText($("UDC_label"), model.caption);
+        setValue($("UDC_TEXT"), model.code);
+        for (const dot of document.querySelectorAll(".dot")) {
+            const at = (Number(dot.dataset.column) - 1) * 7 + Number(dot.dataset.row);
+            const lit = model.dots[at] === "1";
+            dot.setAttribute("aria-pressed", String(lit));
+            dot.classList.toggle("lit", lit);
+        }
+        for (let i = 0; i < 3; ++i) {
+            const shown = i === model.tab;
+            const tab = $(`SSTab1_${i}`);
+            tab.setAttribute("aria-selected", String(shown));
+            tab.tabIndex = shown ? 0 : -1;
+            $(`SSTab1_page${i}`).hidden = !shown;
+        }
+    }
+
+    // The ports, then the entry that asks the browser for another; an empty line stands for
+    // no port chosen.
+    drawComm(comm) {
+        const select = $("Comm");
+        const wanted = ["", ...comm.entries, this.hasSerial ? "Choose port\u2026" : null]
+            .filter((entry) => entry !== null);
+        const shown = [...select.options].map((option) => option.text);
+        if (shown.join("\n") !== wanted.join("\n")) {
+            select.replaceChildren(...wanted.map((text, i) => {
+                const option = new Option(text, i === 0 ? "" : i <= comm.entries.length ? String(i) : "choose");
+                option.hidden = i === 0;
+                return option;
+            }));
+        }
+        select.selectedIndex = comm.index + 1;
+    }
+}
+
+function setText(element, text) {
+    if (element.textContent !== text) element.textContent = text;
+}
+
+// Set only when it differs, so the cursor of the box being typed in stays where it is.
+function setValue(element, value) {
+    if (element.value !== value) element.value = value;
+}
+
+function drawList(select, list) {
+    if (select.options.length !== list.entries.length)
+        select.replaceChildren(...list.entries.map((entry) => new Option(entry)));
+    if (select.selectedIndex !== list.index) select.selectedIndex = list.index;
+}
+
+function drawCombo(input, combo) {
+    const entries = $(`${input.id}_entries`);
+    if (entries.options.length !== combo.entries.length)
+        entries.replaceChildren(...combo.entries.map((entry) => new Option(entry)));
+    setValue(input, combo.text);
+}
+
+function drawLine(line, model) {
+    for (let k = 1; k <= model.cells; ++k) {
+        setValue($(`L${line}A_${k}`), model.chars[k]);
+        setValue($(`L${line}H_${k}`), model.hex[k]);
+    }
+    $(`Frame_L${line}`).dataset.shown = model.hexShown ? "H" : "A";
+    $(`Op_L${line}${model.hexShown ? "H" : "A"}`).checked = true;
+}
+
+// The preview's geometry in dot pitches, as the desktop's panel draws it.
+const previewAcross = 1 + 20 * 6;
+const previewDown = 1 + 7 + 2 + 7 + 1 + 7 + 1;
+const previewRowTops = [1, 10, 18];
+
+function drawPreview(canvas, preview) {
+    // Sized from its place, not from the layout: a hidden tab has none.
+    const scale = window.devicePixelRatio || 1;
+    const width = Math.round(parseFloat(canvas.style.width) * scale);
+    const height = Math.round(parseFloat(canvas.style.height) * scale);
+    if (canvas.width !== width || canvas.height !== height) {
+        canvas.width = width;
+        canvas.height = height;
+    }
+    const context = canvas.getContext("2d");
+    const pitch = Math.min(width / previewAcross, height / previewDown);
+    const left = (width - pitch * previewAcross) / 2;
+    const top = (height - pitch * previewDown) / 2;
+    const radius = pitch * 0.4;
+    context.fillStyle = "#000";
+    context.fillRect(0, 0, width, height);
+    preview.rows.forEach((row, r) => row.forEach((cell, c) => {
+        for (let column = 0; column < 5; ++column) {
+            for (let dotRow = 0; dotRow < 7; ++dotRow) {
+                const lit = cell.dots[column * 7 + dotRow] === "1";
+                context.fillStyle = !lit ? "rgb(18,46,42)" : cell.missing ? "rgb(32,128,104)" : "rgb(64,255,208)";
+                context.beginPath();
+                context.arc(left + pitch * (1 + c * 6 + column) + radius,
+                            top + pitch * (previewRowTops[r] + dotRow) + radius, radius, 0, 2 * Math.PI);
+                context.fill();
+            }
+        }
+    }));
+    canvas.title = preview.note;
+    canvas.setAttribute("aria-description", preview.note);
+}
+
+// The user guide is a page of its own inside this file, reached as #guide.
+function showRoute() {
+    const guide = location.hash === "#guide";
+    $("Guide").hidden = !guide;
+    $("Main").hidden = guide;
+    if (guide) $("Guide").focus();
+}
+
+async function startPage() {
+    const hasSerial = "serial" in navigator;
+    const strings = {};
+    const line = new SerialLine(strings);
+    const boxes = new Boxes($("Box"));
+    const files = new Files(strings, boxes, $("NameBox"));
+    const services = { strings, line, boxes, files, showGuide: () => { location.hash = "#guide"; } };
+
+    const core = await createPoleDisplaySetup({ page: services });
+    const model = core.snapshot();
+    buildWindow($("Window"), [model.line1.ruler, model.line2.ruler]);
+    const page = new Page(core, line, hasSerial);
+    await page.command("start_up");
+    if (!hasSerial) {
+        $("NoSerial").hidden = false;
+        for (const id of ["Comm", "Download", "GetSetting"]) $(id).disabled = true;
+    }
+    await page.refreshPorts();
+    page.connect();
+    page.draw();
+    window.addEventListener("hashchange", showRoute);
+    window.addEventListener("pagehide", () => page.run("shut_down"));
+    showRoute();
+    document.body.dataset.ready = "true";
+    window.poleDisplaySetup = page;
+}
+
+startPage();
