@@ -7,6 +7,8 @@
 #include <cstdlib>
 
 // Every function below calls into `Module.page`, which services.js fills before the core runs.
+// clang-format would take the JavaScript for C++ and break it.
+// clang-format off
 
 // A string from JavaScript, in memory the caller frees.
 EM_JS(char*, js_new_string, (const char* key), {
@@ -40,7 +42,7 @@ EM_ASYNC_JS(void, js_port_wait, (int max_ms), { await Module.page.line.wait(max_
 EM_JS(int, js_port_lost, (), { return Module.page.line.lost() ? 1 : 0; });
 
 EM_JS(double, js_now_ms, (), { return performance.now(); });
-EM_ASYNC_JS(void, js_sleep, (int ms), { await new Promise(done = > setTimeout(done, ms)); });
+EM_ASYNC_JS(void, js_sleep, (int ms), { await new Promise(done => setTimeout(done, ms)); });
 EM_JS(int, js_today, (), {
     const now = new Date();
     return now.getFullYear() * 10000 + (now.getMonth() + 1) * 100 + now.getDate();
@@ -48,12 +50,12 @@ EM_JS(int, js_today, (), {
 
 EM_ASYNC_JS(int, js_box, (const char* text, const char* title, int with_cancel), {
     const ok =
-        await Module.page.boxes.show(UTF8ToString(text), UTF8ToString(title), with_cancel != = 0);
+        await Module.page.boxes.show(UTF8ToString(text), UTF8ToString(title), with_cancel !== 0);
     return ok ? 1 : 0;
 });
 
 EM_ASYNC_JS(int, js_choose_file, (int saving, const char* description, const char* pattern), {
-    const name = await Module.page.files.choose(saving != = 0, UTF8ToString(description),
+    const name = await Module.page.files.choose(saving !== 0, UTF8ToString(description),
                                                 UTF8ToString(pattern));
     Module.page.strings.chosen = name;
     return name ? 1 : 0;
@@ -67,6 +69,7 @@ EM_ASYNC_JS(int, js_replace_file, (const char* name, const std::uint8_t* bytes, 
                : 0;
 });
 EM_JS(void, js_show_guide, (), { Module.page.showGuide(); });
+// clang-format on
 
 namespace pds::web {
 
