@@ -1,0 +1,188 @@
+// Headless Chromium with the page, a scripted navigator.serial whose ports reach devices
+// through the WebSocket bridge, a scripted file-save picker, and the virtual display.
+import { spawn, spawnSync } from "node:child_process";
+import { mkdtempSync, readFileSync, rmSync } from "node:fs";
+import { tmpdir } from "node:os";
+import { dirname, join, resolve } from "node:path";
+import { createInterface } from "node:readline";
+import { fileURLToPath, pathToFileURL } from "node:url";
+import puppeteer from "puppeteer-core";
+
+const root = resolve(dirname(fileURLToPath(import.meta.url)), "../../..");
+export const pageFile = process.env.PDS_PAGE || join(root, "build-page/pole-display-setup.html");
+export const nativeBuild = process.env.PDS_NATIVE_BUILD || join(root, "build");
+export const scratch = mkdtempSync(join(tmpdir(), "page-tests-"));
+
+export async function launchBrowser() {
+    return puppeteer.launch({
+        executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
+        headless: true,
+        userDataDir: mkdtempSync(join(scratch, "profile-")),
+        args: ["--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
+               "--disable-component-update", "--disable-sync"],
+    });
+}
+
+// Runs in the page before its own script: stands in for the browser's serial ports and save
+// picker, as the operator's choices would answer them.
+function scriptBrowser({ serial, bridge, granted, offered, saveName }) {
+    window.pageTest = { requests: 0, saved: {}, opens: [], saveName, offered };
+    if (serial === "none") {
+        delete Navigator.prototype.serial;
+    } else {
+        class BridgePort {
+            constructor(spec) {
+                this.spec = spec;
+                this.readable = null;
+                this.writable = null;
+            }
+            getInfo() { return this.spec.info || {}; }
+            async open(options) {
+                if (this.socket) throw new DOMException("The port is already open.", "InvalidStateError");
+                window.pageTest.opens.push(options);
+                const socket = new WebSocket(`${bridge}?device=${encodeURIComponent(this.spec.device)}`);
+                socket.binaryType = "arraybuffer";
+                await new Promise((opened, failed) => {
+                    socket.onopen = opened;
+                    socket.onerror = () => failed(new DOMException("Failed to open serial port.", "NetworkError"));
+                });
+                this.socket = socket;
+                this.readable = new ReadableStream({
+                    start(stream) {
+                        socket.onmessage = (event) => stream.enqueue(new Uint8Array(event.data));
+                        socket.onclose = () => { try { stream.close(); } catch (_) { /* cancelled */ } };
+                    },
+                });
+                this.writable = new WritableStream({ write: (chunk) => socket.send(chunk) });
+            }
+            async close() {
+                this.socket.close();
+                this.socket = null;
+                this.readable = null;
+                this.writable = null;
+            }
+        }
+        const ports = (granted || []).map((spec) => new BridgePort(spec));
+        const scripted = {
+            getPorts: async () => ports.slice(),
+            requestPort: async () => {
+                window.pageTest.requests += 1;
+                const chosen = window.pageTest.offered;
+                if (!chosen) throw new DOMException("No port selected by the user.", "NotFoundError");
+                const port = new BridgePort(chosen);
+                ports.push(port);
+                return port;
+            },
+        };
+        Object.defineProperty(Navigator.prototype, "serial", { get: () => scripted, configurable: true });
+    }
+    if (saveName === null) {
+        delete window.showSaveFilePicker;
+    } else {
+        window.showSaveFilePicker = async () => {
+            const name = window.pageTest.saveName;
+            if (!name) throw new DOMException("The user aborted a request.", "AbortError");
+            return {
+                name,
+                createWritable: async () => {
+                    const bytes = [];
+                    return {
+                        write: async (chunk) => bytes.push(...chunk),
+                        close: async () => { window.pageTest.saved[name] = bytes; },
+                    };
+                },
+            };
+        };
+    }
+}
+
+export async function openPage(browser, options = {}) {
+    const context = await browser.createBrowserContext();
+    const page = await context.newPage();
+    page.errors = [];
+    page.on("pageerror", (error) => page.errors.push(error.message));
+    page.on("console", (message) => { if (message.type() === "error") page.errors.push(message.text()); });
+    await page.evaluateOnNewDocument(scriptBrowser, { serial: "scripted", saveName: "", ...options });
+    await page.goto(pathToFileURL(pageFile).href);
+    await page.waitForSelector("body[data-ready]");
+    return page;
+}
+
+// Waits until every action handed to the core has been done and drawn.
+export async function idle(page) {
+    for (;;) {
+        const settled = await page.evaluate(async () => {
+            const queue = window.poleDisplaySetup.queue;
+            await queue;
+            return queue === window.poleDisplaySetup.queue;
+        });
+        if (settled) return;
+    }
+}
+
+// The box shown next: waits for it, reads it, answers it.
+export async function answerBox(page, button = "ok") {
+    await page.waitForSelector("#Box[open]", { timeout: 15000 });
+    const box = await page.evaluate(() => ({
+        title: document.getElementById("BoxTitle").textContent,
+        text: document.getElementById("BoxText").textContent,
+        buttons: [...document.querySelectorAll("#Box button")].filter((b) => !b.hidden).map((b) => b.textContent),
+    }));
+    await page.click(`#Box .box-${button}`);
+    await page.waitForSelector("#Box:not([open])");
+    return box;
+}
+
+// Every control's value as drawn: lists, boxes, cells, options, caption and dots.
+export function controls(page) {
+    return page.evaluate(() => {
+        const out = {};
+        for (const element of document.querySelectorAll("#Window select, #Window input, #Window .dot, #UDC_label")) {
+            if (element.type === "radio") out[element.id] = element.checked;
+            else if (element.tagName === "SELECT") out[element.id] = element.selectedOptions[0]?.text ?? "";
+            else if (element.classList.contains("dot")) out[element.id] = element.getAttribute("aria-pressed");
+            else if (element.tagName === "DIV") out[element.id] = element.textContent;
+            else out[element.id] = element.value;
+        }
+        return out;
+    });
+}
+
+export async function typeInto(page, selector, text) {
+    await page.click(selector, { clickCount: 3 });
+    await page.keyboard.press("Backspace");
+    if (text) await page.type(selector, text);
+}
+
+// The desktop core's Save of the same edits.
+export function referenceSave(name, edits) {
+    const out = join(scratch, name);
+    const run = spawnSync(join(nativeBuild, "tests/page/reference_save"), [out, ...edits], { encoding: "utf8" });
+    if (run.status !== 0) throw new Error(`reference_save failed: ${run.stderr}`);
+    return readFileSync(out);
+}
+
+// A virtual display on a pseudo-terminal, with its device.
+export async function startDisplay(...options) {
+    const child = spawn(join(nativeBuild, "tools/virtual_display/virtual_display"), options,
+                        { stdio: ["ignore", "pipe", "inherit"] });
+    const lines = createInterface({ input: child.stdout });
+    const first = await new Promise((got, failed) => {
+        lines.once("line", got);
+        child.once("exit", () => failed(new Error("the virtual display did not start")));
+    });
+    lines.on("line", () => {});
+    const device = first.replace("Virtual pole display on ", "");
+    return {
+        device,
+        stop: () => new Promise((done) => {
+            if (child.exitCode !== null) return done();
+            child.once("exit", done);
+            child.kill("SIGTERM");
+        }),
+    };
+}
+
+export function cleanUp() {
+    rmSync(scratch, { recursive: true, force: true });
+}
