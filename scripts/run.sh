@@ -3,8 +3,13 @@
 #   scripts/run.sh              starts a virtual pole display beside the window and puts its
 #                               device into the port box, so everything works without hardware
 #   scripts/run.sh /dev/ttyUSB0 starts the window with that device in the port box
+#   scripts/run.sh --web        builds the browser page and starts a virtual display with its
+#                               WebSocket bridge, and prints the page to open
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [[ ${1:-} == --web ]]; then
+    exec scripts/run_page.sh
+fi
 scripts/setup.sh
 # The program looks for its help document in the folder it starts in: the build folder.
 cd "${BUILD_DIR:-build}"

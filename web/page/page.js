@@ -12,7 +12,7 @@ function portLabels(ports) {
     const seen = new Map();
     return ports.map((port, i) => {
         const info = port.getInfo ? port.getInfo() : {};
-        let label = `Serial port ${i + 1}`;
+        let label = port instanceof BridgePort ? `Virtual display ${port.device}` : `Serial port ${i + 1}`;
         if (info.usbVendorId !== undefined) {
             const vendor = usbVendors[info.usbVendorId] || `USB ${hex4(info.usbVendorId)}`;
             label = `${vendor} ${hex4(info.usbVendorId)}:${hex4(info.usbProductId || 0)}`;
@@ -30,6 +30,8 @@ class Page {
         this.hasSerial = hasSerial;
         this.queue = Promise.resolve();
         this.window = $("Window");
+        const query = new URLSearchParams(location.search);
+        this.bridged = query.has("bridge") ? [new BridgePort(query.get("bridge"), query.get("device"))] : [];
     }
 
     // One operator action at a time; the page is drawn again after each.
@@ -65,7 +67,7 @@ class Page {
     }
 
     async refreshPorts(selectPort) {
-        const ports = this.hasSerial ? await navigator.serial.getPorts() : [];
+        const ports = [...this.bridged, ...(this.hasSerial ? await navigator.serial.getPorts() : [])];
         this.line.ports = ports;
         const model = this.core.snapshot();
         const chosen = selectPort ? ports.indexOf(selectPort) : Math.min(model.Comm.index, ports.length - 1);
@@ -282,7 +284,8 @@ async function startPage() {
     await page.command("start_up");
     if (!hasSerial) {
         $("NoSerial").hidden = false;
-        for (const id of ["Comm", "Download", "GetSetting"]) $(id).disabled = true;
+        if (!page.bridged.length)
+            for (const id of ["Comm", "Download", "GetSetting"]) $(id).disabled = true;
     }
     await page.refreshPorts();
     page.connect();
@@ -290,6 +293,7 @@ async function startPage() {
     window.addEventListener("hashchange", showRoute);
     window.addEventListener("pagehide", () => page.run("shut_down"));
     showRoute();
+    performance.mark("interactive");
     document.body.dataset.ready = "true";
     window.poleDisplaySetup = page;
 }

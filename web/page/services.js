@@ -121,6 +121,8 @@ class Boxes {
         dialog.querySelector(".box-text").textContent = text.replace(/\r\n?/g, "\n");
         dialog.querySelector(".box-cancel").hidden = !withCancel;
         dialog.returnValue = "cancel";
+        // Tells one box from the next that follows it at once.
+        dialog.dataset.shown = String(Number(dialog.dataset.shown || 0) + 1);
         return new Promise((answer) => {
             dialog.addEventListener("close", () => answer(dialog.returnValue === "ok"), { once: true });
             dialog.showModal();
@@ -232,5 +234,38 @@ class Files {
             this.strings.file_reason = error.message || String(error);
             return false;
         }
+    }
+}
+
+// A device reached through the WebSocket bridge (web/page/serial_bridge.mjs), shaped as a Web
+// Serial port; the page offers it when opened with ?bridge=ws://...&device=/dev/pts/N.
+class BridgePort {
+    constructor(bridge, device) {
+        this.url = `${bridge}?device=${encodeURIComponent(device)}`;
+        this.device = device;
+        this.readable = null;
+        this.writable = null;
+    }
+    getInfo() { return {}; }
+    async open() {
+        const socket = new WebSocket(this.url);
+        socket.binaryType = "arraybuffer";
+        await new Promise((opened, failed) => {
+            socket.onopen = opened;
+            socket.onerror = () => failed(new DOMException(`no bridge at ${this.url}`, "NetworkError"));
+        });
+        this.socket = socket;
+        this.readable = new ReadableStream({
+            start(stream) {
+                socket.onmessage = (event) => stream.enqueue(new Uint8Array(event.data));
+                socket.onclose = () => { try { stream.close(); } catch (_) { /* cancelled */ } };
+            },
+        });
+        this.writable = new WritableStream({ write: (chunk) => socket.send(chunk) });
+    }
+    async close() {
+        this.socket.close();
+        this.readable = null;
+        this.writable = null;
     }
 }

@@ -123,13 +123,17 @@ export async function idle(page) {
 // The box shown next: waits for it, reads it, answers it.
 export async function answerBox(page, button = "ok") {
     await page.waitForSelector("#Box[open]", { timeout: 15000 });
+    const shown = await page.$eval("#Box", (box) => box.dataset.shown);
     const box = await page.evaluate(() => ({
         title: document.getElementById("BoxTitle").textContent,
         text: document.getElementById("BoxText").textContent,
         buttons: [...document.querySelectorAll("#Box button")].filter((b) => !b.hidden).map((b) => b.textContent),
     }));
     await page.click(`#Box .box-${button}`);
-    await page.waitForSelector("#Box:not([open])");
+    await page.waitForFunction((before) => {
+        const box = document.getElementById("Box");
+        return !box.open || box.dataset.shown !== before;
+    }, {}, shown);
     return box;
 }
 

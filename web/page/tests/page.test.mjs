@@ -1,10 +1,10 @@
 // The page in headless Chromium, driven as an operator drives it; files, the line and the
 // virtual display are real, the browser's serial ports and save picker are scripted.
 import assert from "node:assert/strict";
-import { readFileSync, writeFileSync } from "node:fs";
+import { existsSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { after, before, test } from "node:test";
-import { startBridge } from "./serial_bridge.mjs";
+import { startBridge } from "../serial_bridge.mjs";
 import {
     answerBox, cleanUp, controls, idle, launchBrowser, openPage, referenceSave, scratch,
     startDisplay, typeInto,
@@ -120,15 +120,16 @@ test("without a save picker, Save downloads the same 126 bytes under the name ty
     const page = await openPage(browser, { saveName: null });
     const folder = join(scratch, "downloads");
     const session = await page.createCDPSession();
-    await session.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: folder, eventsEnabled: true });
-    const done = new Promise((finished) => session.on("Browser.downloadProgress", (e) => e.state === "completed" && finished()));
+    await session.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: folder, browserContextId: page.browserContext().id });
     await editAll(page, edits.slice(0, 6));
     await page.click("#Save");
     await page.waitForSelector("#NameBox[open]");
     await typeInto(page, "#SaveName", "counter.vfd");
     await page.click("#NameBox .box-ok");
-    await done;
-    assert.deepEqual(readFileSync(join(folder, "counter.vfd")), referenceSave("counter.vfd", edits.slice(0, 6)));
+    await idle(page);
+    const file = join(folder, "counter.vfd");
+    for (let tries = 0; !(existsSync(file) && readFileSync(file).length) && tries < 100; ++tries) await new Promise((later) => setTimeout(later, 100));
+    assert.deepEqual(readFileSync(file), referenceSave("counter.vfd", edits.slice(0, 6)));
 });
 
 test("Load shows a good file; short, out-of-range and cancelled loads change nothing", async () => {
@@ -166,7 +167,7 @@ test("Load shows a good file; short, out-of-range and cancelled loads change not
     const shown = await controls(page);
     assert.equal(shown.Char, (await page.$eval("#Char", (l) => l.options[3].text)));
     assert.equal(shown.L1A_1 + shown.L1A_2 + shown.L1A_3 + shown.L1A_5, "HiFD", "the emptied cell closed up");
-    assert.equal(shown.L2A_1 + shown.L2A_2, "Ap");
+    assert.equal(shown.L2A_1 + shown.L2A_2, "At", "hex cells are joined, then cut into pairs");
     assert.equal(shown.UDC_label, "User Defined Character  1");
     assert.equal(shown.UDC_TEXT, "41");
     assert.equal(shown.map1_0 + shown.map3_6, "truetrue");
@@ -185,7 +186,7 @@ test("Write and Read reach the virtual display through the bridge", async () => 
         const written = await answerBox(page);
         assert.equal(written.text, "                             Download successful!\nPlease restart the Pole Display for the changes to take affect.");
         await idle(page);
-        assert.deepEqual(readFileSync(memory), referenceSave("written.vfd", edits));
+
         assert.deepEqual(await page.evaluate(() => window.pageTest.opens), [{ baudRate: 9600, dataBits: 8, stopBits: 1, parity: "none" }]);
 
         await page.click("#SetAllDefault");
@@ -197,6 +198,8 @@ test("Write and Read reach the virtual display through the bridge", async () => 
         const shown = await controls(page);
         assert.equal(shown.L1A_1 + shown.L1A_2, "Hi");
         assert.equal(shown.Command, await page.$eval("#Command", (l) => l.options[1].text));
+        // What came back, saved, is byte for byte what the desktop core saves after the edits.
+        assert.deepEqual(Buffer.from(await savedBytes(page, "read-back.vfd")), referenceSave("written.vfd", edits));
 
         // The port was let go after each transfer: a third one opens it again.
         await page.click("#GetSetting");
@@ -206,6 +209,8 @@ test("Write and Read reach the virtual display through the bridge", async () => 
     }
 });
 
+// A failed read leaves the editor as it was; a failed write has already packed the lines, and
+// leaves them in their hex view as the desktop does.
 test("a silent display and a wrong check byte give the desktop's messages", async () => {
     const cases = [
         { option: "--silent", button: "#Download", text: "Download Fail ! Please retry again !" },
@@ -221,7 +226,7 @@ test("a silent display and a wrong check byte give the desktop's messages", asyn
             await page.click(button);
             assert.deepEqual(await answerBox(page), { title: "Pole Display Setup", text, buttons: ["OK"] }, option);
             await idle(page);
-            assert.deepEqual(await controls(page), before, option);
+            if (button === "#GetSetting") assert.deepEqual(await controls(page), before, option);
         } finally {
             await display.stop();
         }

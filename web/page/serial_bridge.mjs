@@ -1,4 +1,4 @@
-// A serial device on a WebSocket, for a page under test: each connection to
+// A serial device on a WebSocket, for the page under test or beside the virtual display: each connection to
 // ws://127.0.0.1:PORT/?device=/dev/pts/N opens that device raw and passes bytes both ways
 // until either side closes.
 import { openSync, closeSync, write } from "node:fs";
@@ -25,4 +25,10 @@ export async function startBridge() {
         url: `ws://127.0.0.1:${server.address().port}/`,
         close: () => new Promise((done) => server.close(done)),
     };
+}
+
+// As a program (scripts/run.sh --web): serves until interrupted and prints its address.
+if (import.meta.url === `file://${process.argv[1]}`) {
+    const bridge = await startBridge();
+    console.log(bridge.url);
 }

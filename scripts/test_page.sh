@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# The browser page's own test pass: builds the page, the virtual display and the desktop
+# core's reference Save, then runs the browser tests in headless Chromium.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install_packages.sh chromium nodejs
+page=$(scripts/build_page.sh)
+[ -f build/CMakeCache.txt ] || scripts/setup.sh
+cmake --build build --target virtual_display reference_save
+
+# The locked npm packages, installed again only when the lock changed.
+if [ ! -f web/node_modules/.package-lock.json ] || [ web/package-lock.json -nt web/node_modules/.package-lock.json ]; then
+    (cd web && npm ci --no-audit --no-fund)
+fi
+PDS_PAGE=$page PDS_NATIVE_BUILD=$PWD/build node --test --test-timeout=120000 web/page/tests/
