@@ -11,15 +11,15 @@ namespace {
 
 // Resolves to -1 once open, else to a PortFailure::Kind, with its reason kept for
 // pds_js_failure_reason.
-EM_ASYNC_JS(int, pds_js_open,
-            (int speed, int data_bits, int stop_bits, const char* parity),
-            { return await Module.pdsSerial.open(speed, data_bits, stop_bits, UTF8ToString(parity)); });
+EM_ASYNC_JS(int, pds_js_open, (int speed, int data_bits, int stop_bits, const char* parity), {
+    return await Module.pdsSerial.open(speed, data_bits, stop_bits, UTF8ToString(parity));
+});
 
 // The reason and the name of the port of the last failed open, each malloc'ed.
-EM_JS(char*, pds_js_failure_reason, (), {
-    return Module.pdsSerial.mallocString(Module.pdsSerial.failureReason);
-});
-EM_JS(char*, pds_js_port_label, (), { return Module.pdsSerial.mallocString(Module.pdsSerial.label); });
+EM_JS(char*, pds_js_failure_reason, (),
+      { return Module.pdsSerial.mallocString(Module.pdsSerial.failureReason); });
+EM_JS(char*, pds_js_port_label, (),
+      { return Module.pdsSerial.mallocString(Module.pdsSerial.label); });
 
 EM_ASYNC_JS(void, pds_js_close, (), { await Module.pdsSerial.close(); });
 EM_JS(int, pds_js_bytes_waiting, (), { return Module.pdsSerial.bytesWaiting(); });
@@ -115,8 +115,8 @@ int WebSerialPort::bytes_waiting() {
 std::vector<std::uint8_t> WebSerialPort::read_all() {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(bytes_waiting()));
     if (!bytes.empty())
-        bytes.resize(static_cast<std::size_t>(
-            pds_js_take(bytes.data(), static_cast<int>(bytes.size()))));
+        bytes.resize(
+            static_cast<std::size_t>(pds_js_take(bytes.data(), static_cast<int>(bytes.size()))));
     return bytes;
 }
 

@@ -13,7 +13,7 @@ EM_JS(int, pds_js_today, (), {
 });
 
 EM_ASYNC_JS(void, pds_js_yield, (int ms),
-            { await new Promise((resolve) => setTimeout(resolve, Math.max(0, ms))); });
+            { await new Promise((resolve) = > setTimeout(resolve, Math.max(0, ms))); });
 
 } // namespace
 
