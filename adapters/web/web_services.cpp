@@ -4,7 +4,8 @@
 
 namespace {
 
-// clang-format off: the bodies are JavaScript, which clang-format would break.
+// The bodies are JavaScript, which clang-format would break.
+// clang-format off
 EM_JS(double, pds_js_now_ms, (), { return performance.now(); });
 
 // Packed as yyyymmdd, so one call reads one consistent date.
@@ -14,7 +15,7 @@ EM_JS(int, pds_js_today, (), {
 });
 
 EM_ASYNC_JS(void, pds_js_yield, (int ms),
-            { await new Promise((resolve) = > setTimeout(resolve, Math.max(0, ms))); });
+            { await new Promise((resolve) => setTimeout(resolve, Math.max(0, ms))); });
 // clang-format on
 
 } // namespace
