@@ -7,6 +7,7 @@ jobs=$(nproc)
 
 scripts/setup.sh
 ctest --test-dir build --output-on-failure -j"$jobs"
+scripts/test_ansible.sh
 
 echo "Again under the sanitizers (build-asan):"
 BUILD_DIR=build-asan PDS_CMAKE_ARGS="-DPDS_SANITIZE=ON -DPDS_BUILD_BENCH=OFF" scripts/setup.sh

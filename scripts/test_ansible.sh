@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The pole_display Ansible module: its code compiled and linted, its documentation read by
+# ansible-doc, then playbooks run by Debian's ansible-core against virtual displays, with the
+# programs of build/ (or BUILD_DIR), built again only where they changed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+collections=contrib/ansible
+module=$collections/ansible_collections/pds/vfd/plugins/modules/pole_display.py
+
+scripts/install_packages.sh ansible-core yamllint pyflakes3
+[ -f "$build/build.ninja" ] || scripts/setup.sh
+cmake --build "$build" --target vfdctl virtual_display
+
+# The module runs under the managed host's /usr/bin/python3; keep its byte code out of the tree.
+PYTHONPYCACHEPREFIX=$(mktemp -d) /usr/bin/python3 -m py_compile "$module"
+pyflakes3 "$module" tests/ansible/*.py
+yamllint -s -c contrib/ansible/yamllint.yml "$collections" tests/ansible
+ANSIBLE_COLLECTIONS_PATH=$collections ansible-doc pds.vfd.pole_display >/dev/null
+
+/usr/bin/python3 tests/ansible/test_pole_display.py "$build" -v
