@@ -19,6 +19,13 @@ PYTHONPYCACHEPREFIX=$scratch /usr/bin/python3 -m py_compile "$module"
 pyflakes3 "$module" tests/ansible/*.py
 yamllint -s -c contrib/ansible/yamllint.yml "$collections" tests/ansible
 ANSIBLE_COLLECTIONS_PATH=$collections ansible-doc pds.vfd.pole_display >/dev/null
+ANSIBLE_COLLECTIONS_PATH=$collections ansible-playbook --syntax-check \
+    -i $collections/examples/inventory.yml $collections/examples/rollout.yml >/dev/null
+# The README shows the examples; they must be the files checked here.
+for example in $collections/examples/*.yml; do
+    /usr/bin/python3 -c 'import sys; sys.exit(open(sys.argv[1]).read().rstrip() not in open("README.md").read())' "$example" ||
+        { echo "README.md does not show $example as it is"; exit 1; }
+done
 # Those of ansible-test's sanity tests that need no packages from PyPI, which is out of reach;
 # on a copy, since ansible-test writes into the collection.
 cp -r $collections/ansible_collections "$scratch/"
