@@ -412,17 +412,18 @@ def main():
         if params["backup"] and not module.check_mode:
             backup_files = take_backups(module, ports, held, entries, force)
 
-    if module.check_mode:
-        for port in held:
-            entry = entries[port]
-            entry["changed"] = bool(entry["differences"]) or force
-            entry["outcome"] = "would_write" if entry["changed"] else "unchanged"
-    else:
-        if held or entries:
-            to_write = [p for p in ports if p in held and (entries[p]["differences"] or force)]
-            for port in held:
-                if port not in to_write:
-                    entries[port].update(outcome="unchanged", changed=False)
+    for port in held:
+        entry = entries[port]
+        entry["changed"] = bool(entry["differences"]) or force
+        if not entry["changed"]:
+            entry.update(outcome="unchanged", message="holds the configuration; nothing written")
+        elif module.check_mode:
+            count = len(entry["differences"])
+            entry.update(outcome="would_write",
+                         message="differs in %d fields; would be written" % count)
+    if not module.check_mode:
+        if entries:
+            to_write = [p for p in ports if p in held and entries[p]["changed"]]
         else:
             to_write = list(ports)
         if to_write:
