@@ -516,6 +516,7 @@ TEST_F(VfdctlTest, BadArgumentsAreRefusedWithStatus2) {
         {"read", "--port", "/dev/a", "--port", "/dev/b", "-o", "x.vfd"},
         {"read", "--port", "/dev/a", "-o", "x.vfd", "--force"},
         {"read", "--port", "/dev/a", "--port", "/dev/a", "-o", "x.vfd", "-o", "y.vfd"},
+        {"read", "--port", "/dev/a", "--port", "/dev/b", "-o", "x.vfd", "-o", "./x.vfd"},
         {"write", "a.vfd", "--port", "/dev/a", "--baud", "4800"},
         {"write", "--port", "/dev/a"},
         {"show", "a.vfd", "--port", "/dev/a"},
@@ -542,6 +543,13 @@ TEST_F(VfdctlTest, BadArgumentsAreRefusedWithStatus2) {
     }
     EXPECT_EQ(vfdctl({"diff", "a.vfd", "a.vfd", "--preview"}).err,
               "vfdctl: --preview does not apply to diff\nTry \"vfdctl --help\".\n");
+    // Two names of one file, one of them a link, before any port is opened.
+    std::filesystem::create_symlink("shop.vfd", path("link.vfd").toStdString());
+    EXPECT_EQ(vfdctl({"read", "--port", "/dev/a", "--port", "/dev/b", "-o", "link.vfd", "-o",
+                      "./shop.vfd"})
+                  .err,
+              "vfdctl: the -o files link.vfd and ./shop.vfd are the same file\nTry \"vfdctl "
+              "--help\".\n");
 }
 
 TEST_F(VfdctlTest, QuietLeavesOnlyErrors) {

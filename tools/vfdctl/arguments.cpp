@@ -71,6 +71,8 @@ const char* const options =
                        glyph, drawn hatched.
   --ascii              show --preview: draw the dots as # (lit) and . (unlit).
   -q, --quiet          Print only errors (export still prints its JSON).
+  --json               Print one JSON document with the outcome instead of
+                       lines; see the README.
 
 Arguments:
   command              read, write, show, diff, export or import.
@@ -92,6 +94,7 @@ const Flag flags[] = {
     {"--preview", &Arguments::preview},
     {"--ascii", &Arguments::ascii},
     {"-q,--quiet", &Arguments::quiet},
+    {"--json", &Arguments::json},
 };
 
 // The options that take a value, as they may be typed.
@@ -224,6 +227,11 @@ std::variant<Arguments, ArgumentError> parse_arguments(const std::vector<std::st
     if (!unknown.empty())
         return ArgumentError{unknown_text(unknown)};
     return parsed;
+}
+
+bool asks_for_json(const std::vector<std::string>& arguments) {
+    const auto options = before_end(arguments);
+    return std::find(options.begin(), options.end(), "--json") != options.end();
 }
 
 std::string help_text(const std::string& program) {

@@ -31,6 +31,9 @@ struct ArgumentError {
 // `arguments` are those after the program's name.
 std::variant<Arguments, ArgumentError> parse_arguments(const std::vector<std::string>& arguments);
 
+// Whether --json is among the options, for a document even when the rest cannot be parsed.
+bool asks_for_json(const std::vector<std::string>& arguments);
+
 // The text --help prints; `program` is the name the program was started by.
 std::string help_text(const std::string& program);
 

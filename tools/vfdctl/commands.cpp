@@ -8,14 +8,17 @@
 #include "image_json.h"
 #include "inspect/describe.h"
 #include "preview_text.h"
+#include "result_document.h"
 #include "services/serial_line.h"
 #include "version.h"
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -35,13 +38,41 @@ struct Output {
     std::ostream& err;
     bool quiet = false;
     bool data_on_out = false; // a file goes to `out`, so reports must not
+    bool json = false;        // the lines are kept for the document instead of printed
+    std::vector<std::string> lines{};
+    std::optional<std::string> first_error{};
 
-    void say(const std::string& line) const {
-        if (!quiet)
+    void say(const std::string& line) {
+        if (json)
+            lines.push_back(line);
+        else if (!quiet)
             (data_on_out ? err : out) << line << '\n';
     }
-    void error(const std::string& line) const { err << line << '\n'; }
+    void error(const std::string& line) {
+        if (!json) {
+            err << line << '\n';
+            return;
+        }
+        lines.push_back(line);
+        if (!first_error)
+            first_error = line;
+    }
 };
+
+// What run() is doing, for a signal that ends the program meanwhile; and whether its
+// document is out, so that no reader gets two.
+struct Underway {
+    std::mutex mutex;
+    bool json = false;
+    bool printed = false;
+    std::string command;
+    std::chrono::steady_clock::time_point start;
+};
+
+Underway& underway() {
+    static Underway state;
+    return state;
+}
 
 // A file to write as messages name it.
 std::string output_name(const std::string& path) {
@@ -111,6 +142,36 @@ same_device(const std::vector<std::string>& ports) {
     return std::nullopt;
 }
 
+// The file itself, so that two names of it compare equal: a.vfd and ./a.vfd, a link and what
+// it points to, whether or not the file exists yet.
+std::string file_identity(const std::string& path) {
+    if (path == standard_output)
+        return path;
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path at = fs::absolute(path, error);
+    // A link to a file not made yet names that file too.
+    for (int hops = 0; !error && hops < 40 && fs::is_symlink(fs::symlink_status(at, error));
+         ++hops) {
+        const fs::path target = fs::read_symlink(at, error);
+        at = target.is_absolute() ? target : at.parent_path() / target;
+    }
+    const fs::path resolved = fs::weakly_canonical(at, error);
+    return error ? path : resolved.string();
+}
+
+// The first two of `paths` that are one file, if any.
+std::optional<std::pair<std::string, std::string>>
+same_file(const std::vector<std::string>& paths) {
+    std::map<std::string, std::string> seen;
+    for (const auto& path : paths) {
+        const auto [earlier, fresh] = seen.emplace(file_identity(path), path);
+        if (!fresh)
+            return std::pair{earlier->second, path};
+    }
+    return std::nullopt;
+}
+
 int first_failure(const std::vector<int>& codes) {
     for (int code : codes)
         if (code != exit_success)
@@ -160,7 +221,7 @@ std::optional<std::string> save_settings(const std::string& path, const ImageByt
 
 class Command {
 public:
-    Command(const Arguments& arguments, const Output& output, const MakeLinkServices& link_services)
+    Command(const Arguments& arguments, Output& output, const MakeLinkServices& link_services)
         : arguments(arguments), output(output), link_services(link_services),
           name(arguments.command), operands(arguments.operands), ports(arguments.ports),
           outputs(arguments.outputs) {}
@@ -199,6 +260,8 @@ public:
                 return usage(*problem);
         if (const auto twice = same_device(ports))
             return usage(given_twice(*twice));
+        if (output.json && output.data_on_out)
+            return usage("-o - does not go with --json, whose document takes standard output");
 
         if (name == "read")
             return read();
@@ -214,7 +277,7 @@ public:
     }
 
 private:
-    int usage(const std::string& problem) const {
+    int usage(const std::string& problem) {
         output.error("vfdctl: " + problem);
         output.error("Try \"vfdctl --help\".");
         return exit_bad_arguments;
@@ -227,7 +290,7 @@ private:
                " are the same device";
     }
 
-    int bad_file(const std::string& problem) const {
+    int bad_file(const std::string& problem) {
         output.error("vfdctl: " + problem);
         return exit_bad_file;
     }
@@ -259,7 +322,7 @@ private:
         return ports.size() > 1 ? port + ": " + line : line;
     }
 
-    void report_port(const std::string& port, const Report& report) const {
+    void report_port(const std::string& port, const Report& report) {
         if (report.code == exit_success) {
             output.say(port + ": " + report.result);
             for (const auto& line : report.details)
@@ -278,8 +341,12 @@ private:
             return usage("read needs --port");
         if (outputs.size() != ports.size())
             return usage("read needs one -o for each --port");
-        if (std::set<std::string>(outputs.begin(), outputs.end()).size() != outputs.size())
-            return usage("an -o file is given twice");
+        if (const auto twice = same_file(outputs)) {
+            if (twice->first == twice->second)
+                return usage("an -o file is given twice");
+            return usage("the -o files " + escaped_text(twice->first) + " and " +
+                         escaped_text(twice->second) + " are the same file");
+        }
 
         const auto all = targets();
         const auto readings = on_every_port(link_services, all, read_display);
@@ -287,11 +354,14 @@ private:
         for (std::size_t i = 0; i < all.size(); ++i) {
             const auto& port = all[i].name;
             Reading reading = readings[i];
+            bool saved = false;
             if (reading.image) {
                 const std::string& path = outputs[i];
                 if (const auto failure = save_settings(path, *reading.image, output.out)) {
-                    reading.report = {exit_bad_file, "read, but " + *failure, {}};
+                    reading.report = {exit_bad_file, "read, but " + *failure};
+                    reading.report.speed = reading.speed;
                 } else {
+                    saved = true;
                     const std::string into = output_name(path);
                     reading.report.result =
                         all[i].speeds.size() > 1
@@ -305,9 +375,31 @@ private:
                 }
             }
             report_port(port, reading.report);
+            Document result = read_result(ports[i], reading);
+            if (saved)
+                result["output"] = outputs[i];
+            extra["ports"].push_back(result);
             codes.push_back(reading.report.code);
+            if (i == 0)
+                success = summed_up(all, reading.report);
         }
         return first_failure(codes);
+    }
+
+    // A port that was read: "read" with the configuration when it answered, else "failed".
+    static Document read_result(const std::string& port, const Reading& reading) {
+        Document result = port_result(port, reading.report);
+        result["outcome"] = reading.image ? "read" : "failed";
+        if (reading.image)
+            result["configuration"] = configuration(*reading.image);
+        return result;
+    }
+
+    // The document's message when every port succeeded: the one port's line, or how many.
+    static std::string summed_up(const std::vector<PortTarget>& all, const Report& first) {
+        if (all.size() == 1)
+            return all[0].name + ": " + first.result;
+        return "all " + std::to_string(all.size()) + " ports succeeded";
     }
 
     int write() {
@@ -331,9 +423,19 @@ private:
             });
         std::vector<int> codes;
         for (std::size_t i = 0; i < all.size(); ++i) {
-            report_port(all[i].name, reports[i]);
-            codes.push_back(reports[i].code);
+            const Report& report = reports[i];
+            report_port(all[i].name, report);
+            Document result = port_result(ports[i], report);
+            result["outcome"] = report.code != exit_success ? "failed"
+                                : report.written            ? "written"
+                                                            : "unchanged";
+            result["changed"] = report.written;
+            if (report.found)
+                result["differences"] = differences(*report.found, request.image);
+            extra["ports"].push_back(result);
+            codes.push_back(report.code);
         }
+        success = summed_up(all, reports[0]);
         return first_failure(codes);
     }
 
@@ -352,6 +454,8 @@ private:
                 return bad_file(*problem);
             for (const auto& line : shown(std::get<ImageBytes>(loaded)))
                 output.say(line);
+            extra["configuration"] = configuration(std::get<ImageBytes>(loaded));
+            success = "shown " + escaped_text(operands[0]);
             return exit_success;
         }
 
@@ -364,8 +468,10 @@ private:
                     output.say(from_port(all[i].name, line));
             else
                 report_port(all[i].name, readings[i].report);
+            extra["ports"].push_back(read_result(ports[i], readings[i]));
             codes.push_back(readings[i].report.code);
         }
+        success = summed_up(all, readings[0].report);
         return first_failure(codes);
     }
 
@@ -376,6 +482,7 @@ private:
         std::vector<PortTarget> port_operands;
         std::vector<std::string> ports_given; // as typed, to compare the devices they name
         std::vector<std::size_t> port_slots;
+        std::vector<std::string> port_names; // as given, after port:
         for (std::size_t i = 0; i < 2; ++i) {
             const std::string& operand = operands[i];
             if (operand.starts_with(port_prefix)) {
@@ -384,6 +491,7 @@ private:
                     return usage(*problem);
                 port_operands.push_back(target(port));
                 ports_given.push_back(port);
+                port_names.push_back(port);
                 port_slots.push_back(i);
                 continue;
             }
@@ -401,6 +509,7 @@ private:
             if (!readings[k].image)
                 report_port(port_operands[k].name, readings[k].report);
             images[port_slots[k]] = readings[k].image;
+            extra["ports"].push_back(read_result(port_names[k], readings[k]));
             codes.push_back(readings[k].report.code);
         }
         if (const int code = first_failure(codes); code != exit_success)
@@ -409,9 +518,12 @@ private:
         const auto lines = describe_differences(*images[0], *images[1]);
         for (const auto& line : lines)
             output.say(line);
+        extra["differences"] = differences(*images[0], *images[1]);
+        extra["same"] = lines.empty();
         const std::string pair = escaped_text(operands[0]) + " and " + escaped_text(operands[1]);
         if (lines.empty()) {
-            output.say(pair + " hold the same settings");
+            success = pair + " hold the same settings";
+            output.say(success);
             return exit_success;
         }
         output.say(pair + " differ in " + std::to_string(lines.size()) +
@@ -425,7 +537,12 @@ private:
         const auto loaded = load_settings(operands[0], true);
         if (const auto* problem = std::get_if<std::string>(&loaded))
             return bad_file(*problem);
-        output.out << export_text(std::get<ImageBytes>(loaded));
+        if (output.json) {
+            extra["configuration"] = configuration(std::get<ImageBytes>(loaded));
+            success = "exported " + escaped_text(operands[0]);
+        } else {
+            output.out << export_text(std::get<ImageBytes>(loaded));
+        }
         return exit_success;
     }
 
@@ -448,12 +565,20 @@ private:
         if (const auto failure =
                 save_settings(outputs[0], std::get<ImageBytes>(parsed), output.out))
             return bad_file(*failure);
-        output.say("wrote " + output_name(outputs[0]));
+        success = "wrote " + output_name(outputs[0]);
+        output.say(success);
+        extra["configuration"] = configuration(std::get<ImageBytes>(parsed));
+        extra["output"] = outputs[0];
         return exit_success;
     }
 
+public:
+    Document extra = Document::object(); // the command's own keys of the document
+    std::string success;                 // the document's message when all went well
+
+private:
     const Arguments& arguments;
-    const Output& output;
+    Output& output;
     const MakeLinkServices& link_services;
     std::string name;
     std::vector<std::string> operands;
@@ -463,17 +588,64 @@ private:
 
 } // namespace
 
+namespace {
+
+const char* const commands[] = {"read", "write", "show", "diff", "export", "import"};
+
+// With --json, the document for what the command did, carrying its lines and its own keys.
+int finish(int status, const std::string& command, Output& output, const Document& extra,
+           const std::string& success) {
+    if (!output.json)
+        return status;
+    const std::string known =
+        std::find(std::begin(commands), std::end(commands), command) != std::end(commands) ? command
+                                                                                           : "";
+    std::string message = status == exit_success || status == exit_different
+                              ? success
+                              : output.first_error.value_or("");
+    if (message.empty() && !output.lines.empty())
+        message = output.lines.back();
+    if (message.starts_with("vfdctl: "))
+        message.erase(0, 8);
+
+    Underway& state = underway();
+    const std::lock_guard lock(state.mutex);
+    Document document = summary(known, status, message, state.start);
+    for (const auto& [key, value] : extra.items())
+        document[key] = value;
+    document["lines"] = output.lines;
+    output.out << document_text(document) << std::flush;
+    state.printed = true;
+    return status;
+}
+
+} // namespace
+
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
         const MakeLinkServices& link_services) {
-    Output output{out, err, false};
-    const auto parsed = parse_arguments(
-        {arguments.begin() + std::min<std::size_t>(1, arguments.size()), arguments.end()});
+    Output output{out, err};
+    const std::vector<std::string> options(
+        arguments.begin() + std::min<std::size_t>(1, arguments.size()), arguments.end());
+    output.json = asks_for_json(options);
+    {
+        Underway& state = underway();
+        const std::lock_guard lock(state.mutex);
+        state.json = output.json;
+        state.printed = false;
+        state.start = std::chrono::steady_clock::now();
+    }
+    const auto parsed = parse_arguments(options);
     if (const auto* problem = std::get_if<ArgumentError>(&parsed)) {
         output.error("vfdctl: " + escaped_text(problem->text));
         output.error("Try \"vfdctl --help\".");
-        return exit_bad_arguments;
+        return finish(exit_bad_arguments, "", output, Document::object(), "");
     }
     const auto& given = std::get<Arguments>(parsed);
+    {
+        Underway& state = underway();
+        const std::lock_guard lock(state.mutex);
+        state.command = given.command;
+    }
     if (given.help) {
         out << help_text(arguments.empty() ? "vfdctl" : arguments.front());
         return exit_success;
@@ -485,7 +657,20 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     output.quiet = given.quiet;
     output.data_on_out = std::find(given.outputs.begin(), given.outputs.end(), standard_output) !=
                          given.outputs.end();
-    return Command(given, output, link_services).run();
+    Command command(given, output, link_services);
+    const int status = command.run();
+    return finish(status, given.command, output, command.extra, command.success);
+}
+
+std::optional<std::string> interruption_document(int status, const std::string& message) {
+    Underway& state = underway();
+    const std::lock_guard lock(state.mutex);
+    if (!state.json || state.printed)
+        return std::nullopt;
+    state.printed = true;
+    const bool known =
+        std::find(std::begin(commands), std::end(commands), state.command) != std::end(commands);
+    return document_text(summary(known ? state.command : "", status, message, state.start));
 }
 
 } // namespace pds::cli

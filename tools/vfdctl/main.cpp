@@ -31,8 +31,12 @@ int main(int argc, char** argv) {
 #ifndef _WIN32
     // Ctrl-C and the like wait for a configuration that is being sent; see --help.
     const pds::TerminationGuard guard([](int signal) {
-        std::cerr << "vfdctl: stopped by " << signal_name(signal)
-                  << "; no display was left with part of a configuration" << std::endl;
+        const std::string stopped = "stopped by " + signal_name(signal) +
+                                    "; no display was left with part of a configuration";
+        std::cerr << "vfdctl: " << stopped << std::endl;
+        if (const auto document =
+                pds::cli::interruption_document(pds::status_after(signal), stopped))
+            std::cout << *document << std::flush;
         pds::end_program(signal);
     });
 #endif
