@@ -238,6 +238,8 @@ class FailureTest(PlaybookTest):
                 self.assertIn(words, entry["message"])
                 self.assertIn("%s: %s (status %d" % (display.port, meaning, code), result["msg"])
         self.assertEqual(result["status"], 5)
+        # A failed verify names the field the display read back otherwise.
+        self.assertIn("reserved_tail: 00 00 00 00 -> 00 00 00 FF", result["msg"])
         # What failed before the write is left as it was; the good display is still written.
         self.assertEqual(failing[0].holds(), self.image("old"))
         self.assertEqual(failing[1].holds(), self.image("old"))

@@ -238,12 +238,15 @@ def failure_text(entry):
     prefix = entry["port"] + ": "
     if message.startswith(prefix):
         message = message[len(prefix):]
-    return "%s: %s (status %s, %s): %s" % (
+    # The lines under the message, such as the fields a failed verify read back otherwise.
+    details = entry.get("details") or []
+    return "%s: %s (status %s, %s): %s%s" % (
         entry["port"],
         meaning,
         entry.get("status"),
         MEANINGS.get(meaning, "unknown status"),
         message,
+        "".join(" " + line.strip() for line in details),
     )
 
 
