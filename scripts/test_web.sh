@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The browser build's test pass: builds the core, its tests and the browser module with
+# emscripten (scripts/build_wasm.sh), runs the core's tests under Node.js, type-checks the
+# JavaScript, and drives the module's transfers against the virtual display of ./build
+# through the bridge. Expects ./build to be built (scripts/setup.sh). A second run rebuilds
+# only what changed and installs nothing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+scripts/install_packages.sh nodejs
+scripts/build_wasm.sh
+# The layer and glyph checks read the sources alone; the native pass runs them.
+ctest --test-dir build-wasm --output-on-failure -j"$jobs" -E '^(layers|glyph_data_reproduces)$'
+
+# The npm packages as the lock file names them, fetched again only when the lock changed.
+if [ ! -d web/node_modules ] || [ web/package-lock.json -nt web/node_modules/.package-lock.json ]; then
+    (cd web && npm ci --no-audit --no-fund)
+fi
+(cd web && npx --no-install tsc -p tsconfig.json)
+PDS_VIRTUAL_DISPLAY=$PWD/build/tools/virtual_display/virtual_display \
+PDS_WEB_CORE=$PWD/build-wasm/web/pole_display_core.js \
+    node --test web/tests/
