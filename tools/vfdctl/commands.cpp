@@ -9,6 +9,7 @@
 #include "file/file_check.h"
 #include "image_json.h"
 #include "inspect/describe.h"
+#include "port_commands.h"
 #include "preview_text.h"
 #include "services/serial_line.h"
 
@@ -215,6 +216,8 @@ public:
             {"diff", {"baud"}},
             {"export", {}},
             {"import", {"output"}},
+            {"ports", {"json"}},
+            {"find", {"port", "json"}},
         };
         if (name.empty())
             return usage("a command is needed: read, write, show, diff, export or import");
@@ -222,7 +225,7 @@ public:
         if (command == allowed.end())
             return usage("unknown command \"" + escaped_text(name) + "\"");
         for (const std::string option :
-             {"port", "baud", "output", "force", "no-verify", "preview", "ascii"})
+             {"port", "baud", "output", "force", "no-verify", "preview", "ascii", "json"})
             if (parser.isSet(QString::fromStdString(option)) && !command->second.contains(option))
                 return usage((option == "output" ? "-o" : "--" + option) + " does not apply to " +
                              name);
@@ -237,6 +240,9 @@ public:
         if (const auto twice = same_device(ports))
             return usage(given_twice(*twice));
 
+        if (name == "ports" || name == "find")
+            return run_port_command(name, ports, parser.isSet("json"), output.quiet, output.out,
+                                    output.err);
         if (name == "read")
             return read();
         if (name == "write")
@@ -502,7 +508,8 @@ private:
 
 int run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(description));
+    parser.setApplicationDescription(QString::fromUtf8(description) + "\n\nFinding a display:\n" +
+                                     QString::fromUtf8(port_commands_help));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({
@@ -520,6 +527,7 @@ int run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
          "glyph, drawn hatched."},
         {"ascii", "show --preview: draw the dots as # (lit) and . (unlit)."},
         {{"q", "quiet"}, "Print only errors (export still prints its JSON)."},
+        {"json", "ports, find: print one JSON document instead of the lines."},
     });
     parser.addPositionalArgument("command", "read, write, show, diff, export or import.",
                                  "COMMAND");

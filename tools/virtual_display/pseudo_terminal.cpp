@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace pds::display {
 
@@ -54,6 +55,22 @@ void PseudoTerminal::drop() {
     if (master_fd >= 0)
         ::close(master_fd);
     slave_fd = master_fd = -1;
+}
+
+std::optional<int> PseudoTerminal::host_speed() const {
+    termios settings{};
+    if (master_fd < 0 || ::tcgetattr(master_fd, &settings) != 0)
+        return std::nullopt;
+    static constexpr std::pair<speed_t, int> speeds[] = {
+        {B300, 300},     {B600, 600},       {B1200, 1200},     {B2400, 2400},
+        {B4800, 4800},   {B9600, 9600},     {B19200, 19200},   {B38400, 38400},
+        {B57600, 57600}, {B115200, 115200}, {B230400, 230400},
+    };
+    const speed_t speed = ::cfgetospeed(&settings);
+    for (const auto& [code, bits] : speeds)
+        if (code == speed)
+            return bits;
+    return 0; // a speed outside the table: no display's
 }
 
 void PseudoTerminal::hold_host_output(bool held) {

@@ -1,6 +1,7 @@
 // A pseudo-terminal whose slave side stands for the display's serial port.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace pds::display {
@@ -20,6 +21,10 @@ public:
     // Stops or restarts the host's output as flow control would: the host's bytes stay queued
     // on its side until the line is let go again.
     void hold_host_output(bool held);
+
+    // The speed in bit/s the host has set its end of the line to, read from this end: what a
+    // real line's receiver would be clocked at. Nothing when the system will not tell.
+    std::optional<int> host_speed() const;
 
     int master() const { return master_fd; }
     const std::string& device() const { return slave_path; }
