@@ -172,7 +172,7 @@ public:
 private:
     void open_line() {
         std::string reason;
-        if (!line.create(reason))
+        if (!line.create(reason, baud))
             fail("cannot create a pseudo-terminal: " + reason);
         say("Virtual pole display on " + line.device() + "\n");
     }

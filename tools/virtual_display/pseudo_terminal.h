@@ -13,8 +13,9 @@ public:
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    // Creates a fresh pair in raw mode. On failure returns false with the system's reason.
-    bool create(std::string& reason);
+    // Creates a fresh pair in raw mode at `speed` bit/s. On failure returns false with the
+    // system's reason.
+    bool create(std::string& reason, int speed);
     // Closes both sides: a host that has the device open sees a hang-up.
     void drop();
 
