@@ -168,7 +168,7 @@ void find_display(Editor& editor, FindProgress& progress) {
     if (const int entry = baud_entry_of(editor.model.host_line, speed); entry >= 0)
         editor.model.host_line.select(entry);
     p.boxes.show("A display answers on " + candidate.name + " at " + std::to_string(speed) +
-                     " bit/s: that port and speed are selected.",
+                     " bit/s.\rThat port and speed are selected.",
                  find_title);
 }
 

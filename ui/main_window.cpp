@@ -159,10 +159,10 @@ void MainWindow::build_band() {
     auto* frame = new QGroupBox(QStringLiteral("Interface Setting"), this);
     frame->setGeometry(twips.rect(60, 30, 3495, 1380));
     make_label("Com Port Select :", frame, twips.rect(120, 210, 1800, 225));
-    FindPort = make_button("FindPort", "", frame, twips.rect(1260, 165, 660, 255));
+    FindPort = make_button("FindPort", "", frame, twips.rect(1395, 435, 525, 315));
     FindPort->setText(QStringLiteral("Find\u2026"));
     FindPort->setToolTip(QStringLiteral("Find the port and speed a display answers on"));
-    Comm = make_list<PortBox>("Comm", true, frame, twips.rect(120, 435, 1800, 315));
+    Comm = make_list<PortBox>("Comm", true, frame, twips.rect(120, 435, 1245, 315));
     // A list as wide as its longest entry: the system's names of a USB adapter are long.
     Comm->view()->setMinimumWidth(Comm->view()->sizeHintForColumn(0));
     make_label("Baud Rate :", frame, twips.rect(120, 780, 1800, 225));

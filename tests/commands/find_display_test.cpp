@@ -151,7 +151,7 @@ TEST_F(FindTest, FindSelectsThePortAndSpeedThatAnswered) {
     ASSERT_EQ(fake.boxes.shown.size(), 2u);
     EXPECT_TRUE(fake.boxes.shown[0].confirmation);
     EXPECT_EQ(fake.boxes.shown[1].text, "A display answers on " + usb_by_id +
-                                            " at 19200 bit/s: that port and speed are selected.");
+                                            " at 19200 bit/s.\rThat port and speed are selected.");
     EXPECT_EQ(editor.model.host_port.text(), usb_by_id);
     EXPECT_EQ(editor.model.host_line.text(), "19200,n,8,1");
     // A probe is not a read: the rest of the window and the image stay as they were.
@@ -171,7 +171,7 @@ TEST_F(FindTest, DisplayOnTheBoxPortKeepsTheBoxAsItIs) {
     EXPECT_EQ(editor.model.host_port.text(), "Com 1");
     EXPECT_EQ(editor.model.host_port.index, 0);
     EXPECT_EQ(editor.model.host_line.text(), "9600,n,8,1");
-    EXPECT_EQ(boxes().back(), "A display answers on Com 1 at 9600 bit/s: that port and speed are "
+    EXPECT_EQ(boxes().back(), "A display answers on Com 1 at 9600 bit/s.\rThat port and speed are "
                               "selected.");
 }
 

@@ -115,7 +115,7 @@ TEST_F(FindPortTest, FindSelectsThePortAndBaudThatAnsweredAndNothingElse) {
     EXPECT_TRUE(fake.boxes.shown[0].confirmation);
     EXPECT_NE(fake.boxes.shown[0].text.find("read request"), std::string::npos);
     EXPECT_EQ(fake.boxes.shown[1].text, "A display answers on " + usb.device +
-                                            " at 19200 bit/s: that port and speed are selected.");
+                                            " at 19200 bit/s.\rThat port and speed are selected.");
     EXPECT_EQ(comm()->currentText(), QString::fromStdString(usb.device));
     EXPECT_EQ(w.named<QComboBox>("Baud")->currentText(), "19200,n,8,1");
     EXPECT_EQ(w.named<QComboBox>("Baud")->currentIndex(), 1);
