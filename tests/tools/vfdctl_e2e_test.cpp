@@ -924,7 +924,9 @@ TEST_F(VfdctlTest, JsonBadArgumentsGiveTheShortDocument) {
         QString command;
         QString message;
     } cases[] = {
-        {{"--json"}, "", "a command is needed: read, write, show, diff, export or import"},
+        {{"--json"},
+         "",
+         "a command is needed: read, write, show, diff, export, import, ports or find"},
         {{"show", "--frob", "--json"}, "", "Unknown option 'frob'."},
         {{"--json", "read", "--port", "/dev/a"}, "read", "read needs one -o for each --port"},
         {{"import", "a.json", "-o", "-", "--json"},

@@ -25,6 +25,18 @@ Commands:
                                   each a file or port:P.
   export FILE.vfd                 Print the configuration as JSON.
   import CONFIG.json -o FILE.vfd  Make a settings file from JSON as export prints it.
+  ports                           List the serial ports the system reports, one a line:
+                                  device (on Linux its /dev/serial/by-id name, the kernel
+                                  name beside it), description, manufacturer, USB id and
+                                  serial number.
+  find [--port P ...]             Find the displays: sends the two-byte read request (1B EE,
+                                  which stores nothing) to every listed port, or to each
+                                  --port, all at once, at 9600 and then 19200 bit/s, and
+                                  waits at most 250 ms for a first reply byte, since a
+                                  display answers at once. Prints for each port the speed a
+                                  display answered at, its code page, command set and first
+                                  welcome line, or no display. Status 0 when a display
+                                  answered, 5 when none did.
 Give --port several times (and -o once for each) to work on several displays at once.
 -o replaces a regular file as a whole, or not at all; a device, FIFO or terminal is written
 as it is, and -o - writes to standard output (the report lines then go to standard error).
@@ -54,7 +66,6 @@ others keep what they held. Every port gets back the line settings it had.
 const char* const options =
     R"(Options:
   -h, --help           Displays help on commandline options.
-  --help-all           Displays help including Qt specific options.
   -v, --version        Displays version information.
   --port <PORT>        Serial device of a display: /dev/ttyUSB0, COM3, or Com 1
                        to Com 8 as in the window. Give it several times for
@@ -75,7 +86,7 @@ const char* const options =
                        lines; see the README.
 
 Arguments:
-  command              read, write, show, diff, export or import.
+  command              read, write, show, diff, export, import, ports or find.
   operands             Files, or port:P for diff.
 )";
 

@@ -7,6 +7,7 @@
 #include "file/file_check.h"
 #include "image_json.h"
 #include "inspect/describe.h"
+#include "port_commands.h"
 #include "preview_text.h"
 #include "result_document.h"
 #include "services/serial_line.h"
@@ -221,10 +222,11 @@ std::optional<std::string> save_settings(const std::string& path, const ImageByt
 
 class Command {
 public:
-    Command(const Arguments& arguments, Output& output, const MakeLinkServices& link_services)
+    Command(const Arguments& arguments, Output& output, const MakeLinkServices& link_services,
+            const ListPorts& listed_ports)
         : arguments(arguments), output(output), link_services(link_services),
-          name(arguments.command), operands(arguments.operands), ports(arguments.ports),
-          outputs(arguments.outputs) {}
+          listed_ports(listed_ports), name(arguments.command), operands(arguments.operands),
+          ports(arguments.ports), outputs(arguments.outputs) {}
 
     int run() {
         static const std::map<std::string, std::set<std::string>> allowed = {
@@ -234,9 +236,12 @@ public:
             {"diff", {"baud"}},
             {"export", {}},
             {"import", {"output"}},
+            {"ports", {}},
+            {"find", {"port"}},
         };
         if (name.empty())
-            return usage("a command is needed: read, write, show, diff, export or import");
+            return usage(
+                "a command is needed: read, write, show, diff, export, import, ports or find");
         const auto command = allowed.find(name);
         if (command == allowed.end())
             return usage("unknown command \"" + escaped_text(name) + "\"");
@@ -263,6 +268,8 @@ public:
         if (output.json && output.data_on_out)
             return usage("-o - does not go with --json, whose document takes standard output");
 
+        if (name == "ports" || name == "find")
+            return port_command();
         if (name == "read")
             return read();
         if (name == "write")
@@ -531,6 +538,35 @@ private:
         return exit_different;
     }
 
+    // ports and find: the system's list, or a probe of every port in it or given.
+    int port_command() {
+        if (!operands.empty())
+            return usage(name + " takes no operand");
+        PortCommandResult result;
+        if (name == "ports") {
+            result = list_ports(listed_ports());
+        } else {
+            std::vector<std::string> names = ports;
+            if (names.empty())
+                for (const auto& port : listed_ports())
+                    names.push_back(port.device);
+            std::vector<PortChoice> choices;
+            for (const auto& port : names)
+                choices.push_back(port_choice(port));
+            result = find_report(names, probe_every_port(choices, link_services));
+        }
+        // The summary of a find that found nothing is what a script's log needs to see.
+        for (std::size_t i = 0; i < result.lines.size(); ++i) {
+            if (i + 1 == result.lines.size() && result.status != exit_success)
+                output.error(result.lines[i]);
+            else
+                output.say(result.lines[i]);
+        }
+        extra["ports"] = result.ports;
+        success = result.message;
+        return result.status;
+    }
+
     int export_json() {
         if (operands.size() != 1)
             return usage("export needs one settings file");
@@ -580,6 +616,7 @@ private:
     const Arguments& arguments;
     Output& output;
     const MakeLinkServices& link_services;
+    const ListPorts& listed_ports;
     std::string name;
     std::vector<std::string> operands;
     std::vector<std::string> ports;
@@ -590,7 +627,8 @@ private:
 
 namespace {
 
-const char* const commands[] = {"read", "write", "show", "diff", "export", "import"};
+const char* const commands[] = {"read",   "write",  "show",  "diff",
+                                "export", "import", "ports", "find"};
 
 // With --json, the document for what the command did, carrying its lines and its own keys.
 int finish(int status, const std::string& command, Output& output, const Document& extra,
@@ -622,7 +660,7 @@ int finish(int status, const std::string& command, Output& output, const Documen
 } // namespace
 
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-        const MakeLinkServices& link_services) {
+        const MakeLinkServices& link_services, const ListPorts& listed_ports) {
     Output output{out, err};
     const std::vector<std::string> options(
         arguments.begin() + std::min<std::size_t>(1, arguments.size()), arguments.end());
@@ -657,7 +695,7 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     output.quiet = given.quiet;
     output.data_on_out = std::find(given.outputs.begin(), given.outputs.end(), standard_output) !=
                          given.outputs.end();
-    Command command(given, output, link_services);
+    Command command(given, output, link_services, listed_ports);
     const int status = command.run();
     return finish(status, given.command, output, command.extra, command.success);
 }

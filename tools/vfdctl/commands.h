@@ -11,9 +11,10 @@
 namespace pds::cli {
 
 // `arguments` starts with the program's name, as main() gets it. Each port's thread gets its
-// serial port, clock and calendar from `link_services`.
+// serial port, clock and calendar from `link_services`; `listed_ports` gives the ports the
+// system reports.
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-        const MakeLinkServices& link_services);
+        const MakeLinkServices& link_services, const ListPorts& listed_ports);
 
 // For a signal that ends the program while run() works: the document --json owes its reader,
 // with `status` and `message`; nothing without --json or once run() has printed its own.

@@ -1,14 +1,16 @@
 // The one place where vfdctl meets a platform: what each port's thread talks through. Linux
 // builds it on Qt's serial port (qt_link_services.cpp); another platform links a file of its
-// own that defines start_platform() and platform_link_services().
+// own that defines start_platform(), platform_link_services() and platform_ports().
 #pragma once
 
 #include "services/calendar.h"
 #include "services/clock.h"
+#include "services/port_list.h"
 #include "services/serial_port.h"
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace pds::cli {
 
@@ -21,6 +23,9 @@ struct LinkServices {
 // Called on the thread that will use what it makes, once for each port.
 using MakeLinkServices = std::function<LinkServices()>;
 
+// The serial ports the system reports, read anew at each call.
+using ListPorts = std::function<std::vector<SystemPort>()>;
+
 // Whatever the platform keeps for as long as ports are used; main() holds it from the start.
 class PlatformSession {
 public:
@@ -30,5 +35,7 @@ public:
 std::unique_ptr<PlatformSession> start_platform(int& argc, char** argv);
 
 LinkServices platform_link_services();
+
+std::vector<SystemPort> platform_ports();
 
 } // namespace pds::cli

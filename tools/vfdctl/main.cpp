@@ -42,5 +42,5 @@ int main(int argc, char** argv) {
 #endif
     const auto platform = pds::cli::start_platform(argc, argv);
     return pds::cli::run(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr,
-                         pds::cli::platform_link_services);
+                         pds::cli::platform_link_services, pds::cli::platform_ports);
 }

@@ -1,3 +1,4 @@
+#include "adapters/qt/qt_port_list.h"
 #include "adapters/qt/qt_serial_port.h"
 #include "link_services.h"
 #include "services/local_calendar.h"
@@ -32,6 +33,10 @@ LinkServices platform_link_services() {
     const QEventLoop dispatcher_maker;
     return {std::make_unique<QtSerialPort>(), std::make_unique<SteadyClock>(),
             std::make_unique<LocalCalendar>()};
+}
+
+std::vector<SystemPort> platform_ports() {
+    return QtPortList().ports();
 }
 
 } // namespace pds::cli
