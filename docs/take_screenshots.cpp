@@ -1,18 +1,27 @@
 // Takes the README's pictures of the three tabs from the X server the program runs on (Xvfb
 // in scripts/screenshots.sh). On the third tab it draws an "A" first, as an operator would.
+// Then the Comm list opened and the result of Find, over an example list of ports whose last
+// is a virtual display at 19200 bit/s.
 // Usage: take_screenshots FOLDER
+#include "adapters/qt/qt_port_list.h"
 #include "ui/desktop_services.h"
 #include "ui/main_window.h"
+#include "virtual_display_process.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QThread>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -40,6 +49,79 @@ void draw_letter_a(QWidget& window) {
     auto* code = window.findChild<QLineEdit*>(QStringLiteral("UDC_TEXT"));
     code->setFocus();
     code->insert(QStringLiteral("41"));
+}
+
+// The window and whatever stands over it (an open list, a box), from the screen itself.
+bool grab_around(QWidget& window, const QWidget* over, const QString& path) {
+    QRect area = window.frameGeometry();
+    if (over)
+        area = area.united(over->frameGeometry());
+    return window.screen()
+        ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+        .save(path);
+}
+
+// Ports as a technician's machine might list them, the virtual display last.
+class ExamplePorts : public pds::PortList {
+public:
+    explicit ExamplePorts(std::string virtual_device) : device(std::move(virtual_device)) {}
+    std::vector<pds::SystemPort> ports() override {
+        return {
+            {"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3XQ2-if00-port0", "/dev/ttyUSB0",
+             "FT232R USB UART", "FTDI", 0x0403, 0x6001, "A10K3XQ2"},
+            {"/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0",
+             "/dev/ttyUSB1", "USB-Serial Controller", "Prolific Technology Inc.", 0x067b, 0x2303,
+             ""},
+            {device, device, "Virtual pole display at 19200 bit/s", "", {}, {}, ""},
+        };
+    }
+
+private:
+    std::string device;
+};
+
+bool take_find_pictures(const QDir& folder) {
+    pds::display::VirtualDisplayProcess display({"--baud", "19200"});
+    if (!display.started())
+        return false;
+    pds::DesktopServices desktop;
+    ExamplePorts examples(display.device());
+    pds::Services& d = desktop.services();
+    pds::Services services{d.port,   d.clock, d.events, d.calendar, d.boxes,
+                           d.dialog, d.files, d.shell,  examples};
+    pds::ui::MainWindow window(services);
+    desktop.set_window(&window);
+    window.move(0, 0);
+    window.show();
+    settle();
+
+    auto* comm = window.findChild<QComboBox*>(QStringLiteral("Comm"));
+    comm->showPopup();
+    settle();
+    bool saved = grab_around(window, comm->view()->window(), folder.filePath("port-list.png"));
+    comm->hidePopup();
+    settle();
+
+    // Agrees to the question, pictures the answer and closes it.
+    QTimer boxes;
+    QObject::connect(&boxes, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (box->text().startsWith(QLatin1String("Find sends"))) {
+            box->defaultButton()->click();
+            return;
+        }
+        settle();
+        saved = grab_around(window, box, folder.filePath("find-result.png")) && saved;
+        box->defaultButton()->click();
+    });
+    boxes.start(200);
+    window.findChild<QAbstractButton*>(QStringLiteral("FindPort"))->click();
+    boxes.stop();
+    settle();
+    // Once the box is closed the window shows what Find selected.
+    return grab_around(window, nullptr, folder.filePath("find-selected.png")) && saved;
 }
 
 } // namespace
@@ -74,6 +156,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "take_screenshots: cannot write %s\n", files[i]);
             return 1;
         }
+    }
+    window.hide();
+    if (!take_find_pictures(folder)) {
+        std::fprintf(stderr, "take_screenshots: cannot take the pictures of Find\n");
+        return 1;
     }
     return 0;
 }

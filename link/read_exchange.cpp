@@ -4,20 +4,20 @@
 
 namespace pds {
 
-ReadResult read_exchange(SerialPort& port, Clock& clock) {
+ReadResult read_exchange(SerialPort& port, Clock& clock, const ReadLimits& limits) {
     wait_quiet(port, clock);
     // A mark waiting before the request is complete cannot be the display's.
     if (!send_request_end(port, clock, read_request))
         return {port.device_lost() ? ReadOutcome::LostBeforeReply : ReadOutcome::LineStuck, {}};
 
-    wait_input(port, clock, 1, first_reply_byte_limit_ms);
+    wait_input(port, clock, 1, limits.first_byte_ms);
     if (port.device_lost())
         return {ReadOutcome::LostBeforeReply, {}};
     if (port.bytes_waiting() <= 0)
         return {ReadOutcome::NoAnswer, {}};
 
     // The second limit counts from the first byte, not from the request.
-    wait_input(port, clock, reply_length, rest_of_reply_limit_ms);
+    wait_input(port, clock, reply_length, limits.rest_ms);
     if (port.device_lost())
         return {ReadOutcome::LostDuringReply, {}};
 

@@ -33,8 +33,14 @@ struct ReadResult {
     std::vector<std::uint8_t> reply;
 };
 
+// How long the exchange waits for the first reply byte, then from it for the whole reply.
+struct ReadLimits {
+    std::int32_t first_byte_ms = first_reply_byte_limit_ms;
+    std::int32_t rest_ms = rest_of_reply_limit_ms;
+};
+
 // Lets the line fall quiet first; only bytes that arrive once the request's last byte is on
 // its way count as the reply. The port stays open whatever the outcome.
-ReadResult read_exchange(SerialPort& port, Clock& clock);
+ReadResult read_exchange(SerialPort& port, Clock& clock, const ReadLimits& limits = {});
 
 } // namespace pds

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Retakes the pictures of the three tabs in docs/ on a virtual X server (Xvfb), the way the
+# Retakes the pictures of the three tabs, the port list and Find in docs/ on a virtual X server (Xvfb), the way the
 # window looks on a plain X desktop. A manual step: needs the packages xvfb and xauth.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 cmake --build "$build_dir" --target take_screenshots
-xvfb-run --auto-servernum --server-args="-screen 0 640x600x24 -dpi 96" \
+xvfb-run --auto-servernum --server-args="-screen 0 1100x600x24 -dpi 96" \
     env QT_QPA_PLATFORM=xcb "$build_dir/docs/take_screenshots" docs
-ls -l docs/tab-*.png
+ls -l docs/tab-*.png docs/port-list.png docs/find-result.png docs/find-selected.png

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test through CTest: once as built for use,
-# once more under AddressSanitizer and UndefinedBehaviorSanitizer in a folder of its own.
+# with the passes of the other builds and programs (the Ansible module, the browser build),
+# then once more under AddressSanitizer and UndefinedBehaviorSanitizer in a folder of its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
 scripts/setup.sh
 ctest --test-dir build --output-on-failure -j"$jobs"
+scripts/test_ansible.sh
 scripts/test_web.sh
 
 echo "Again under the sanitizers (build-asan):"

@@ -5,6 +5,7 @@
 #include "adapters/qt/qt_clock.h"
 #include "adapters/qt/qt_event_pump.h"
 #include "adapters/qt/qt_file_store.h"
+#include "adapters/qt/qt_port_list.h"
 #include "adapters/qt/qt_serial_port.h"
 #include "services/services.h"
 #include "ui/qt_file_dialog.h"
@@ -33,7 +34,8 @@ private:
     QtFileDialog dialog;
     QtFileStore files;
     QtShell shell;
-    Services services_{port, clock, events, calendar, boxes, dialog, files, shell};
+    QtPortList port_list;
+    Services services_{port, clock, events, calendar, boxes, dialog, files, shell, port_list};
 };
 
 } // namespace pds

@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include "commands/defaults.h"
+#include "commands/find_display.h"
 #include "commands/preview.h"
 #include "commands/read_from_display.h"
 #include "commands/save_and_load.h"
@@ -9,11 +10,14 @@
 #include "commands/write_to_display.h"
 #include "message/message_line.h"
 #include "ui/dot_button.h"
+#include "ui/find_progress_dialog.h"
+#include "ui/port_box.h"
 #include "ui/preview_panel.h"
 #include "ui/twips.h"
 #include "ui/wrapping_button.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -58,8 +62,9 @@ QLabel* make_label(const char* caption, QWidget* parent, const QRect& geometry) 
     return label;
 }
 
-QComboBox* make_list(const char* name, bool editable, QWidget* parent, const QRect& geometry) {
-    auto* list = new QComboBox(parent);
+template <typename Box = QComboBox>
+Box* make_list(const char* name, bool editable, QWidget* parent, const QRect& geometry) {
+    auto* list = new Box(parent);
     list->setObjectName(QString::fromLatin1(name));
     list->setGeometry(geometry);
     list->setMaxVisibleItems(12);
@@ -73,12 +78,19 @@ QComboBox* make_list(const char* name, bool editable, QWidget* parent, const QRe
     return list;
 }
 
-void fill_entries(QComboBox* widget, const ListBox& list) {
-    if (widget->count() == list.size())
-        return;
+// The list's entries, then `more` after them.
+void fill_entries(QComboBox* widget, const ListBox& list, const QStringList& more = {}) {
+    if (widget->count() == list.size() + more.size()) {
+        bool same = true;
+        for (int i = 0; i < more.size() && same; ++i)
+            same = widget->itemText(list.size() + i) == more[i];
+        if (same)
+            return;
+    }
     widget->clear();
     for (const auto& entry : list.entries)
         widget->addItem(QString::fromStdString(entry));
+    widget->addItems(more);
 }
 
 void draw_list(QComboBox* widget, const ListBox& list) {
@@ -87,8 +99,8 @@ void draw_list(QComboBox* widget, const ListBox& list) {
         widget->setCurrentIndex(list.index);
 }
 
-void draw_combo(QComboBox* widget, const ComboBox& combo) {
-    fill_entries(widget, combo);
+void draw_combo(QComboBox* widget, const ComboBox& combo, const QStringList& more = {}) {
+    fill_entries(widget, combo, more);
     const QString typed = QString::fromStdString(combo.text());
     // Left alone while it already reads right, so typing keeps its cursor.
     if (widget->currentText() == typed)
@@ -147,7 +159,12 @@ void MainWindow::build_band() {
     auto* frame = new QGroupBox(QStringLiteral("Interface Setting"), this);
     frame->setGeometry(twips.rect(60, 30, 3495, 1380));
     make_label("Com Port Select :", frame, twips.rect(120, 210, 1800, 225));
-    Comm = make_list("Comm", true, frame, twips.rect(120, 435, 1800, 315));
+    FindPort = make_button("FindPort", "", frame, twips.rect(1395, 435, 525, 315));
+    FindPort->setText(QStringLiteral("Find\u2026"));
+    FindPort->setToolTip(QStringLiteral("Find the port and speed a display answers on"));
+    Comm = make_list<PortBox>("Comm", true, frame, twips.rect(120, 435, 1245, 315));
+    // A list as wide as its longest entry: the system's names of a USB adapter are long.
+    Comm->view()->setMinimumWidth(Comm->view()->sizeHintForColumn(0));
     make_label("Baud Rate :", frame, twips.rect(120, 780, 1800, 225));
     Baud = make_list("Baud", true, frame, twips.rect(120, 1005, 1800, 315));
     GetSetting = new WrappingButton(QStringLiteral("Read Setting From Pole Display"), frame);
@@ -197,8 +214,20 @@ void MainWindow::connect_band() {
                     act([&combo, text] { combo.type(text.toStdString()); });
                 });
     };
-    host_box(Comm, model.host_port);
     host_box(Baud, model.host_line);
+    connect(Comm, &QComboBox::activated, this, [this, &model](int index) {
+        // An entry after "Com 8" opens its device, as if it had been typed.
+        const auto listed = static_cast<std::size_t>(index - model.host_port.size());
+        if (index >= model.host_port.size() && listed < listed_ports_.size())
+            act([&model, device = listed_ports_[listed].device] { model.host_port.type(device); });
+        else
+            act([&model, index] { model.host_port.select(index); });
+    });
+    connect(Comm->lineEdit(), &QLineEdit::textEdited, this, [this, &model](const QString& text) {
+        act([&model, text] { model.host_port.type(text.toStdString()); });
+    });
+    Comm->before_opening = [this] { list_system_ports(); };
+    connect(FindPort, &QAbstractButton::clicked, this, [this] { find_port(); });
 
     for (auto [widget, list] :
          {std::pair{Char, &model.code_page}, std::pair{Command, &model.command_set},
@@ -305,7 +334,10 @@ void MainWindow::transfer(void (*command)(Editor&)) {
 void MainWindow::draw() {
     drawing_ = true;
     const auto& model = editor_.model;
-    draw_combo(Comm, model.host_port);
+    QStringList listed;
+    for (const auto& port : listed_ports_)
+        listed << QString::fromStdString(port_entry_text(port));
+    draw_combo(Comm, model.host_port, listed);
     draw_combo(Baud, model.host_line);
     draw_list(Char, model.code_page);
     draw_list(Command, model.command_set);
@@ -326,6 +358,19 @@ void MainWindow::draw() {
 
 void MainWindow::draw_preview() {
     preview_->show_preview(render_preview(preview_image(editor_)));
+}
+
+void MainWindow::list_system_ports() {
+    listed_ports_ = editor_.services.port_list.ports();
+    draw();
+    Comm->view()->setMinimumWidth(Comm->view()->sizeHintForColumn(0));
+}
+
+void MainWindow::find_port() {
+    act([this] {
+        FindProgressDialog progress(this);
+        find_display(editor_, progress);
+    });
 }
 
 void MainWindow::preset_port(const std::string& name) {

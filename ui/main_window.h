@@ -3,6 +3,7 @@
 #pragma once
 
 #include "editor/editor.h"
+#include "services/port_list.h"
 #include "ui/character_page.h"
 #include "ui/message_line_frame.h"
 
@@ -11,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAbstractButton;
 class QComboBox;
@@ -19,6 +21,7 @@ class QTabWidget;
 
 namespace pds::ui {
 
+class PortBox;
 class PreviewPanel;
 
 class MainWindow : public QWidget {
@@ -53,14 +56,19 @@ private:
     void transfer(void (*command)(Editor&));
     void draw();
     void draw_preview();
+    // Comm's entries after "Com 8": the ports the system reports now.
+    void list_system_ports();
+    void find_port();
 
     Editor editor_;
     const std::string startup_folder_;
     bool drawing_ = false;
     bool closing_ = false;
 
-    QComboBox* Comm = nullptr;
+    PortBox* Comm = nullptr;
+    std::vector<SystemPort> listed_ports_; // Comm's entries after "Com 8", in order
     QComboBox* Baud = nullptr;
+    QPushButton* FindPort = nullptr;
     QPushButton* GetSetting = nullptr;
     QPushButton* Load = nullptr;
     QPushButton* Save = nullptr;

@@ -317,7 +317,8 @@ struct FakeServices {
     ScriptedDialog dialog;
     MemoryFiles files;
     RecordedShell shell;
-    Services services{port, clock, events, calendar, boxes, dialog, files, shell};
+    FixedPortList port_list;
+    Services services{port, clock, events, calendar, boxes, dialog, files, shell, port_list};
 };
 
 struct EditorFixture {

@@ -120,10 +120,10 @@ struct Outgoing {
 
 class Display {
 public:
-    Display(const Behaviour& behaviour, const QString& memory_path, std::int64_t byte_ns,
+    Display(const Behaviour& behaviour, const QString& memory_path, int baud, std::int64_t byte_ns,
             std::optional<int> stall_ms, bool stall_at_check, TimingLog& log)
-        : protocol(behaviour, load_memory(memory_path)), memory_path(memory_path), byte_ns(byte_ns),
-          stall_ms(stall_ms), stall_at_check(stall_at_check), log(log) {}
+        : protocol(behaviour, load_memory(memory_path)), memory_path(memory_path), baud(baud),
+          byte_ns(byte_ns), stall_ms(stall_ms), stall_at_check(stall_at_check), log(log) {}
 
     int run() {
         open_line();
@@ -172,7 +172,7 @@ public:
 private:
     void open_line() {
         std::string reason;
-        if (!line.create(reason))
+        if (!line.create(reason, baud))
             fail("cannot create a pseudo-terminal: " + reason);
         say("Virtual pole display on " + line.device() + "\n");
     }
@@ -234,6 +234,18 @@ private:
             return;
         if (n <= 0)
             fail(std::string("reading from the host failed: ") + std::strerror(errno));
+        // A receiver clocked at another speed than the sender's makes other bytes, framing
+        // errors among them, of what it hears: never the two of a request. So the display
+        // stays silent, and its half-received exchange, if any, is lost with the noise.
+        if (const auto host = line.host_speed(); host && *host != baud) {
+            if (!garbled_since_answer)
+                say("The host sends at " + std::to_string(*host) + " bit/s, the display runs at " +
+                    std::to_string(baud) + ": garbled, no answer.\n");
+            garbled_since_answer = true;
+            protocol.line_dropped();
+            return;
+        }
+        garbled_since_answer = false;
         for (ssize_t i = 0; i < n; ++i) {
             // Bytes that came together from the system still cross the line one after another.
             const std::int64_t start = std::max(read_at, received_until);
@@ -281,6 +293,8 @@ private:
     PseudoTerminal line;
     DisplayProtocol protocol;
     QString memory_path;
+    int baud;
+    bool garbled_since_answer = false; // said once until bytes at the right speed come
     std::int64_t byte_ns;
     std::optional<int> stall_ms;            // hold the line after the first byte, this long
     bool stall_at_check;                    // ... after the check byte instead
@@ -314,8 +328,12 @@ int main(int argc, char** argv) {
     options.addOptions({
         {"memory", "Keeps the display's 126 configuration bytes in <file> (missing: all zero).",
          "file"},
-        {"baud", "Paces the line at <speed> bit/s, 10 bits a byte (default 9600).", "speed",
-         "9600"},
+        {"baud",
+         "The display's own speed, <speed> bit/s (default 9600): it paces the line at it, 10 "
+         "bits a byte, and answers only while the host's end of the line is set to it. At any "
+         "other speed its receiver makes garbage of the host's bytes, finds no request in them "
+         "and answers nothing, as a real display does.",
+         "speed", "9600"},
         {"no-pacing", "Sends and takes bytes as fast as the system allows."},
         {"delay", "Waits <ms> before every answer (default 0).", "ms", "0"},
         {"timing-log", "Writes when each byte crossed the line to <file>.", "file"},
@@ -373,7 +391,7 @@ int main(int argc, char** argv) {
     std::optional<int> stall_ms;
     if (options.isSet("stall"))
         stall_ms = number_option(options, "stall", 1);
-    Display display(behaviour, options.value("memory"), byte_ns, stall_ms,
+    Display display(behaviour, options.value("memory"), baud, byte_ns, stall_ms,
                     options.isSet("stall-at-check"), log);
     return display.run();
 }

@@ -6,14 +6,25 @@
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace pds::display {
+
+namespace {
+
+constexpr std::pair<speed_t, int> speeds[] = {
+    {B300, 300},     {B600, 600},       {B1200, 1200},     {B2400, 2400},
+    {B4800, 4800},   {B9600, 9600},     {B19200, 19200},   {B38400, 38400},
+    {B57600, 57600}, {B115200, 115200}, {B230400, 230400},
+};
+
+} // namespace
 
 PseudoTerminal::~PseudoTerminal() {
     drop();
 }
 
-bool PseudoTerminal::create(std::string& reason) {
+bool PseudoTerminal::create(std::string& reason, int speed) {
     drop();
     const auto fail = [&](const char* step) {
         reason = std::string(step) + ": " + std::strerror(errno);
@@ -43,6 +54,11 @@ bool PseudoTerminal::create(std::string& reason) {
         return fail("tcgetattr");
     ::cfmakeraw(&raw);
     raw.c_cflag |= CLOCAL | CREAD;
+    // At rest the line runs at the display's speed: a host that closes the port gives its
+    // settings back, possibly before the display has read the last bytes it sent.
+    for (const auto& [code, bits] : speeds)
+        if (bits == speed)
+            ::cfsetspeed(&raw, code);
     if (::tcsetattr(slave_fd, TCSANOW, &raw) != 0)
         return fail("tcsetattr");
     return true;
@@ -54,6 +70,17 @@ void PseudoTerminal::drop() {
     if (master_fd >= 0)
         ::close(master_fd);
     slave_fd = master_fd = -1;
+}
+
+std::optional<int> PseudoTerminal::host_speed() const {
+    termios settings{};
+    if (master_fd < 0 || ::tcgetattr(master_fd, &settings) != 0)
+        return std::nullopt;
+    const speed_t speed = ::cfgetospeed(&settings);
+    for (const auto& [code, bits] : speeds)
+        if (code == speed)
+            return bits;
+    return 0; // a speed outside the table: no display's
 }
 
 void PseudoTerminal::hold_host_output(bool held) {
