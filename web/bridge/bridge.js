@@ -39,13 +39,22 @@ function connectLine(device, socket) {
   // Raw, so that no byte is echoed, translated or taken as a signal on the way.
   execFileSync('stty', ['-F', device, 'raw', '-echo', '-hupcl']);
   const fd = fs.openSync(device, fs.constants.O_RDWR | fs.constants.O_NOCTTY);
-  const input = new tty.ReadStream(fd);
+  // libuv reopens a terminal for its reader and leaves `fd` as a second descriptor of it,
+  // which the reader's destroy() does not close: each connection closes both.
+  let input;
+  try {
+    input = new tty.ReadStream(fd);
+  } catch (error) {
+    fs.closeSync(fd);
+    throw error;
+  }
   let open = true;
   const end = (code) => {
     if (!open)
       return;
     open = false;
     input.destroy();
+    fs.closeSync(fd);
     if (socket.readyState === socket.OPEN)
       socket.close(code);
   };

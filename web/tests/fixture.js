@@ -43,6 +43,7 @@ async function startBridge(displayArgs = [], memory) {
   return {
     url,
     lines,
+    pid: bridge.pid,
     port: () => new SocketSerialPort(url, { WebSocket: /** @type {any} */ (WebSocket) }),
     /** @returns {Uint8Array | null} what the display holds, null before it stored anything */
     memory: () => (fs.existsSync(memoryPath) ? new Uint8Array(fs.readFileSync(memoryPath)) : null),
