@@ -140,7 +140,7 @@ protected:
     std::string null_device() const {
         if (::geteuid() != 0)
             return "/dev/null";
-        EXPECT_EQ(::mknod(at("null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+        EXPECT_EQ(::mknod(at("null").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
         return at("null");
     }
     std::string link(const std::string& name, const std::string& target) const {
