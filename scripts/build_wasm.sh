@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the browser build needs (only those missing), then configures
-# and builds the core, its tests and the browser module with emscripten into ./build-wasm. A
-# second run installs nothing and rebuilds only what changed.
+# and builds the core, its tests, the browser module and the page with emscripten into
+# ./build-wasm, or only the targets named (scripts/build_wasm.sh page). A second run installs
+# nothing and rebuilds only what changed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,4 +23,8 @@ if [ ! -f "$build_dir/CMakeCache.txt" ] || [ "$(cat "$stamp" 2>/dev/null)" != "$
     cmake -S . -B "$build_dir" $options
     printf '%s' "$options" >"$stamp"
 fi
-cmake --build "$build_dir"
+if (($#)); then
+    cmake --build "$build_dir" --target "$@"
+else
+    cmake --build "$build_dir"
+fi

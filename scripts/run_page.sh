@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The browser page with a virtual display behind a WebSocket bridge (scripts/run.sh --web).
+# The browser page with a virtual display behind its WebSocket bridge (scripts/run.sh --web).
 # Opened with the address printed, the page offers the virtual display in "Com Port Select :".
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,20 +10,24 @@ if [ ! -f web/node_modules/.package-lock.json ] || [ web/package-lock.json -nt w
     (cd web && npm ci --no-audit --no-fund)
 fi
 
-exec {display_out}< <(exec build/tools/virtual_display/virtual_display)
-display_pid=$!
-exec {bridge_out}< <(exec node web/page/serial_bridge.mjs)
+# The bridge starts the display and names it, then announces itself; both go on printing.
+exec {bridge_out}< <(exec node web/bridge/bridge.js --display build/tools/virtual_display/virtual_display)
 bridge_pid=$!
-stop_both() {
-    kill -TERM "$display_pid" "$bridge_pid" 2>/dev/null || true
-    wait 2>/dev/null || true
+stop_bridge() {
+    kill -TERM "$bridge_pid" 2>/dev/null || true
+    wait "$bridge_pid" 2>/dev/null || true
 }
-trap stop_both EXIT
+trap stop_bridge EXIT
 
-read -r -t 10 first_line <&"$display_out" || { echo "The virtual pole display did not start." >&2; exit 1; }
-read -r -t 10 bridge <&"$bridge_out" || { echo "The bridge did not start." >&2; exit 1; }
-device=${first_line#Virtual pole display on }
-echo "$first_line, bridged at $bridge"
+bridge=
+while read -r -t 10 line <&"$bridge_out"; do
+    echo "$line"
+    if [[ $line == "Bridge on "* ]]; then
+        bridge=${line#Bridge on }
+        break
+    fi
+done
+[ -n "$bridge" ] || { echo "The virtual display or its bridge did not start." >&2; exit 1; }
 echo "Open in Chrome or Edge (Ctrl-C stops both):"
-echo "  file://$page?bridge=$bridge&device=$device"
-cat <&"$display_out"
+echo "  file://$page?bridge=$bridge"
+cat <&"$bridge_out"

@@ -3,6 +3,9 @@
 // object shaped like one, with a reader that gathers every chunk as it comes and a writer that
 // counts what has not yet left. Emscripten places this file inside the module, where `Module`
 // is the module being made; the page reaches it as `module.serial`.
+//
+// The ports the page may use are offered as a list in the order of the port box's entries;
+// each transfer opens the one the box chooses, by its entry or by its label typed.
 
 /**
  * @typedef {object} SerialPortLike
@@ -21,6 +24,8 @@ const PortFailureKind = Object.freeze({
 
 class WebSerialLink {
   constructor() {
+    /** @type {{port: SerialPortLike, label: string}[]} */
+    this.offered = [];
     /** @type {SerialPortLike | null} */
     this.port = null;
     /** How the failure messages name the port, as the desktop names its device. */
@@ -41,13 +46,33 @@ class WebSerialLink {
   }
 
   /**
-   * The port the next transfer opens, e.g. from navigator.serial.requestPort().
-   * @param {SerialPortLike | null} port
+   * The ports the port box lists, its first entry first, e.g. those of
+   * navigator.serial.getPorts(); `label` names one in the box and in the messages.
+   * @param {{port: SerialPortLike, label: string}[]} ports
+   */
+  offer(ports) {
+    this.offered = ports.slice();
+  }
+
+  /**
+   * One port alone, which the box's first entry or its label chooses.
+   * @param {SerialPortLike} port
    * @param {string} [label]
    */
   usePort(port, label = '') {
-    this.port = port;
-    this.label = label;
+    this.offer([{ port, label }]);
+  }
+
+  /**
+   * Takes the port the box chose for the next open: entry `number` (from 1), or with 0 the
+   * offered port whose label is `typed`; none when neither names one.
+   * @param {number} number @param {string} typed
+   */
+  choose(number, typed) {
+    const chosen = number > 0 ? this.offered[number - 1]
+      : typed && this.offered.find((offered) => offered.label === typed);
+    this.port = chosen ? chosen.port : null;
+    this.label = chosen ? chosen.label : '';
   }
 
   /**
@@ -59,7 +84,7 @@ class WebSerialLink {
     this.failureReason = '';
     const port = this.port;
     if (!port) {
-      this.failureReason = 'no port is chosen: choose the display\'s port when the browser offers the list';
+      this.failureReason = 'no port is chosen: choose one in "Com Port Select :"';
       return PortFailureKind.NoSuchPort;
     }
     try {

@@ -15,6 +15,9 @@ EM_ASYNC_JS(int, pds_js_open, (int speed, int data_bits, int stop_bits, const ch
     return await Module.pdsSerial.open(speed, data_bits, stop_bits, UTF8ToString(parity));
 });
 
+EM_JS(void, pds_js_choose, (int number, const char* typed),
+      { Module.pdsSerial.choose(number, UTF8ToString(typed)); });
+
 // The reason and the name of the port of the last failed open, each malloc'ed.
 EM_JS(char*, pds_js_failure_reason, (),
       { return Module.pdsSerial.mallocString(Module.pdsSerial.failureReason); });
@@ -78,6 +81,7 @@ void WebSerialPort::set_settings(const std::string& s) {
 std::optional<PortFailure> WebSerialPort::open() {
     if (opened)
         close();
+    pds_js_choose(choice.number, choice.typed.c_str());
     const std::string device = take_string(pds_js_port_label());
 
     const ParsedSettings parsed = parse_line_settings(settings);

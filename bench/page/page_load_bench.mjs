@@ -11,7 +11,7 @@ const root = resolve(dirname(fileURLToPath(import.meta.url)), "../..");
 const require = createRequire(join(root, "web/package.json"));
 const puppeteer = require("puppeteer-core");
 
-const pageFile = resolve(process.argv[2] || join(root, "build-page/pole-display-setup.html"));
+const pageFile = resolve(process.argv[2] || join(root, "build-wasm/pole-display-setup.html"));
 const loads = Number(process.argv[3] || 21);
 const scratch = mkdtempSync(join(tmpdir(), "page-bench-"));
 const blankFile = join(scratch, "blank.html");

@@ -1,52 +1,16 @@
-// The services of the system in the browser: each hands its work to the page's JavaScript
-// (web/page/services.js), and those that wait for the operator or the line suspend the core
+// The services of the system in the browser. The line, clock, calendar and event pump are the
+// browser module's own (adapters/web); the boxes, files and guide hand their work to the page's
+// JavaScript (web/page/services.js), and those that wait for the operator suspend the core
 // through Asyncify until the page answers.
 #pragma once
 
+#include "adapters/web/web_serial_port.h"
+#include "adapters/web/web_services.h"
 #include "services/services.h"
 
 #include <string>
 
 namespace pds::web {
-
-class BrowserPort : public SerialPort {
-public:
-    void set_port(const PortChoice& choice) override { choice_ = choice; }
-    void set_settings(const std::string& settings) override { settings_ = settings; }
-    std::optional<PortFailure> open() override;
-    void close() override;
-    bool is_open() const override { return open_; }
-    int bytes_waiting() override;
-    std::vector<std::uint8_t> read_all() override;
-    void queue(std::span<const std::uint8_t> bytes) override;
-    int bytes_pending() override;
-    void wait_for_activity(int max_ms) override;
-    bool device_lost() const override;
-    double ms_per_character() const override { return ms_per_character_; }
-
-private:
-    PortChoice choice_;
-    std::string settings_;
-    bool open_ = false;
-    double ms_per_character_ = 1.0;
-};
-
-class BrowserClock : public Clock {
-public:
-    std::uint32_t tick() override;
-};
-
-// Hands the page back to the browser for at most the time asked, so it paints and stays alive
-// while a transfer waits.
-class BrowserEvents : public EventPump {
-public:
-    void process_events(int max_wait_ms) override;
-};
-
-class BrowserCalendar : public Calendar {
-public:
-    Date today() override;
-};
 
 class BrowserBoxes : public MessageBoxes {
 public:
@@ -77,10 +41,10 @@ public:
 };
 
 struct BrowserServices {
-    BrowserPort port;
-    BrowserClock clock;
-    BrowserEvents events;
-    BrowserCalendar calendar;
+    WebSerialPort port;
+    WebClock clock;
+    WebEventPump events;
+    WebCalendar calendar;
     BrowserBoxes boxes;
     BrowserDialog dialog;
     BrowserFiles files;

@@ -12,7 +12,8 @@ const source = (name) => readFileSync(join(here, name), "utf8");
 const version = /project\(\S+ VERSION (\S+)/.exec(readFileSync(join(here, "../../CMakeLists.txt"), "utf8"))[1];
 
 // A script must not close its own element early.
-const script = [source("layout.js"), source("services.js"), readFileSync(coreScript, "utf8"), source("page.js")]
+const script = [source("layout.js"), source("services.js"), source("../bridge/socket_serial_port.js"),
+                readFileSync(coreScript, "utf8"), source("page.js")]
     .join("\n")
     .replace(/<\/script/gi, "<\\/script");
 

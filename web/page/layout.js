@@ -38,13 +38,18 @@ function makeList(parent, id, caption, geometry) {
     return list;
 }
 
-// An editable drop-down: a text box with the entries offered under it.
+// An editable drop-down, as the desktop's: a text box, and an arrow at its right end that
+// drops the whole list whatever is typed (a datalist would offer only the entries that match).
+const comboArrow = 255;
+
 function makeCombo(parent, id, caption, geometry) {
-    const box = place(make("input", parent, { id, label: caption.trim(), type: "text" }), ...geometry);
-    box.setAttribute("list", `${id}_entries`);
+    const [left, top, width, height] = geometry;
+    const box = place(make("input", parent, { id, label: caption.trim(), type: "text", class: "combo-text" }),
+                      left, top, width - comboArrow, height);
     box.autocomplete = "off";
     box.spellcheck = false;
-    make("datalist", parent, { id: `${id}_entries` });
+    place(make("select", parent, { id: `${id}_entries`, label: `${caption.trim()} entries`, class: "combo-arrow" }),
+          left + width - comboArrow, top, comboArrow, height);
     return box;
 }
 
@@ -132,6 +137,14 @@ function buildMessageLine(page, line, caption, top, ruler) {
             cell.spellcheck = false;
             cell.autocomplete = "off";
             cell.dataset.view = view;
+            if (view === "A") {
+                // A control code has no glyph; it is shown as its two hex digits, dimmed, over
+                // the cell, while the cell keeps the code itself.
+                const code = place(make("span", frame, { class: "control-code" }),
+                                   900 + column * 300, rowTop(row) + 180, 285, 300);
+                code.setAttribute("aria-hidden", "true");
+                code.dataset.view = view;
+            }
         }
         ruler.forEach((text, i) => {
             const row = firstRow + Math.floor(i / 5);

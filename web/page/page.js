@@ -7,12 +7,13 @@ const $ = (id) => document.getElementById(id);
 // Vendors of the usual USB-serial adapters, for the port list.
 const usbVendors = { 0x0403: "FTDI", 0x067b: "Prolific", 0x10c4: "Silicon Labs", 0x1a86: "WCH" };
 const hex4 = (n) => n.toString(16).padStart(4, "0").toUpperCase();
+const hex2 = (n) => n.toString(16).padStart(2, "0").toUpperCase();
 
 function portLabels(ports) {
     const seen = new Map();
     return ports.map((port, i) => {
         const info = port.getInfo ? port.getInfo() : {};
-        let label = port instanceof BridgePort ? `Virtual display ${port.device}` : `Serial port ${i + 1}`;
+        let label = port instanceof SocketSerialPort ? "Virtual display" : `Serial port ${i + 1}`;
         if (info.usbVendorId !== undefined) {
             const vendor = usbVendors[info.usbVendorId] || `USB ${hex4(info.usbVendorId)}`;
             label = `${vendor} ${hex4(info.usbVendorId)}:${hex4(info.usbProductId || 0)}`;
@@ -24,14 +25,14 @@ function portLabels(ports) {
 }
 
 class Page {
-    constructor(core, line, hasSerial) {
+    constructor(core, hasSerial) {
         this.core = core;
-        this.line = line;
         this.hasSerial = hasSerial;
         this.queue = Promise.resolve();
         this.window = $("Window");
-        const query = new URLSearchParams(location.search);
-        this.bridged = query.has("bridge") ? [new BridgePort(query.get("bridge"), query.get("device"))] : [];
+        // Opened with ?bridge=ws://..., the page offers the virtual display behind that bridge.
+        const bridge = new URLSearchParams(location.search).get("bridge");
+        this.bridged = bridge ? [new SocketSerialPort(bridge)] : [];
     }
 
     // One operator action at a time; the page is drawn again after each.
@@ -68,11 +69,12 @@ class Page {
 
     async refreshPorts(selectPort) {
         const ports = [...this.bridged, ...(this.hasSerial ? await navigator.serial.getPorts() : [])];
-        this.line.ports = ports;
+        const labels = portLabels(ports);
+        this.core.serial.offer(ports.map((port, i) => ({ port, label: labels[i] })));
         const model = this.core.snapshot();
         const chosen = selectPort ? ports.indexOf(selectPort) : Math.min(model.Comm.index, ports.length - 1);
         const list = new this.core.StringList();
-        for (const label of portLabels(ports)) list.push_back(label);
+        for (const label of labels) list.push_back(label);
         this.core.setPorts(list, chosen >= 0 ? chosen : ports.length ? 0 : -1);
         list.delete();
     }
@@ -94,6 +96,8 @@ class Page {
         });
         $("Baud").addEventListener("input", (event) =>
             this.edit(() => this.core.typeText("Baud", event.target.value)));
+        $("Baud_entries").addEventListener("change", (event) =>
+            this.edit(() => this.core.selectEntry("Baud", event.target.selectedIndex)));
         for (const id of ["Char", "Command", "BaudRate", "Passthru"]) {
             $(id).addEventListener("change", (event) =>
                 this.edit(() => this.core.selectEntry(id, event.target.selectedIndex)));
@@ -212,12 +216,20 @@ function drawCombo(input, combo) {
     const entries = $(`${input.id}_entries`);
     if (entries.options.length !== combo.entries.length)
         entries.replaceChildren(...combo.entries.map((entry) => new Option(entry)));
+    // None selected, so that choosing the entry already shown is a change too.
+    entries.selectedIndex = -1;
     setValue(input, combo.text);
 }
 
+const controlCode = /^\p{Cc}$/u;
+
 function drawLine(line, model) {
     for (let k = 1; k <= model.cells; ++k) {
-        setValue($(`L${line}A_${k}`), model.chars[k]);
+        const cell = $(`L${line}A_${k}`);
+        setValue(cell, model.chars[k]);
+        const control = controlCode.test(model.chars[k]);
+        cell.classList.toggle("control", control);
+        setText(cell.nextElementSibling, control ? hex2(model.chars[k].codePointAt(0)) : "");
         setValue($(`L${line}H_${k}`), model.hex[k]);
     }
     $(`Frame_L${line}`).dataset.shown = model.hexShown ? "H" : "A";
@@ -272,15 +284,14 @@ function showRoute() {
 async function startPage() {
     const hasSerial = "serial" in navigator;
     const strings = {};
-    const line = new SerialLine(strings);
     const boxes = new Boxes($("Box"));
     const files = new Files(strings, boxes, $("NameBox"));
-    const services = { strings, line, boxes, files, showGuide: () => { location.hash = "#guide"; } };
+    const services = { strings, boxes, files, showGuide: () => { location.hash = "#guide"; } };
 
     const core = await createPoleDisplaySetup({ page: services });
     const model = core.snapshot();
     buildWindow($("Window"), [model.line1.ruler, model.line2.ruler]);
-    const page = new Page(core, line, hasSerial);
+    const page = new Page(core, hasSerial);
     await page.command("start_up");
     if (!hasSerial) {
         $("NoSerial").hidden = false;

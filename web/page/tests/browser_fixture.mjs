@@ -1,15 +1,15 @@
-// Headless Chromium with the page, a scripted navigator.serial whose ports reach devices
-// through the WebSocket bridge, a scripted file-save picker, and the virtual display.
-import { spawn, spawnSync } from "node:child_process";
+// Headless Chromium with the page, a scripted navigator.serial whose ports reach the virtual
+// display through its WebSocket bridge (web/bridge/), and a scripted file-save picker.
+import { spawnSync } from "node:child_process";
 import { mkdtempSync, readFileSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { dirname, join, resolve } from "node:path";
-import { createInterface } from "node:readline";
+import { createRequire } from "node:module";
 import { fileURLToPath, pathToFileURL } from "node:url";
 import puppeteer from "puppeteer-core";
 
 const root = resolve(dirname(fileURLToPath(import.meta.url)), "../../..");
-export const pageFile = process.env.PDS_PAGE || join(root, "build-page/pole-display-setup.html");
+export const pageFile = process.env.PDS_PAGE || join(root, "build-wasm/pole-display-setup.html");
 export const nativeBuild = process.env.PDS_NATIVE_BUILD || join(root, "build");
 export const scratch = mkdtempSync(join(tmpdir(), "page-tests-"));
 
@@ -30,46 +30,31 @@ function scriptBrowser({ serial, bridge, granted, offered, saveName }) {
     if (serial === "none") {
         delete Navigator.prototype.serial;
     } else {
-        class BridgePort {
+        // A granted port reaches the bridge through the page's own SocketSerialPort, as the
+        // page under ?bridge= does; only the options each open asks for are noted on the way.
+        class ScriptedPort {
             constructor(spec) {
                 this.spec = spec;
-                this.readable = null;
-                this.writable = null;
+                this.inner = null;
             }
+            get readable() { return this.inner ? this.inner.readable : null; }
+            get writable() { return this.inner ? this.inner.writable : null; }
             getInfo() { return this.spec.info || {}; }
             async open(options) {
-                if (this.socket) throw new DOMException("The port is already open.", "InvalidStateError");
                 window.pageTest.opens.push(options);
-                const socket = new WebSocket(`${bridge}?device=${encodeURIComponent(this.spec.device)}`);
-                socket.binaryType = "arraybuffer";
-                await new Promise((opened, failed) => {
-                    socket.onopen = opened;
-                    socket.onerror = () => failed(new DOMException("Failed to open serial port.", "NetworkError"));
-                });
-                this.socket = socket;
-                this.readable = new ReadableStream({
-                    start(stream) {
-                        socket.onmessage = (event) => stream.enqueue(new Uint8Array(event.data));
-                        socket.onclose = () => { try { stream.close(); } catch (_) { /* cancelled */ } };
-                    },
-                });
-                this.writable = new WritableStream({ write: (chunk) => socket.send(chunk) });
+                this.inner ||= new SocketSerialPort(bridge);
+                await this.inner.open(options);
             }
-            async close() {
-                this.socket.close();
-                this.socket = null;
-                this.readable = null;
-                this.writable = null;
-            }
+            close() { return this.inner.close(); }
         }
-        const ports = (granted || []).map((spec) => new BridgePort(spec));
+        const ports = (granted || []).map((spec) => new ScriptedPort(spec));
         const scripted = {
             getPorts: async () => ports.slice(),
             requestPort: async () => {
                 window.pageTest.requests += 1;
                 const chosen = window.pageTest.offered;
                 if (!chosen) throw new DOMException("No port selected by the user.", "NotFoundError");
-                const port = new BridgePort(chosen);
+                const port = new ScriptedPort(chosen);
                 ports.push(port);
                 return port;
             },
@@ -166,26 +151,10 @@ export function referenceSave(name, edits) {
     return readFileSync(out);
 }
 
-// A virtual display on a pseudo-terminal, with its device.
-export async function startDisplay(...options) {
-    const child = spawn(join(nativeBuild, "tools/virtual_display/virtual_display"), options,
-                        { stdio: ["ignore", "pipe", "inherit"] });
-    const lines = createInterface({ input: child.stdout });
-    const first = await new Promise((got, failed) => {
-        lines.once("line", got);
-        child.once("exit", () => failed(new Error("the virtual display did not start")));
-    });
-    lines.on("line", () => {});
-    const device = first.replace("Virtual pole display on ", "");
-    return {
-        device,
-        stop: () => new Promise((done) => {
-            if (child.exitCode !== null) return done();
-            child.once("exit", done);
-            child.kill("SIGTERM");
-        }),
-    };
-}
+// A virtual display behind the bridge, the same one the module's Node.js tests start:
+// startDisplay(displayArgs) resolves to { url, lines, memory(), stop() }.
+process.env.PDS_VIRTUAL_DISPLAY ||= join(nativeBuild, "tools/virtual_display/virtual_display");
+export const { startBridge: startDisplay } = createRequire(import.meta.url)("../../tests/fixture.js");
 
 export function cleanUp() {
     rmSync(scratch, { recursive: true, force: true });

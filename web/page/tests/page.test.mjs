@@ -4,21 +4,17 @@ import assert from "node:assert/strict";
 import { existsSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { after, before, test } from "node:test";
-import { startBridge } from "../serial_bridge.mjs";
 import {
     answerBox, cleanUp, controls, idle, launchBrowser, openPage, referenceSave, scratch,
     startDisplay, typeInto,
 } from "./browser_fixture.mjs";
 
 let browser;
-let bridge;
 before(async () => {
     browser = await launchBrowser();
-    bridge = await startBridge();
 });
 after(async () => {
     await browser?.close();
-    await bridge?.close();
     cleanUp();
 });
 
@@ -176,10 +172,9 @@ test("Load shows a good file; short, out-of-range and cancelled loads change not
 });
 
 test("Write and Read reach the virtual display through the bridge", async () => {
-    const memory = join(scratch, "display-memory.bin");
-    const display = await startDisplay("--memory", memory);
+    const display = await startDisplay();
     try {
-        const page = await openPage(browser, { bridge: bridge.url, granted: [{ device: display.device, info: { usbVendorId: 0x0403, usbProductId: 0x6001 } }] });
+        const page = await openPage(browser, { bridge: display.url, granted: [{ info: { usbVendorId: 0x0403, usbProductId: 0x6001 } }] });
         assert.equal((await controls(page)).Comm, "FTDI 0403:6001");
         await editAll(page);
         await page.click("#Download");
@@ -187,7 +182,8 @@ test("Write and Read reach the virtual display through the bridge", async () => 
         assert.equal(written.text, "                             Download successful!\nPlease restart the Pole Display for the changes to take affect.");
         await idle(page);
 
-        assert.deepEqual(await page.evaluate(() => window.pageTest.opens), [{ baudRate: 9600, dataBits: 8, stopBits: 1, parity: "none" }]);
+        assert.deepEqual(await page.evaluate(() => window.pageTest.opens), [{ baudRate: 9600, dataBits: 8, stopBits: 1, parity: "none", flowControl: "none" }]);
+        assert.deepEqual(Buffer.from(display.memory()), referenceSave("stored.vfd", edits), "the display holds the desktop's bytes");
 
         await page.click("#SetAllDefault");
         await idle(page);
@@ -218,10 +214,9 @@ test("a silent display and a wrong check byte give the desktop's messages", asyn
         { option: "--wrong-check", button: "#Download", text: "IRC check error ! Please retry again !" },
     ];
     for (const { option, button, text } of cases) {
-        const memory = join(scratch, `memory${option}`);
-        const display = await startDisplay("--memory", memory, option);
+        const display = await startDisplay([option]);
         try {
-            const page = await openPage(browser, { bridge: bridge.url, granted: [{ device: display.device }] });
+            const page = await openPage(browser, { bridge: display.url, granted: [{}] });
             const before = await controls(page);
             await page.click(button);
             assert.deepEqual(await answerBox(page), { title: "Pole Display Setup", text, buttons: ["OK"] }, option);
@@ -268,9 +263,8 @@ test("the character page steps, stores and refuses codes as the desktop does", a
 
 test("Choose port… asks the browser for a port and selects it", async () => {
     const page = await openPage(browser, {
-        bridge: bridge.url,
-        granted: [{ device: "/dev/null", info: { usbVendorId: 0x067b, usbProductId: 0x2303 } }],
-        offered: { device: "/dev/null", info: { usbVendorId: 0x1234, usbProductId: 0x0001 } },
+        granted: [{ info: { usbVendorId: 0x067b, usbProductId: 0x2303 } }],
+        offered: { info: { usbVendorId: 0x1234, usbProductId: 0x0001 } },
     });
     const entries = () => page.$$eval("#Comm option", (all) => all.filter((o) => !o.hidden).map((o) => o.text));
     assert.deepEqual(await entries(), ["Prolific 067B:2303", "Choose port\u2026"]);
@@ -316,4 +310,65 @@ test("About This Utility opens the user guide as a page of its own", async () =>
     await page.click("#Guide .back");
     await page.waitForSelector("#Main:not([hidden])");
     assert.equal(await page.$eval("#Guide", (g) => g.hidden), true);
+});
+
+test("Baud drops the desktop's whole list whatever is typed, and typed settings reach the line", async () => {
+    const page = await openPage(browser, { granted: [{}] });
+    const entries = () => page.$$eval("#Baud_entries option", (all) => all.map((o) => o.text));
+    const baud = () => page.$eval("#Baud", (box) => box.value);
+    const choose = async (entry) => {
+        await page.select("#Baud_entries", entry);
+        await idle(page);
+    };
+
+    await typeInto(page, "#Baud", "19200");
+    await idle(page);
+    assert.deepEqual(await entries(), ["9600,n,8,1", "19200,n,8,1"]);
+    assert.equal(await baud(), "19200");
+    await choose("19200,n,8,1");
+    assert.equal(await baud(), "19200,n,8,1");
+    // The entry already chosen, chosen again after typing, takes the box back.
+    await typeInto(page, "#Baud", "19200,n,8,2");
+    await idle(page);
+    await choose("19200,n,8,1");
+    assert.equal(await baud(), "19200,n,8,1");
+
+    await typeInto(page, "#Baud", "9600,n,8,1.5");
+    await idle(page);
+    await page.click("#Download");
+    const refused = await answerBox(page);
+    assert.match(refused.text, /could not be set up\.\nReason: 1\.5 stop bits are not available in the browser/);
+    await idle(page);
+    assert.deepEqual(await page.evaluate(() => window.pageTest.opens), [], "nothing opened");
+});
+
+test("a control code in a character cell shows its hex digits, dimmed, and saves as its byte", async () => {
+    const page = await openPage(browser);
+    const codeEdits = ["view:1:H", "cell:1:H:1:07", "cell:1:H:2:41", "cell:1:H:3:1B", "view:1:A"];
+    await editAll(page, codeEdits);
+    const cells = await page.evaluate(() => [1, 2, 3].map((k) => {
+        const cell = document.getElementById(`L1A_${k}`);
+        const code = cell.nextElementSibling;
+        return {
+            value: cell.value,
+            code: code.textContent,
+            codeShown: getComputedStyle(code).visibility === "visible",
+            textHidden: getComputedStyle(cell).color === "rgba(0, 0, 0, 0)",
+        };
+    }));
+    assert.deepEqual(cells, [
+        { value: "\u0007", code: "07", codeShown: true, textHidden: true },
+        { value: "A", code: "", codeShown: true, textHidden: false },
+        { value: "\u001b", code: "1B", codeShown: true, textHidden: true },
+    ]);
+    const saved = await savedBytes(page, "codes.vfd");
+    assert.deepEqual(Buffer.from(saved), referenceSave("codes.vfd", codeEdits));
+    // Typed over, the cell is an ordinary character again.
+    await edit(page, "cell:1:A:1:Z");
+    assert.deepEqual(await page.$eval("#L1A_1", (cell) => [cell.value, cell.nextElementSibling.textContent]), ["Z", ""]);
+
+    // In the hex view the overlay goes with the character cells.
+    await edit(page, "view:1:H");
+    await edit(page, "cell:1:H:1:07");
+    assert.equal(await page.$eval("#L1A_1", (cell) => getComputedStyle(cell.nextElementSibling).visibility), "hidden");
 });
