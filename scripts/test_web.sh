@@ -17,7 +17,7 @@ ctest --test-dir build-wasm --output-on-failure -j"$jobs" -E '^(layers|glyph_dat
 if [ ! -d web/node_modules ] || [ web/package-lock.json -nt web/node_modules/.package-lock.json ]; then
     (cd web && npm ci --no-audit --no-fund)
 fi
-(cd web && npx --no-install tsc -p tsconfig.json)
+(cd web && npx --no-install tsc -p tsconfig.json && npx --no-install tsc -p page/tsconfig.json)
 PDS_VIRTUAL_DISPLAY=$PWD/build/tools/virtual_display/virtual_display \
 PDS_WEB_CORE=$PWD/build-wasm/web/pole_display_core.js \
     node --test web/tests/

@@ -119,6 +119,7 @@ function buildMessageLine(page, line, caption, top, ruler) {
     const frame = place(make("fieldset", page, { id: `Frame_L${line}`, class: "group" }),
                         60, top, 6960, frameHeight(cells));
     make("legend", frame, { text: caption });
+    /** @type {[string, string, number, number][]} */
     const views = [["A", "ASCII", 1, 0], ["H", "Hex", 2, rowsOf(cells)]];
     for (const [view, name, width, firstRow] of views) {
         const option = place(make("label", frame, { class: "option" }),

@@ -2,6 +2,7 @@
 // a time, as the desktop window does.
 "use strict";
 
+/** @type {(id: string) => any} */
 const $ = (id) => document.getElementById(id);
 
 // Vendors of the usual USB-serial adapters, for the port list.
@@ -94,12 +95,12 @@ class Page {
             if (comm.value === "choose") this.act(() => this.choosePort());
             else this.edit(() => this.core.selectEntry("Comm", comm.selectedIndex - 1));
         });
-        $("Baud").addEventListener("input", (event) =>
+        $("Baud").addEventListener("input", (/** @type {any} */ event) =>
             this.edit(() => this.core.typeText("Baud", event.target.value)));
-        $("Baud_entries").addEventListener("change", (event) =>
+        $("Baud_entries").addEventListener("change", (/** @type {any} */ event) =>
             this.edit(() => this.core.selectEntry("Baud", event.target.selectedIndex)));
         for (const id of ["Char", "Command", "BaudRate", "Passthru"]) {
-            $(id).addEventListener("change", (event) =>
+            $(id).addEventListener("change", (/** @type {any} */ event) =>
                 this.edit(() => this.core.selectEntry(id, event.target.selectedIndex)));
         }
 
@@ -113,7 +114,7 @@ class Page {
         const tabs = [0, 1, 2].map((i) => $(`SSTab1_${i}`));
         tabs.forEach((tab, i) => {
             tab.addEventListener("click", () => this.edit(() => this.core.showTab(i)));
-            tab.addEventListener("keydown", (event) => {
+            tab.addEventListener("keydown", (/** @type {any} */ event) => {
                 const step = { ArrowRight: 1, ArrowLeft: -1 }[event.key];
                 if (!step) return;
                 const next = (i + step + tabs.length) % tabs.length;
@@ -125,7 +126,7 @@ class Page {
             $(`Op_L${line}A`).addEventListener("change", () => this.run("view", line, 0));
             $(`Op_L${line}H`).addEventListener("change", () => this.run("view", line, 1));
             $(`CLR_MSG${line}`).addEventListener("click", () => this.run("clear_line", line));
-            $(`Frame_L${line}`).addEventListener("input", (event) => {
+            $(`Frame_L${line}`).addEventListener("input", (/** @type {any} */ event) => {
                 const cell = event.target;
                 if (!cell.classList.contains("cell")) return;
                 const k = Number(cell.id.split("_")[1]);
@@ -136,13 +137,13 @@ class Page {
         $("UDC_UP").addEventListener("click", () => this.run("previous_character"));
         $("UDC_NEXT").addEventListener("click", () => this.run("next_character"));
         $("MAP_Clear").addEventListener("click", () => this.run("clear_character"));
-        $("UDC_TEXT").addEventListener("input", (event) =>
+        $("UDC_TEXT").addEventListener("input", (/** @type {any} */ event) =>
             this.edit(() => this.core.setCode(event.target.value)));
-        for (const dot of document.querySelectorAll(".dot")) {
+        for (const dot of /** @type {NodeListOf<HTMLElement>} */ (document.querySelectorAll(".dot"))) {
             const column = Number(dot.dataset.column);
             const row = Number(dot.dataset.row);
             dot.addEventListener("click", () => this.run("toggle_dot", column, row));
-            dot.addEventListener("keydown", (event) => {
+            dot.addEventListener("keydown", (/** @type {any} */ event) => {
                 const [dc, dr] = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1],
                                    ArrowDown: [0, 1] }[event.key] || [0, 0];
                 const next = $(`map${column + dc}_${row + dr}`);
@@ -164,7 +165,7 @@ class Page {
         drawPreview($("Preview"), model.preview);
         setText($("UDC_label"), model.caption);
         setValue($("UDC_TEXT"), model.code);
-        for (const dot of document.querySelectorAll(".dot")) {
+        for (const dot of /** @type {NodeListOf<HTMLElement>} */ (document.querySelectorAll(".dot"))) {
             const at = (Number(dot.dataset.column) - 1) * 7 + Number(dot.dataset.row);
             const lit = model.dots[at] === "1";
             dot.setAttribute("aria-pressed", String(lit));

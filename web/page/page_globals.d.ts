@@ -1,0 +1,18 @@
+// What the page's scripts find beside them in the one HTML file, or in Chrome and Edge only.
+declare function createPoleDisplaySetup(options: object): Promise<any>;
+// web/bridge/socket_serial_port.js, placed before the page's script.
+declare class SocketSerialPort {
+  constructor(url: string, options?: object);
+}
+
+interface Navigator {
+  serial: {
+    getPorts(): Promise<any[]>;
+    requestPort(): Promise<any>;
+  };
+}
+
+interface Window {
+  showSaveFilePicker?: (options: object) => Promise<any>;
+  poleDisplaySetup: unknown;
+}
