@@ -14,3 +14,5 @@ export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+scripts/test_windows.sh
