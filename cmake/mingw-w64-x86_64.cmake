@@ -19,10 +19,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The prefix is the build's own, so tests run the same from CTest as from scripts, quietly and
 # without Mono or Gecko installers.
 find_program(PDS_WINE64 wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+find_program(PDS_WINESERVER wineserver PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 set(PDS_WINEPREFIX "${CMAKE_BINARY_DIR}/wine" CACHE PATH "The Wine prefix the programs run in")
 set(CMAKE_CROSSCOMPILING_EMULATOR
     /usr/bin/env WINEPREFIX=${PDS_WINEPREFIX} WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml="
-    ${PDS_WINE64})
+    sh ${CMAKE_CURRENT_LIST_DIR}/wine_run.sh ${PDS_WINE64} ${PDS_WINESERVER})
 
 # No libstdc++, libgcc or winpthread DLL to carry beside the programs: only Windows' own.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")

@@ -26,8 +26,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$wine" wineboot --init >/dev/null 2>&1
     /usr/lib/wine/wineserver -w
 fi
-# One Wine server for the whole run rather than one per test program; it ends by itself.
-/usr/lib/wine/wineserver -p5
+
+# The serial adapter's tests talk to the Linux build's virtual display.
+host_display=$root/build/tools/virtual_display/virtual_display
+if [ ! -f build/CMakeCache.txt ]; then
+    scripts/setup.sh
+elif [ ! -x "$host_display" ]; then
+    cmake --build build --target virtual_display
+fi
 
 # GoogleTest from Debian's sources, built once for the target.
 if [ ! -f "$target_prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
@@ -40,7 +46,7 @@ fi
 
 options="-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE=$toolchain
  -DPDS_WINEPREFIX=$WINEPREFIX -DPDS_BUILD_QT=OFF -DPDS_BUILD_BENCH=OFF -DGTest_DIR=$target_prefix/lib/cmake/GTest
- -DPDS_HOST_BUILD_DIR=$root/build ${PDS_CMAKE_ARGS:-}"
+  -DPDS_HOST_VIRTUAL_DISPLAY=$host_display ${PDS_CMAKE_ARGS:-}"
 stamp=$build_dir/.configured-with
 if [ ! -f "$build_dir/core/CMakeCache.txt" ] || [ "$(cat "$stamp" 2>/dev/null)" != "$options" ]; then
     rm -f "$build_dir/core/CMakeCache.txt"
