@@ -8,7 +8,8 @@ echo "The core for Windows, under Wine (build-windows):"
 cd "$(dirname "$0")/.."
 root=$PWD
 
-scripts/install_packages.sh g++-mingw-w64-x86-64-posix wine64 googletest cmake ninja-build
+scripts/install_packages.sh g++-mingw-w64-x86-64-posix wine64 googletest nlohmann-json3-dev \
+    libcli11-dev cmake ninja-build
 
 build_dir=$(realpath -m "${WINDOWS_BUILD_DIR:-build-windows}")
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
@@ -44,9 +45,21 @@ if [ ! -f "$target_prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
     cmake --install "$build_dir/googletest" >/dev/null
 fi
 
+# Debian's header-only libraries for the target: their headers and CMake packages alone, as
+# the rest of /usr/include is the build machine's.
+for package in nlohmann_json:nlohmann CLI11:CLI; do
+    mkdir -p "$target_prefix/include" "$target_prefix/share/cmake"
+    ln -sfn "/usr/include/${package#*:}" "$target_prefix/include/${package#*:}"
+    [ -d "$target_prefix/share/cmake/${package%%:*}" ] ||
+        cp -r "/usr/share/cmake/${package%%:*}" "$target_prefix/share/cmake/"
+done
+
 options="-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE=$toolchain
- -DPDS_WINEPREFIX=$WINEPREFIX -DPDS_BUILD_QT=OFF -DPDS_BUILD_BENCH=OFF -DGTest_DIR=$target_prefix/lib/cmake/GTest
-  -DPDS_HOST_VIRTUAL_DISPLAY=$host_display ${PDS_CMAKE_ARGS:-}"
+ -DPDS_BUILD_QT=OFF -DPDS_BUILD_BENCH=OFF -DPDS_WINEPREFIX=$WINEPREFIX
+ -DGTest_DIR=$target_prefix/lib/cmake/GTest
+ -Dnlohmann_json_DIR=$target_prefix/share/cmake/nlohmann_json
+ -DCLI11_DIR=$target_prefix/share/cmake/CLI11
+ -DPDS_HOST_VIRTUAL_DISPLAY=$host_display ${PDS_CMAKE_ARGS:-}"
 stamp=$build_dir/.configured-with
 if [ ! -f "$build_dir/core/CMakeCache.txt" ] || [ "$(cat "$stamp" 2>/dev/null)" != "$options" ]; then
     rm -f "$build_dir/core/CMakeCache.txt"
