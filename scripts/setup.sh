@@ -8,6 +8,8 @@ cd "$(dirname "$0")/.."
 # xfonts-base, pcf2bdf and locales: only the test that remakes the glyph table reads them.
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins qt6-serialport-dev libgtest-dev libgmock-dev
           nlohmann-json3-dev xfonts-base pcf2bdf locales)
+# vfdctl parses its command line with CLI11 (header-only).
+packages+=(libcli11-dev)
 scripts/install_packages.sh "${packages[@]}"
 
 build_dir=${BUILD_DIR:-build}

@@ -3,9 +3,6 @@
 #include "inspect/describe.h"
 #include "support/sample_images.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -17,20 +14,25 @@ using namespace pds::cli;
 
 namespace {
 
-QByteArray text_of(const QJsonObject& json, QJsonDocument::JsonFormat format) {
-    return QJsonDocument(json).toJson(format);
+using Json = nlohmann::json;
+
+// The text as a script may write it: compact, or indented as export prints it.
+enum class Layout { Compact, Indented };
+
+std::string text_of(const Json& json, Layout layout) {
+    return layout == Layout::Compact ? json.dump() : json.dump(4);
 }
 
-QJsonArray array_of(std::initializer_list<int> values) {
-    QJsonArray array;
+Json array_of(std::initializer_list<int> values) {
+    Json array = Json::array();
     for (int v : values)
-        array.append(v);
+        array.push_back(v);
     return array;
 }
 
 TEST(ImageJsonTest, ExportThenImportGivesBackEveryByte) {
     for (const auto& sample : samples::sample_images()) {
-        for (auto format : {QJsonDocument::Indented, QJsonDocument::Compact}) {
+        for (auto format : {Layout::Indented, Layout::Compact}) {
             const auto back = image_from_json(text_of(image_to_json(sample.image), format));
             ASSERT_TRUE(std::holds_alternative<ImageBytes>(back))
                 << sample.name << ": " << std::get<JsonProblem>(back).field << " "
@@ -41,26 +43,26 @@ TEST(ImageJsonTest, ExportThenImportGivesBackEveryByte) {
 }
 
 TEST(ImageJsonTest, FieldsCarryTheirNumbersAndReadableCompanions) {
-    const QJsonObject json = image_to_json(samples::odd_image());
-    EXPECT_EQ(json.size(), 20);
-    EXPECT_EQ(json["command_set"], (QJsonObject{{"code", 9}, {"entry", "LogicControl"}}));
+    const Json json = image_to_json(samples::odd_image());
+    EXPECT_EQ(json.size(), 20u);
+    EXPECT_EQ(json["command_set"], (Json{{"code", 9}, {"entry", "LogicControl"}}));
     EXPECT_EQ(json["welcome_line1"]["text"], "A\\x5CB\"C\\x00\\xD5\\x7FPLAY ORBIT \\x1B");
-    EXPECT_EQ(json["welcome_line2"]["bytes"].toArray().size(), 40);
-    EXPECT_EQ(json["udc_4"], (QJsonObject{{"code", 5},
-                                          {"columns", array_of({0xFF, 0x80, 0, 0, 0x41})},
-                                          {"dots", QJsonArray{"#...#", "#....", "#....", "#....",
-                                                              "#....", "#....", "#...#"}}}));
+    EXPECT_EQ(json["welcome_line2"]["bytes"].size(), 40u);
+    EXPECT_EQ(json["udc_4"], (Json{{"code", 5},
+                                   {"columns", array_of({0xFF, 0x80, 0, 0, 0x41})},
+                                   {"dots", Json::array({"#...#", "#....", "#....", "#....",
+                                                         "#....", "#....", "#...#"})}}));
     EXPECT_EQ(json["reserved_1"], 0x5A);
     EXPECT_EQ(json["reserved_tail"], array_of({0, 0, 0, 1}));
 }
 
 TEST(ImageJsonTest, ReadableFieldsStandInForMissingNumbers) {
-    QJsonObject json = image_to_json(samples::factory_image());
-    json["command_set"] = QJsonObject{{"entry", "CD5220"}};
-    json["welcome_line1"] = QJsonObject{{"text", "HI\\x00!\\xff"}};
-    json["udc_2"] = QJsonObject{
+    Json json = image_to_json(samples::factory_image());
+    json["command_set"] = Json{{"entry", "CD5220"}};
+    json["welcome_line1"] = Json{{"text", "HI\\x00!\\xff"}};
+    json["udc_2"] = Json{
         {"code", 0x48},
-        {"dots", QJsonArray{"#...#", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"}}};
+        {"dots", Json::array({"#...#", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"})}};
 
     ImageBytes expected = samples::factory_image();
     at_position(expected, position::command_set) = 7;
@@ -68,38 +70,27 @@ TEST(ImageJsonTest, ReadableFieldsStandInForMissingNumbers) {
     std::copy(std::begin(line), std::end(line), &at_position(expected, position::welcome_line1));
     const std::uint8_t glyph[] = {0x48, 0x7F, 0x08, 0x08, 0x08, 0x7F};
     std::copy(std::begin(glyph), std::end(glyph), &at_position(expected, 75));
-    EXPECT_EQ(std::get<ImageBytes>(image_from_json(text_of(json, QJsonDocument::Compact))),
-              expected);
+    EXPECT_EQ(std::get<ImageBytes>(image_from_json(text_of(json, Layout::Compact))), expected);
 }
 
 TEST(ImageJsonTest, BadInputIsRefusedNamingTheField) {
-    using Change = std::function<void(QJsonObject&)>;
-    const auto in = [](const char* field, const char* key, QJsonValue value) -> Change {
-        return [=](QJsonObject& json) {
-            QJsonObject inner = json[field].toObject();
-            inner[key] = value;
-            json[field] = inner;
-        };
+    using Change = std::function<void(Json&)>;
+    const auto in = [](const char* field, const char* key, Json value) -> Change {
+        return [=](Json& json) { json[field][key] = value; };
     };
-    const auto byte_at = [](const char* field, const char* key, int index,
-                            QJsonValue value) -> Change {
-        return [=](QJsonObject& json) {
-            QJsonObject inner = json[field].toObject();
-            QJsonArray array = inner[key].toArray();
-            array[index] = value;
-            inner[key] = array;
-            json[field] = inner;
-        };
+    const auto byte_at = [](const char* field, const char* key, std::size_t index,
+                            Json value) -> Change {
+        return [=](Json& json) { json[field][key][index] = value; };
     };
     const struct {
         Change change;
         std::string field;
         std::string reason;
     } cases[] = {
-        {[](QJsonObject& j) { j.remove("udc_5"); }, "udc_5", "is missing"},
-        {[](QJsonObject& j) { j["welcom_line1"] = QJsonObject{}; }, "welcom_line1", "is unknown"},
-        {[](QJsonObject& j) { j["command_set"] = 1; }, "command_set", "is not an object"},
-        {[](QJsonObject& j) { j["command_set"] = QJsonObject{}; }, "command_set",
+        {[](Json& j) { j.erase("udc_5"); }, "udc_5", "is missing"},
+        {[](Json& j) { j["welcom_line1"] = Json::object(); }, "welcom_line1", "is unknown"},
+        {[](Json& j) { j["command_set"] = 1; }, "command_set", "is not an object"},
+        {[](Json& j) { j["command_set"] = Json::object(); }, "command_set",
          "needs \"code\" or \"entry\""},
         {in("command_set", "code", 10), "command_set.code",
          "10 names none of the 10 entries of its list"},
@@ -110,7 +101,7 @@ TEST(ImageJsonTest, BadInputIsRefusedNamingTheField) {
         {in("command_set", "entry", "ORBIT"), "command_set.entry",
          "\"ORBIT\" is entry 0, not 9 as code says"},
         {in("command_set", "note", "x"), "command_set.note", "is unknown"},
-        {[](QJsonObject& j) { j[""] = 1; }, "\"\"", "is unknown"},
+        {[](Json& j) { j[""] = 1; }, "\"\"", "is unknown"},
         {in("udc_2", "", 1), "udc_2.\"\"", "is unknown"},
         {in("welcome_line1", "bytes", array_of({1, 2})), "welcome_line1.bytes",
          "needs 20 bytes, has 2"},
@@ -124,16 +115,16 @@ TEST(ImageJsonTest, BadInputIsRefusedNamingTheField) {
         {in("welcome_line1", "text", "A\\x5CB\"C"), "welcome_line1.text", "does not match bytes"},
         {in("welcome_line1", "text", "A\\B"), "welcome_line1.text",
          "is not valid: write printable ASCII, and any other byte (the backslash too) as \\xNN"},
-        {[](QJsonObject& j) {
-             j["welcome_line1"] = QJsonObject{{"text", "123456789012345678901"}};
+        {[](Json& j) {
+             j["welcome_line1"] = Json{{"text", "123456789012345678901"}};
          },
          "welcome_line1.text", "holds 21 cells; the line has 20"},
-        {[](QJsonObject& j) {
-             j["udc_3"] = QJsonObject{{"columns", array_of({0, 0, 0, 0, 0})}};
+        {[](Json& j) {
+             j["udc_3"] = Json{{"columns", array_of({0, 0, 0, 0, 0})}};
          },
          "udc_3.code", "is missing"},
-        {[](QJsonObject& j) {
-             j["udc_3"] = QJsonObject{{"code", 0x41}};
+        {[](Json& j) {
+             j["udc_3"] = Json{{"code", 0x41}};
          },
          "udc_3", "needs \"columns\" or \"dots\""},
         {byte_at("udc_3", "columns", 4, 300), "udc_3.columns[4]", "300 is not a byte (0 to 255)"},
@@ -142,22 +133,22 @@ TEST(ImageJsonTest, BadInputIsRefusedNamingTheField) {
         {byte_at("udc_3", "dots", 2, "#.o.#"), "udc_3.dots[2]",
          "must be 5 characters, each # (lit) or . (unlit)"},
         {byte_at("udc_3", "dots", 6, "....."), "udc_3.dots", "does not match columns"},
-        {in("udc_3", "dots", QJsonArray{"....."}), "udc_3.dots", "is not an array of 7 rows"},
-        {[](QJsonObject& j) {
+        {in("udc_3", "dots", Json::array({"....."})), "udc_3.dots", "is not an array of 7 rows"},
+        {[](Json& j) {
              j["reserved_tail"] = array_of({0, 0, 0});
          },
          "reserved_tail", "needs 4 bytes, has 3"},
-        {[](QJsonObject& j) { j["reserved_1"] = "5A"; }, "reserved_1", "is not a number"},
+        {[](Json& j) { j["reserved_1"] = "5A"; }, "reserved_1", "is not a number"},
         // What the file says is echoed escaped, so it cannot steer the terminal.
-        {[](QJsonObject& j) { j["\x1B[2J"] = 1; }, "\\x1B[2J", "is unknown"},
+        {[](Json& j) { j["\x1B[2J"] = 1; }, "\\x1B[2J", "is unknown"},
         {in("udc_2", "a\\b\n", 1), "udc_2.a\\x5Cb\\x0A", "is unknown"},
         {in("command_set", "entry", "\x1B]0;title\x07"), "command_set.entry",
          "\"\\x1B]0;title\\x07\" is not an entry of its list"},
     };
     for (const auto& c : cases) {
-        QJsonObject json = image_to_json(samples::odd_image());
+        Json json = image_to_json(samples::odd_image());
         c.change(json);
-        const auto result = image_from_json(text_of(json, QJsonDocument::Compact));
+        const auto result = image_from_json(text_of(json, Layout::Compact));
         ASSERT_TRUE(std::holds_alternative<JsonProblem>(result)) << c.field;
         EXPECT_EQ(std::get<JsonProblem>(result).field, c.field);
         EXPECT_EQ(std::get<JsonProblem>(result).reason, c.reason) << c.field;
@@ -165,8 +156,7 @@ TEST(ImageJsonTest, BadInputIsRefusedNamingTheField) {
 }
 
 TEST(ImageJsonTest, KeyGivenTwiceIsRefusedAtAnyDepth) {
-    const QByteArray exported =
-        text_of(image_to_json(samples::odd_image()), QJsonDocument::Compact);
+    const std::string exported = text_of(image_to_json(samples::odd_image()), Layout::Compact);
     const struct {
         const char* from;
         const char* to;
@@ -175,7 +165,7 @@ TEST(ImageJsonTest, KeyGivenTwiceIsRefusedAtAnyDepth) {
     } cases[] = {
         {"{", R"({"reserved_1":0,)", "reserved_1", "is given twice"},
         {R"("code":9,)", R"("code":9,"code":9,)", "command_set.code", "is given twice"},
-        // Qt decodes escapes before it compares keys, and so must the check.
+        // The parser decodes escapes before it compares keys, and so must the check.
         {"{", R"({"\u0072eserved_1":0,)", "reserved_1", "is given twice"},
         {"{", R"({"\u001b":1,"\u001B":2,)", "\\x1B", "is given twice"},
         {"{", R"({"":1,"":2,)", "\"\"", "is given twice"},
@@ -186,9 +176,10 @@ TEST(ImageJsonTest, KeyGivenTwiceIsRefusedAtAnyDepth) {
          "reserved_tail[0]", "is not a number"},
     };
     for (const auto& c : cases) {
-        QByteArray text = exported;
-        ASSERT_TRUE(text.contains(c.from)) << c.from;
-        text.replace(text.indexOf(c.from), qsizetype(std::strlen(c.from)), c.to);
+        std::string text = exported;
+        const auto at = text.find(c.from);
+        ASSERT_NE(at, std::string::npos) << c.from;
+        text.replace(at, std::strlen(c.from), c.to);
         const auto result = image_from_json(text);
         ASSERT_TRUE(std::holds_alternative<JsonProblem>(result)) << c.to;
         EXPECT_EQ(std::get<JsonProblem>(result).field, c.field) << c.to;
@@ -197,10 +188,10 @@ TEST(ImageJsonTest, KeyGivenTwiceIsRefusedAtAnyDepth) {
 }
 
 TEST(ImageJsonTest, TextOverTheSizeLimitIsRefusedUnparsed) {
-    QByteArray text = text_of(image_to_json(samples::odd_image()), QJsonDocument::Indented);
-    text.append(QByteArray(qsizetype(json_size_limit) - text.size(), ' '));
+    std::string text = text_of(image_to_json(samples::odd_image()), Layout::Indented);
+    text.append(json_size_limit - text.size(), ' ');
     EXPECT_TRUE(std::holds_alternative<ImageBytes>(image_from_json(text))) << "at the limit";
-    text.append(' ');
+    text.push_back(' ');
     const auto over = image_from_json(text);
     ASSERT_TRUE(std::holds_alternative<JsonProblem>(over));
     EXPECT_EQ(std::get<JsonProblem>(over).field, "");
@@ -212,6 +203,10 @@ TEST(ImageJsonTest, TextThatIsNoJsonObject) {
     const auto not_json = std::get<JsonProblem>(image_from_json("{\"reserved_1\": "));
     EXPECT_EQ(not_json.field, "");
     EXPECT_EQ(not_json.reason.rfind("is not JSON: ", 0), 0u) << not_json.reason;
+    // The parser's words may quote the text; a message must not carry its control bytes.
+    const auto control = std::get<JsonProblem>(image_from_json("{\"\x1B]0;title\x07"));
+    EXPECT_EQ(control.reason.rfind("is not JSON: ", 0), 0u) << control.reason;
+    EXPECT_EQ(control.reason.find_first_of("\x1B\x07"), std::string::npos) << control.reason;
     const auto array = std::get<JsonProblem>(image_from_json("[1, 2]"));
     EXPECT_EQ(array.field, "");
     EXPECT_EQ(array.reason, "is not a JSON object");

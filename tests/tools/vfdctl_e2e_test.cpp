@@ -5,6 +5,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -516,6 +519,7 @@ TEST_F(VfdctlTest, BadArgumentsAreRefusedWithStatus2) {
         {"read", "--port", "/dev/a", "--port", "/dev/b", "-o", "x.vfd"},
         {"read", "--port", "/dev/a", "-o", "x.vfd", "--force"},
         {"read", "--port", "/dev/a", "--port", "/dev/a", "-o", "x.vfd", "-o", "y.vfd"},
+        {"read", "--port", "/dev/a", "--port", "/dev/b", "-o", "x.vfd", "-o", "./x.vfd"},
         {"write", "a.vfd", "--port", "/dev/a", "--baud", "4800"},
         {"write", "--port", "/dev/a"},
         {"show", "a.vfd", "--port", "/dev/a"},
@@ -542,6 +546,13 @@ TEST_F(VfdctlTest, BadArgumentsAreRefusedWithStatus2) {
     }
     EXPECT_EQ(vfdctl({"diff", "a.vfd", "a.vfd", "--preview"}).err,
               "vfdctl: --preview does not apply to diff\nTry \"vfdctl --help\".\n");
+    // Two names of one file, one of them a link, before any port is opened.
+    std::filesystem::create_symlink("shop.vfd", path("link.vfd").toStdString());
+    EXPECT_EQ(vfdctl({"read", "--port", "/dev/a", "--port", "/dev/b", "-o", "link.vfd", "-o",
+                      "./shop.vfd"})
+                  .err,
+              "vfdctl: the -o files link.vfd and ./shop.vfd are the same file\nTry \"vfdctl "
+              "--help\".\n");
 }
 
 TEST_F(VfdctlTest, QuietLeavesOnlyErrors) {
@@ -780,6 +791,171 @@ TEST_F(VfdctlTest, InterruptBeforeTheImageStopsAtOnceAndLeavesTheDisplayAlone) {
     EXPECT_EQ(exclusive, 0) << "exclusive use given up, or only root could open it again";
     ::close(watcher);
 #endif
+}
+
+// --json: what a script gets, read with a parser of its own. Every document holds the
+// summary keys, its status is the exit status, and nothing else reaches either stream.
+QJsonObject document_of(const Outcome& run) {
+    QJsonParseError error;
+    const QJsonDocument document =
+        QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << run.out;
+    EXPECT_TRUE(document.isObject()) << run.out;
+    EXPECT_EQ(run.err, "");
+    const QJsonObject json = document.object();
+    for (const char* key : {"command", "status", "meaning", "message", "elapsed_ms"})
+        EXPECT_TRUE(json.contains(key)) << key << " in " << run.out;
+    EXPECT_EQ(json["status"].toInt(-1), run.code) << run.out;
+    EXPECT_TRUE(json["elapsed_ms"].isDouble());
+    return json;
+}
+
+QJsonObject field(const char* name, const char* before, const char* after) {
+    return {{"field", name}, {"before", before}, {"after", after}};
+}
+
+TEST_F(VfdctlTest, JsonReadAndShowGiveEachPortsOutcomeAndConfiguration) {
+    const auto d = display({}, samples::odd_image());
+    put("odd.vfd", samples::odd_image());
+    const QJsonObject exported = document_of(vfdctl({"export", "odd.vfd", "--json"}));
+    EXPECT_EQ(exported["command"], "export");
+    EXPECT_EQ(exported["message"], "exported odd.vfd");
+    const QJsonValue configuration = exported["configuration"];
+    EXPECT_EQ(configuration["command_set"]["entry"], "LogicControl");
+
+    // One display answers, the other port is not there: status and message of the failure.
+    const Outcome run = vfdctl({"read", "--json", "--port", device(d), "--port",
+                                "/dev/ttyUSB-not-there", "-o", "a.vfd", "-o", "b.vfd"});
+    const QJsonObject json = document_of(run);
+    EXPECT_EQ(run.code, 4);
+    EXPECT_EQ(json["command"], "read");
+    EXPECT_EQ(json["meaning"], "port_unavailable");
+    EXPECT_EQ(json["message"], "/dev/ttyUSB-not-there: cannot open /dev/ttyUSB-not-there: No "
+                               "such file or directory");
+    const QJsonArray ports = json["ports"].toArray();
+    ASSERT_EQ(ports.size(), 2);
+    EXPECT_EQ(ports[0]["port"], device(d));
+    EXPECT_EQ(ports[0]["status"], 0);
+    EXPECT_EQ(ports[0]["meaning"], "ok");
+    EXPECT_EQ(ports[0]["outcome"], "read");
+    EXPECT_EQ(ports[0]["speed"], 9600);
+    EXPECT_EQ(ports[0]["output"], "a.vfd");
+    EXPECT_EQ(ports[0]["configuration"], configuration) << "in the export format";
+    EXPECT_EQ(ports[1]["status"], 4);
+    EXPECT_EQ(ports[1]["meaning"], "port_unavailable");
+    EXPECT_EQ(ports[1]["outcome"], "failed");
+    EXPECT_FALSE(ports[1].toObject().contains("speed"));
+    EXPECT_FALSE(ports[1].toObject().contains("configuration"));
+    EXPECT_EQ(image_in("a.vfd"), samples::odd_image());
+
+    const QJsonObject shown = document_of(vfdctl({"show", "--json", "--port", device(d)}));
+    EXPECT_EQ(shown["status"], 0);
+    EXPECT_EQ(shown["ports"][0]["configuration"], configuration);
+    EXPECT_EQ(document_of(vfdctl({"show", "odd.vfd", "--json"}))["configuration"], configuration);
+}
+
+TEST_F(VfdctlTest, JsonWriteAndDiffNameTheFieldsThatDiffered) {
+    ImageBytes changed = samples::factory_image();
+    at_position(changed, position::command_set) = 7;
+    at_position(changed, position::reserved_1) = 0x5A;
+    put("changed.vfd", changed);
+    put("factory.vfd", samples::factory_image());
+    const auto d = display({}, samples::factory_image());
+    const QJsonArray expected{field("command_set", "1 \"EPSON (Default)\"", "7 \"CD5220\""),
+                              field("reserved_1", "0x00", "0x5A")};
+
+    const QJsonObject diff =
+        document_of(vfdctl({"diff", "port:" + device(d), "changed.vfd", "--json"}));
+    EXPECT_EQ(diff["meaning"], "different");
+    EXPECT_EQ(diff["same"], false);
+    EXPECT_EQ(diff["differences"], expected);
+    EXPECT_EQ(diff["ports"][0]["port"], device(d));
+
+    const QJsonObject first =
+        document_of(vfdctl({"write", "changed.vfd", "--port", device(d), "--json"}));
+    EXPECT_EQ(first["status"], 0);
+    EXPECT_EQ(first["message"], device(d) + ": written and verified at 9600 bit/s");
+    EXPECT_EQ(first["ports"][0]["outcome"], "written");
+    EXPECT_EQ(first["ports"][0]["changed"], true);
+    EXPECT_EQ(first["ports"][0]["differences"], expected);
+    EXPECT_EQ(d->memory(), changed);
+
+    const QJsonObject again =
+        document_of(vfdctl({"write", "changed.vfd", "--port", device(d), "--json"}));
+    EXPECT_EQ(again["ports"][0]["outcome"], "unchanged");
+    EXPECT_EQ(again["ports"][0]["changed"], false);
+    EXPECT_EQ(again["ports"][0]["differences"], QJsonArray());
+    EXPECT_EQ(stores(*d), 1);
+
+    const QJsonObject same =
+        document_of(vfdctl({"diff", "changed.vfd", "port:" + device(d), "--json"}));
+    EXPECT_EQ(same["same"], true);
+    EXPECT_EQ(same["differences"], QJsonArray());
+}
+
+TEST_F(VfdctlTest, JsonFailuresCarryTheirStatusPerPort) {
+    const auto refusing = display({"--wrong-check"}, samples::factory_image());
+    put("odd.vfd", samples::odd_image());
+    const QJsonObject json = document_of(
+        vfdctl({"write", "odd.vfd", "--json", "--no-verify", "--port", device(refusing)}));
+    EXPECT_EQ(json["meaning"], "check_refused");
+    const QJsonValue port = json["ports"][0];
+    EXPECT_EQ(port["status"], 6);
+    EXPECT_EQ(port["outcome"], "failed");
+    EXPECT_EQ(port["changed"], false);
+    EXPECT_EQ(port["message"],
+              "wrong check byte at 9600 bit/s; refused with 0x55, nothing written");
+    EXPECT_EQ(refusing->memory(), samples::factory_image());
+
+    put_json("odd.json", samples::odd_image());
+    const QJsonObject imported =
+        document_of(vfdctl({"import", "odd.json", "-o", "back.vfd", "--json"}));
+    EXPECT_EQ(imported["output"], "back.vfd");
+    EXPECT_EQ(imported["message"], "wrote back.vfd");
+    EXPECT_EQ(image_in("back.vfd"), samples::odd_image());
+    const QJsonObject missing = document_of(vfdctl({"show", "missing.vfd", "--json"}));
+    EXPECT_EQ(missing["meaning"], "bad_file");
+    EXPECT_EQ(missing["message"], "missing.vfd: cannot read: No such file or directory");
+}
+
+TEST_F(VfdctlTest, JsonBadArgumentsGiveTheShortDocument) {
+    const struct {
+        QStringList arguments;
+        QString command;
+        QString message;
+    } cases[] = {
+        {{"--json"}, "", "a command is needed: read, write, show, diff, export or import"},
+        {{"show", "--frob", "--json"}, "", "Unknown option 'frob'."},
+        {{"--json", "read", "--port", "/dev/a"}, "read", "read needs one -o for each --port"},
+        {{"import", "a.json", "-o", "-", "--json"},
+         "import",
+         "-o - does not go with --json, whose document takes standard output"},
+    };
+    for (const auto& c : cases) {
+        const Outcome run = vfdctl(c.arguments);
+        EXPECT_EQ(run.code, 2) << c.arguments.join(' ').toStdString();
+        const QJsonObject json = document_of(run);
+        EXPECT_EQ(json["command"], c.command);
+        EXPECT_EQ(json["meaning"], "bad_arguments");
+        EXPECT_EQ(json["message"], c.message);
+    }
+}
+
+TEST_F(VfdctlTest, JsonInterruptionStillGivesADocument) {
+    const auto d = display({"--silent"}, samples::factory_image());
+    put("odd.vfd", samples::odd_image());
+    QProcess write;
+    start(write, {"write", "odd.vfd", "--force", "--json", "--port", device(d)});
+    ASSERT_TRUE(d->wait_for_output("left unanswered", 10000));
+    ::kill(static_cast<pid_t>(write.processId()), SIGTERM);
+    Outcome run = finish(write);
+    EXPECT_EQ(run.code, 143);
+    run.err.clear(); // the stop line, as without --json
+    const QJsonObject json = document_of(run);
+    EXPECT_EQ(json["command"], "write");
+    EXPECT_EQ(json["meaning"], "interrupted");
+    EXPECT_EQ(json["message"], "stopped by SIGTERM; no display was left with part of a "
+                               "configuration");
 }
 
 } // namespace

@@ -1,72 +1,34 @@
 #include "commands.h"
 
-#include "adapters/qt/qt_calendar.h"
-#include "adapters/qt/qt_clock.h"
-#include "adapters/qt/qt_file_store.h"
-#include "adapters/qt/qt_serial_port.h"
+#include "arguments.h"
 #include "display_jobs.h"
 #include "exit_codes.h"
+#include "file/disk_file_store.h"
 #include "file/file_check.h"
 #include "image_json.h"
 #include "inspect/describe.h"
 #include "preview_text.h"
+#include "result_document.h"
 #include "services/serial_line.h"
+#include "version.h"
 
-#include <QCommandLineParser>
-#include <QDir>
-#include <QFileInfo>
-#include <QJsonDocument>
-#include <QThread>
-
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <variant>
 #include <vector>
 
 namespace pds::cli {
 
 namespace {
-
-const char* const description =
-    R"(Reads, writes, shows and compares the configuration of pole displays, for scripts.
-
-Commands:
-  read --port P -o FILE.vfd       Read the display's configuration into FILE.vfd.
-  write FILE.vfd --port P         Write FILE.vfd into the display. The display is read first
-                                  and left alone when it already holds FILE.vfd (--force
-                                  writes anyway); after the write it is read back and
-                                  compared (--no-verify skips that).
-  show FILE.vfd | --port P        Show a configuration field by field; with --preview,
-                                  the welcome lines in the display's dots instead.
-  diff A B                        Compare two configurations field by field; A and B are
-                                  each a file or port:P.
-  export FILE.vfd                 Print the configuration as JSON.
-  import CONFIG.json -o FILE.vfd  Make a settings file from JSON as export prints it.
-Give --port several times (and -o once for each) to work on several displays at once.
--o replaces a regular file as a whole, or not at all; a device, FIFO or terminal is written
-as it is, and -o - writes to standard output (the report lines then go to standard error).
-Files read must be regular files; a JSON file at most 1 MiB.
-
-Exit status:
-  0  success; diff: the configurations are the same
-  1  diff: the configurations differ
-  2  bad arguments
-  3  a file cannot be read or written, or holds no valid configuration
-  4  the port cannot be opened
-  5  the display did not answer
-  6  the display's check byte was wrong; nothing was written
-  7  the display's reply was short or did not start with its mark
-  8  the display reads back other settings than were written
-  9  the device went away, or the port would not send
-  129, 130, 143  ended by SIGHUP, SIGINT (Ctrl-C) or SIGTERM: 128 and the signal's number
-With several ports, the status is that of the first port, in the order given, that failed.
-
-An interruption never leaves a display with part of a configuration: one that has begun to
-receive it gets all of it (about 130 ms at 9600 bit/s), unverified, before vfdctl stops; the
-others keep what they held. Every port gets back the line settings it had.)";
 
 const char* const port_prefix = "port:";
 const char* const standard_output = "-";
@@ -76,13 +38,41 @@ struct Output {
     std::ostream& err;
     bool quiet = false;
     bool data_on_out = false; // a file goes to `out`, so reports must not
+    bool json = false;        // the lines are kept for the document instead of printed
+    std::vector<std::string> lines{};
+    std::optional<std::string> first_error{};
 
-    void say(const std::string& line) const {
-        if (!quiet)
+    void say(const std::string& line) {
+        if (json)
+            lines.push_back(line);
+        else if (!quiet)
             (data_on_out ? err : out) << line << '\n';
     }
-    void error(const std::string& line) const { err << line << '\n'; }
+    void error(const std::string& line) {
+        if (!json) {
+            err << line << '\n';
+            return;
+        }
+        lines.push_back(line);
+        if (!first_error)
+            first_error = line;
+    }
 };
+
+// What run() is doing, for a signal that ends the program meanwhile; and whether its
+// document is out, so that no reader gets two.
+struct Underway {
+    std::mutex mutex;
+    bool json = false;
+    bool printed = false;
+    std::string command;
+    std::chrono::steady_clock::time_point start;
+};
+
+Underway& underway() {
+    static Underway state;
+    return state;
+}
 
 // A file to write as messages name it.
 std::string output_name(const std::string& path) {
@@ -91,23 +81,21 @@ std::string output_name(const std::string& path) {
 
 // Runs `job` on every port at once, each on its own thread with its own port, clock and
 // calendar, and gives back the results in the order of the ports.
-template <typename Job> auto on_every_port(const std::vector<PortTarget>& targets, Job job) {
+template <typename Job>
+auto on_every_port(const MakeLinkServices& link_services, const std::vector<PortTarget>& targets,
+                   Job job) {
     using Result = decltype(job(std::declval<Link&>(), targets.front()));
     std::vector<Result> results(targets.size());
-    std::vector<std::unique_ptr<QThread>> threads;
+    std::vector<std::thread> threads;
     for (std::size_t i = 0; i < targets.size(); ++i)
-        threads.emplace_back(QThread::create([&, i] {
-            QtSerialPort port;
-            QtClock clock;
-            QtCalendar calendar;
-            Link link{port, clock, calendar};
+        threads.emplace_back([&, i] {
+            const LinkServices services = link_services();
+            Link link{*services.port, *services.clock, *services.calendar};
             results[i] = job(link, targets[i]);
-            port.close();
-        }));
+            services.port->close();
+        });
     for (auto& thread : threads)
-        thread->start();
-    for (auto& thread : threads)
-        thread->wait();
+        thread.join();
     return results;
 }
 
@@ -122,16 +110,24 @@ std::optional<std::string> names_no_device(const std::string& given, const std::
 // The device itself, so that two names of it compare equal: "Com 1" and /dev/ttyS0,
 // /dev/pts/3 and /dev//pts/3, a link and what it points to.
 std::string device_identity(const std::string& port) {
-    const QString device =
-        QString::fromStdString(device_for(port_choice(port), this_host()).device.value_or(port));
+    const std::string device = device_for(port_choice(port), this_host()).device.value_or(port);
     if (this_host() == HostSystem::Windows) {
-        QString name = device.toUpper();
-        if (name.startsWith(QStringLiteral("\\\\.\\")))
-            name.remove(0, 4);
-        return name.toStdString();
+        std::string name = device;
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        if (name.starts_with("\\\\.\\"))
+            name.erase(0, 4);
+        return name;
     }
-    const QString canonical = QFileInfo(device).canonicalFilePath();
-    return (canonical.isEmpty() ? QDir::cleanPath(device) : canonical).toStdString();
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path canonical = fs::canonical(device, error);
+    if (!error)
+        return canonical.string();
+    std::string clean = fs::path(device).lexically_normal().string();
+    if (clean.size() > 1 && clean.ends_with('/'))
+        clean.pop_back();
+    return clean;
 }
 
 // The first two of `ports` that are one device, if any.
@@ -146,6 +142,36 @@ same_device(const std::vector<std::string>& ports) {
     return std::nullopt;
 }
 
+// The file itself, so that two names of it compare equal: a.vfd and ./a.vfd, a link and what
+// it points to, whether or not the file exists yet.
+std::string file_identity(const std::string& path) {
+    if (path == standard_output)
+        return path;
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path at = fs::absolute(path, error);
+    // A link to a file not made yet names that file too.
+    for (int hops = 0; !error && hops < 40 && fs::is_symlink(fs::symlink_status(at, error));
+         ++hops) {
+        const fs::path target = fs::read_symlink(at, error);
+        at = target.is_absolute() ? target : at.parent_path() / target;
+    }
+    const fs::path resolved = fs::weakly_canonical(at, error);
+    return error ? path : resolved.string();
+}
+
+// The first two of `paths` that are one file, if any.
+std::optional<std::pair<std::string, std::string>>
+same_file(const std::vector<std::string>& paths) {
+    std::map<std::string, std::string> seen;
+    for (const auto& path : paths) {
+        const auto [earlier, fresh] = seen.emplace(file_identity(path), path);
+        if (!fresh)
+            return std::pair{earlier->second, path};
+    }
+    return std::nullopt;
+}
+
 int first_failure(const std::vector<int>& codes) {
     for (int code : codes)
         if (code != exit_success)
@@ -156,7 +182,7 @@ int first_failure(const std::vector<int>& codes) {
 // A file as the window's Load takes it, or, when `strict` is off, any file of 126 bytes or
 // more, so that show and diff can point at what makes a file unloadable.
 std::variant<ImageBytes, std::string> load_settings(const std::string& path, bool strict) {
-    QtFileStore files;
+    DiskFileStore files;
     const auto read = files.read(path, image_size);
     if (const auto* failure = std::get_if<FileError>(&read))
         return escaped_text(path) + ": cannot read: " + escaped_text(failure->reason);
@@ -186,7 +212,7 @@ std::optional<std::string> save_settings(const std::string& path, const ImageByt
             return output_name(path) + ": cannot write";
         return std::nullopt;
     }
-    QtFileStore files;
+    DiskFileStore files;
     const auto written = files.write(path, image);
     if (const auto* failure = std::get_if<FileError>(&written))
         return escaped_text(path) + ": cannot write: " + escaped_text(failure->reason);
@@ -195,17 +221,10 @@ std::optional<std::string> save_settings(const std::string& path, const ImageByt
 
 class Command {
 public:
-    Command(const QCommandLineParser& parser, const Output& output)
-        : parser(parser), output(output) {
-        const QStringList positional = parser.positionalArguments();
-        name = positional.value(0).toStdString();
-        for (qsizetype i = 1; i < positional.size(); ++i)
-            operands.push_back(positional[i].toStdString());
-        for (const QString& port : parser.values("port"))
-            ports.push_back(port.toStdString());
-        for (const QString& file : parser.values("output"))
-            outputs.push_back(file.toStdString());
-    }
+    Command(const Arguments& arguments, Output& output, const MakeLinkServices& link_services)
+        : arguments(arguments), output(output), link_services(link_services),
+          name(arguments.command), operands(arguments.operands), ports(arguments.ports),
+          outputs(arguments.outputs) {}
 
     int run() {
         static const std::map<std::string, std::set<std::string>> allowed = {
@@ -221,21 +240,28 @@ public:
         const auto command = allowed.find(name);
         if (command == allowed.end())
             return usage("unknown command \"" + escaped_text(name) + "\"");
-        for (const std::string option :
-             {"port", "baud", "output", "force", "no-verify", "preview", "ascii"})
-            if (parser.isSet(QString::fromStdString(option)) && !command->second.contains(option))
+        const std::pair<std::string, bool> options[] = {
+            {"port", !ports.empty()},           {"baud", arguments.baud_given},
+            {"output", !outputs.empty()},       {"force", arguments.force},
+            {"no-verify", arguments.no_verify}, {"preview", arguments.preview},
+            {"ascii", arguments.ascii},
+        };
+        for (const auto& [option, given] : options)
+            if (given && !command->second.contains(option))
                 return usage((option == "output" ? "-o" : "--" + option) + " does not apply to " +
                              name);
-        if (parser.isSet("ascii") && !parser.isSet("preview"))
+        if (arguments.ascii && !arguments.preview)
             return usage("--ascii applies to --preview only");
         if (!speeds())
-            return usage("--baud takes 9600, 19200 or auto, not \"" +
-                         escaped_text(parser.value("baud").toStdString()) + "\"");
+            return usage("--baud takes 9600, 19200 or auto, not \"" + escaped_text(arguments.baud) +
+                         "\"");
         for (const auto& port : ports)
             if (const auto problem = names_no_device("--port \"" + escaped_text(port) + "\"", port))
                 return usage(*problem);
         if (const auto twice = same_device(ports))
             return usage(given_twice(*twice));
+        if (output.json && output.data_on_out)
+            return usage("-o - does not go with --json, whose document takes standard output");
 
         if (name == "read")
             return read();
@@ -251,7 +277,7 @@ public:
     }
 
 private:
-    int usage(const std::string& problem) const {
+    int usage(const std::string& problem) {
         output.error("vfdctl: " + problem);
         output.error("Try \"vfdctl --help\".");
         return exit_bad_arguments;
@@ -264,13 +290,13 @@ private:
                " are the same device";
     }
 
-    int bad_file(const std::string& problem) const {
+    int bad_file(const std::string& problem) {
         output.error("vfdctl: " + problem);
         return exit_bad_file;
     }
 
     std::optional<std::vector<int>> speeds() const {
-        const QString baud = parser.value("baud");
+        const std::string& baud = arguments.baud;
         if (baud == "9600")
             return std::vector<int>{9600};
         if (baud == "19200")
@@ -296,7 +322,7 @@ private:
         return ports.size() > 1 ? port + ": " + line : line;
     }
 
-    void report_port(const std::string& port, const Report& report) const {
+    void report_port(const std::string& port, const Report& report) {
         if (report.code == exit_success) {
             output.say(port + ": " + report.result);
             for (const auto& line : report.details)
@@ -315,20 +341,27 @@ private:
             return usage("read needs --port");
         if (outputs.size() != ports.size())
             return usage("read needs one -o for each --port");
-        if (std::set<std::string>(outputs.begin(), outputs.end()).size() != outputs.size())
-            return usage("an -o file is given twice");
+        if (const auto twice = same_file(outputs)) {
+            if (twice->first == twice->second)
+                return usage("an -o file is given twice");
+            return usage("the -o files " + escaped_text(twice->first) + " and " +
+                         escaped_text(twice->second) + " are the same file");
+        }
 
         const auto all = targets();
-        const auto readings = on_every_port(all, read_display);
+        const auto readings = on_every_port(link_services, all, read_display);
         std::vector<int> codes;
         for (std::size_t i = 0; i < all.size(); ++i) {
             const auto& port = all[i].name;
             Reading reading = readings[i];
+            bool saved = false;
             if (reading.image) {
                 const std::string& path = outputs[i];
                 if (const auto failure = save_settings(path, *reading.image, output.out)) {
-                    reading.report = {exit_bad_file, "read, but " + *failure, {}};
+                    reading.report = {exit_bad_file, "read, but " + *failure};
+                    reading.report.speed = reading.speed;
                 } else {
+                    saved = true;
                     const std::string into = output_name(path);
                     reading.report.result =
                         all[i].speeds.size() > 1
@@ -342,9 +375,31 @@ private:
                 }
             }
             report_port(port, reading.report);
+            Document result = read_result(ports[i], reading);
+            if (saved)
+                result["output"] = outputs[i];
+            extra["ports"].push_back(result);
             codes.push_back(reading.report.code);
+            if (i == 0)
+                success = summed_up(all, reading.report);
         }
         return first_failure(codes);
+    }
+
+    // A port that was read: "read" with the configuration when it answered, else "failed".
+    static Document read_result(const std::string& port, const Reading& reading) {
+        Document result = port_result(port, reading.report);
+        result["outcome"] = reading.image ? "read" : "failed";
+        if (reading.image)
+            result["configuration"] = configuration(*reading.image);
+        return result;
+    }
+
+    // The document's message when every port succeeded: the one port's line, or how many.
+    static std::string summed_up(const std::vector<PortTarget>& all, const Report& first) {
+        if (all.size() == 1)
+            return all[0].name + ": " + first.result;
+        return "all " + std::to_string(all.size()) + " ports succeeded";
     }
 
     int write() {
@@ -359,24 +414,35 @@ private:
 
         WriteRequest request;
         request.image = std::get<ImageBytes>(loaded);
-        request.force = parser.isSet("force");
-        request.verify = !parser.isSet("no-verify");
+        request.force = arguments.force;
+        request.verify = !arguments.no_verify;
         const auto all = targets();
-        const auto reports = on_every_port(all, [&](Link& link, const PortTarget& target) {
-            return write_display(link, target, request);
-        });
+        const auto reports =
+            on_every_port(link_services, all, [&](Link& link, const PortTarget& target) {
+                return write_display(link, target, request);
+            });
         std::vector<int> codes;
         for (std::size_t i = 0; i < all.size(); ++i) {
-            report_port(all[i].name, reports[i]);
-            codes.push_back(reports[i].code);
+            const Report& report = reports[i];
+            report_port(all[i].name, report);
+            Document result = port_result(ports[i], report);
+            result["outcome"] = report.code != exit_success ? "failed"
+                                : report.written            ? "written"
+                                                            : "unchanged";
+            result["changed"] = report.written;
+            if (report.found)
+                result["differences"] = differences(*report.found, request.image);
+            extra["ports"].push_back(result);
+            codes.push_back(report.code);
         }
+        success = summed_up(all, reports[0]);
         return first_failure(codes);
     }
 
     std::vector<std::string> shown(const ImageBytes& image) const {
-        if (!parser.isSet("preview"))
+        if (!arguments.preview)
             return describe_image(image);
-        return preview_text(image, parser.isSet("ascii") ? DotStyle::Ascii : DotStyle::Braille);
+        return preview_text(image, arguments.ascii ? DotStyle::Ascii : DotStyle::Braille);
     }
 
     int show() {
@@ -388,11 +454,13 @@ private:
                 return bad_file(*problem);
             for (const auto& line : shown(std::get<ImageBytes>(loaded)))
                 output.say(line);
+            extra["configuration"] = configuration(std::get<ImageBytes>(loaded));
+            success = "shown " + escaped_text(operands[0]);
             return exit_success;
         }
 
         const auto all = targets();
-        const auto readings = on_every_port(all, read_display);
+        const auto readings = on_every_port(link_services, all, read_display);
         std::vector<int> codes;
         for (std::size_t i = 0; i < all.size(); ++i) {
             if (readings[i].image)
@@ -400,8 +468,10 @@ private:
                     output.say(from_port(all[i].name, line));
             else
                 report_port(all[i].name, readings[i].report);
+            extra["ports"].push_back(read_result(ports[i], readings[i]));
             codes.push_back(readings[i].report.code);
         }
+        success = summed_up(all, readings[0].report);
         return first_failure(codes);
     }
 
@@ -412,6 +482,7 @@ private:
         std::vector<PortTarget> port_operands;
         std::vector<std::string> ports_given; // as typed, to compare the devices they name
         std::vector<std::size_t> port_slots;
+        std::vector<std::string> port_names; // as given, after port:
         for (std::size_t i = 0; i < 2; ++i) {
             const std::string& operand = operands[i];
             if (operand.starts_with(port_prefix)) {
@@ -420,6 +491,7 @@ private:
                     return usage(*problem);
                 port_operands.push_back(target(port));
                 ports_given.push_back(port);
+                port_names.push_back(port);
                 port_slots.push_back(i);
                 continue;
             }
@@ -431,12 +503,13 @@ private:
         if (const auto twice = same_device(ports_given))
             return usage(given_twice(*twice));
 
-        const auto readings = on_every_port(port_operands, read_display);
+        const auto readings = on_every_port(link_services, port_operands, read_display);
         std::vector<int> codes;
         for (std::size_t k = 0; k < readings.size(); ++k) {
             if (!readings[k].image)
                 report_port(port_operands[k].name, readings[k].report);
             images[port_slots[k]] = readings[k].image;
+            extra["ports"].push_back(read_result(port_names[k], readings[k]));
             codes.push_back(readings[k].report.code);
         }
         if (const int code = first_failure(codes); code != exit_success)
@@ -445,9 +518,12 @@ private:
         const auto lines = describe_differences(*images[0], *images[1]);
         for (const auto& line : lines)
             output.say(line);
+        extra["differences"] = differences(*images[0], *images[1]);
+        extra["same"] = lines.empty();
         const std::string pair = escaped_text(operands[0]) + " and " + escaped_text(operands[1]);
         if (lines.empty()) {
-            output.say(pair + " hold the same settings");
+            success = pair + " hold the same settings";
+            output.say(success);
             return exit_success;
         }
         output.say(pair + " differ in " + std::to_string(lines.size()) +
@@ -461,9 +537,12 @@ private:
         const auto loaded = load_settings(operands[0], true);
         if (const auto* problem = std::get_if<std::string>(&loaded))
             return bad_file(*problem);
-        output.out << QJsonDocument(image_to_json(std::get<ImageBytes>(loaded)))
-                          .toJson(QJsonDocument::Indented)
-                          .toStdString();
+        if (output.json) {
+            extra["configuration"] = configuration(std::get<ImageBytes>(loaded));
+            success = "exported " + escaped_text(operands[0]);
+        } else {
+            output.out << export_text(std::get<ImageBytes>(loaded));
+        }
         return exit_success;
     }
 
@@ -474,24 +553,33 @@ private:
             return usage("import needs one -o file");
         const std::string source = escaped_text(operands[0]);
         // One byte past the limit is enough to know the file is over it.
-        const auto read = QtFileStore().read(operands[0], json_size_limit + 1);
+        const auto read = DiskFileStore().read(operands[0], json_size_limit + 1);
         if (const auto* failure = std::get_if<FileError>(&read))
             return bad_file(source + ": cannot read: " + escaped_text(failure->reason));
         const auto& text = std::get<std::vector<std::uint8_t>>(read);
-        const auto parsed = image_from_json(QByteArray(reinterpret_cast<const char*>(text.data()),
-                                                       static_cast<qsizetype>(text.size())));
+        const auto parsed = image_from_json(
+            std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
         if (const auto* problem = std::get_if<JsonProblem>(&parsed))
             return bad_file(source + ": " + (problem->field.empty() ? "" : problem->field + ": ") +
                             problem->reason + "; nothing written");
         if (const auto failure =
                 save_settings(outputs[0], std::get<ImageBytes>(parsed), output.out))
             return bad_file(*failure);
-        output.say("wrote " + output_name(outputs[0]));
+        success = "wrote " + output_name(outputs[0]);
+        output.say(success);
+        extra["configuration"] = configuration(std::get<ImageBytes>(parsed));
+        extra["output"] = outputs[0];
         return exit_success;
     }
 
-    const QCommandLineParser& parser;
-    const Output& output;
+public:
+    Document extra = Document::object(); // the command's own keys of the document
+    std::string success;                 // the document's message when all went well
+
+private:
+    const Arguments& arguments;
+    Output& output;
+    const MakeLinkServices& link_services;
     std::string name;
     std::vector<std::string> operands;
     std::vector<std::string> ports;
@@ -500,48 +588,89 @@ private:
 
 } // namespace
 
-int run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(description));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    parser.addOptions({
-        {"port",
-         "Serial device of a display: /dev/ttyUSB0, COM3, or Com 1 to Com 8 as in the window. "
-         "Give it several times for several displays.",
-         "PORT"},
-        {"baud", "Line speed: 9600, 19200, or auto (9600, then 19200).", "BAUD", "9600"},
-        {{"o", "output"}, "The file to write; once for each --port. - is standard output.", "FILE"},
-        {"force", "write: write even when the display already holds the file."},
-        {"no-verify", "write: do not read back and compare."},
-        {"preview",
-         "show: the welcome lines in the display's 5 x 7 dots, in the configuration's code "
-         "page with its user-defined characters, drawn in braille; then the codes without a "
-         "glyph, drawn hatched."},
-        {"ascii", "show --preview: draw the dots as # (lit) and . (unlit)."},
-        {{"q", "quiet"}, "Print only errors (export still prints its JSON)."},
-    });
-    parser.addPositionalArgument("command", "read, write, show, diff, export or import.",
-                                 "COMMAND");
-    parser.addPositionalArgument("operands", "Files, or port:P for diff.", "[OPERAND...]");
+namespace {
 
-    Output output{out, err, false};
-    if (!parser.parse(arguments)) {
-        output.error("vfdctl: " + escaped_text(parser.errorText().toStdString()));
+const char* const commands[] = {"read", "write", "show", "diff", "export", "import"};
+
+// With --json, the document for what the command did, carrying its lines and its own keys.
+int finish(int status, const std::string& command, Output& output, const Document& extra,
+           const std::string& success) {
+    if (!output.json)
+        return status;
+    const std::string known =
+        std::find(std::begin(commands), std::end(commands), command) != std::end(commands) ? command
+                                                                                           : "";
+    std::string message = status == exit_success || status == exit_different
+                              ? success
+                              : output.first_error.value_or("");
+    if (message.empty() && !output.lines.empty())
+        message = output.lines.back();
+    if (message.starts_with("vfdctl: "))
+        message.erase(0, 8);
+
+    Underway& state = underway();
+    const std::lock_guard lock(state.mutex);
+    Document document = summary(known, status, message, state.start);
+    for (const auto& [key, value] : extra.items())
+        document[key] = value;
+    document["lines"] = output.lines;
+    output.out << document_text(document) << std::flush;
+    state.printed = true;
+    return status;
+}
+
+} // namespace
+
+int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+        const MakeLinkServices& link_services) {
+    Output output{out, err};
+    const std::vector<std::string> options(
+        arguments.begin() + std::min<std::size_t>(1, arguments.size()), arguments.end());
+    output.json = asks_for_json(options);
+    {
+        Underway& state = underway();
+        const std::lock_guard lock(state.mutex);
+        state.json = output.json;
+        state.printed = false;
+        state.start = std::chrono::steady_clock::now();
+    }
+    const auto parsed = parse_arguments(options);
+    if (const auto* problem = std::get_if<ArgumentError>(&parsed)) {
+        output.error("vfdctl: " + escaped_text(problem->text));
         output.error("Try \"vfdctl --help\".");
-        return exit_bad_arguments;
+        return finish(exit_bad_arguments, "", output, Document::object(), "");
     }
-    if (parser.isSet(help) || parser.isSet("help-all")) {
-        out << parser.helpText().toStdString();
+    const auto& given = std::get<Arguments>(parsed);
+    {
+        Underway& state = underway();
+        const std::lock_guard lock(state.mutex);
+        state.command = given.command;
+    }
+    if (given.help) {
+        out << help_text(arguments.empty() ? "vfdctl" : arguments.front());
         return exit_success;
     }
-    if (parser.isSet(version)) {
-        out << "vfdctl " << QCoreApplication::applicationVersion().toStdString() << '\n';
+    if (given.version) {
+        out << "vfdctl " << PDS_VERSION << '\n';
         return exit_success;
     }
-    output.quiet = parser.isSet("quiet");
-    output.data_on_out = parser.values("output").contains(QString(standard_output));
-    return Command(parser, output).run();
+    output.quiet = given.quiet;
+    output.data_on_out = std::find(given.outputs.begin(), given.outputs.end(), standard_output) !=
+                         given.outputs.end();
+    Command command(given, output, link_services);
+    const int status = command.run();
+    return finish(status, given.command, output, command.extra, command.success);
+}
+
+std::optional<std::string> interruption_document(int status, const std::string& message) {
+    Underway& state = underway();
+    const std::lock_guard lock(state.mutex);
+    if (!state.json || state.printed)
+        return std::nullopt;
+    state.printed = true;
+    const bool known =
+        std::find(std::begin(commands), std::end(commands), state.command) != std::end(commands);
+    return document_text(summary(known ? state.command : "", status, message, state.start));
 }
 
 } // namespace pds::cli

@@ -133,6 +133,7 @@ Reading read_display(Link& link, const PortTarget& target) {
             reading.image.emplace();
             std::copy(result.reply.begin() + 1, result.reply.end(), reading.image->begin());
             reading.speed = speed;
+            reading.report.speed = speed;
             reading.report.result = target.speeds.size() > 1
                                         ? std::to_string(speed) + " bit/s answered"
                                         : "read " + at_speed(speed);
@@ -156,6 +157,7 @@ Reading read_display(Link& link, const PortTarget& target) {
 
 Report write_display(Link& link, const PortTarget& target, const WriteRequest& request) {
     int speed = target.speeds.front();
+    std::optional<ImageBytes> found;
     if (!request.force || target.speeds.size() > 1) {
         const Reading before = read_display(link, target);
         if (!before.image) {
@@ -164,21 +166,30 @@ Report write_display(Link& link, const PortTarget& target, const WriteRequest& r
             return report;
         }
         speed = before.speed;
-        if (*before.image == request.image && !request.force)
-            return {exit_success,
-                    "already holds these settings " + at_speed(speed) + "; nothing written",
-                    {}};
+        found = before.image;
     }
+    // What came of the write, with what is known of the display so far.
+    const auto after_write = [&](Report report, bool written) {
+        report.speed = speed;
+        report.written = written;
+        report.found = found;
+        return report;
+    };
+    if (found && *found == request.image && !request.force)
+        return after_write(
+            {exit_success, "already holds these settings " + at_speed(speed) + "; nothing written"},
+            false);
 
     if (const auto failure = open_port(link.port, link_settings(target, speed)))
-        return {exit_port_unavailable, open_failure_text(*failure), {}};
+        return after_write({exit_port_unavailable, open_failure_text(*failure), {}}, false);
     const WriteOutcome outcome =
         write_exchange(link.port, link.clock, link.calendar, request.image);
     link.port.close();
     if (outcome != WriteOutcome::Written)
-        return write_failure(outcome, speed);
+        return after_write(write_failure(outcome, speed), false);
     if (!request.verify)
-        return {exit_success, "written " + at_speed(speed) + "; not verified", {}};
+        return after_write({exit_success, "written " + at_speed(speed) + "; not verified", {}},
+                           true);
 
     std::this_thread::sleep_for(std::chrono::milliseconds(request.settle_ms));
     const Reading after = read_display(link, {target.name, target.choice, {speed}});
@@ -186,14 +197,16 @@ Report write_display(Link& link, const PortTarget& target, const WriteRequest& r
         Report report = after.report;
         report.result =
             "written " + at_speed(speed) + ", but the read-back failed: " + report.result;
-        return report;
+        return after_write(report, true);
     }
     if (*after.image != request.image)
-        return {exit_verify_mismatch,
-                "written " + at_speed(speed) +
-                    ", but the display reads back other settings (written -> read back):",
-                describe_differences(request.image, *after.image)};
-    return {exit_success, "written and verified " + at_speed(speed), {}};
+        return after_write({exit_verify_mismatch,
+                            "written " + at_speed(speed) +
+                                ", but the display reads back other settings (written -> read "
+                                "back):",
+                            describe_differences(request.image, *after.image)},
+                           true);
+    return after_write({exit_success, "written and verified " + at_speed(speed), {}}, true);
 }
 
 } // namespace pds::cli

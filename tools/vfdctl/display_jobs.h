@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pds::cli {
@@ -31,9 +32,15 @@ PortChoice port_choice(const std::string& text);
 
 // What came of one port. `result` is the one line that says it; `details` lines go below it.
 struct Report {
+    Report(int code = 0, std::string result = {}, std::vector<std::string> details = {})
+        : code(code), result(std::move(result)), details(std::move(details)) {}
+
     int code = 0;
     std::string result;
     std::vector<std::string> details;
+    int speed = 0;                   // bit/s the display answered at; 0 when it did not
+    bool written = false;            // a write: the image went to the display
+    std::optional<ImageBytes> found; // a write: what the display held when read before it
 };
 
 struct Reading {

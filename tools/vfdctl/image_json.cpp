@@ -4,16 +4,9 @@
 #include "inspect/image_fields.h"
 #include "udc/slot_codec.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonParseError>
-#include <QJsonValue>
-#include <QString>
-
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <initializer_list>
 #include <optional>
 #include <set>
@@ -25,41 +18,64 @@ namespace pds::cli {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using Json = nlohmann::json;
 
-QString text_of(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QJsonArray byte_array(std::span<const std::uint8_t> bytes) {
-    QJsonArray array;
+Json byte_array(std::span<const std::uint8_t> bytes) {
+    Json array = Json::array();
     for (auto b : bytes)
-        array.append(int{b});
+        array.push_back(int{b});
     return array;
 }
 
-QJsonValue list_json(const ImageField& field, std::uint8_t code) {
-    QJsonObject object{{"code", int{code}}};
+Json list_json(const ImageField& field, std::uint8_t code) {
+    Json object{{"code", int{code}}};
     if (const auto entry = entry_text(*field.list, code))
-        object["entry"] = text_of(*entry);
+        object["entry"] = std::string(*entry);
     return object;
 }
 
-QJsonValue line_json(std::span<const std::uint8_t> cells) {
-    return QJsonObject{{"bytes", byte_array(cells)}, {"text", text_of(line_text(cells))}};
+Json line_json(std::span<const std::uint8_t> cells) {
+    return Json{{"bytes", byte_array(cells)}, {"text", line_text(cells)}};
 }
 
-QJsonValue character_json(std::span<const std::uint8_t> slot) {
-    QJsonArray dots;
+Json character_json(std::span<const std::uint8_t> slot) {
+    Json dots = Json::array();
     for (const auto& row : column_rows(slot.subspan(1)))
-        dots.append(text_of(row));
-    return QJsonObject{
-        {"code", int{slot[0]}}, {"columns", byte_array(slot.subspan(1))}, {"dots", dots}};
+        dots.push_back(row);
+    return Json{{"code", int{slot[0]}}, {"columns", byte_array(slot.subspan(1))}, {"dots", dots}};
 }
 
-QJsonValue reserved_json(std::span<const std::uint8_t> bytes) {
+Json reserved_json(std::span<const std::uint8_t> bytes) {
     if (bytes.size() == 1)
         return int{bytes[0]};
     return byte_array(bytes);
+}
+
+// A number as a reason quotes it: six significant digits, like printf's %g.
+std::string number_text(double number) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", number);
+    return text;
+}
+
+// nlohmann/json's words for a syntax error, without its exception number, its place (given
+// as an offset instead) and the text it last read, which could steer a terminal.
+std::string syntax_error_text(const std::string& what) {
+    const auto column = what.find("column ");
+    const auto words = what.find(": ", column == std::string::npos ? 0 : column);
+    const auto tag_end = what.find("] ");
+    std::string text = words != std::string::npos     ? what.substr(words + 2)
+                       : tag_end != std::string::npos ? what.substr(tag_end + 2)
+                                                      : what;
+    if (text.starts_with("syntax error while parsing "))
+        text.erase(0, std::string("syntax error while ").size());
+    const auto last_read = text.find("; last read: ");
+    if (last_read != std::string::npos) {
+        const auto quote_end = text.find("'", last_read + 14);
+        text.erase(last_read,
+                   quote_end == std::string::npos ? std::string::npos : quote_end + 1 - last_read);
+    }
+    return escaped_text(text);
 }
 
 // A key as a field name, escaped; an empty key is shown as "" so the message still points at
@@ -68,10 +84,9 @@ std::string key_name(const std::string& prefix, const std::string& key) {
     return prefix + (key.empty() ? std::string("\"\"") : escaped_text(key));
 }
 
-// Qt's parser keeps the last of two equal keys and says nothing, so a field given twice would
-// take whichever value came last. nlohmann/json's event parser reports each key as it decodes
-// it; this handler names the first one an object holds twice, at any depth. Text that parser
-// refuses passes, and Qt's parser has the last word on it.
+// A parsed object keeps one value for two equal keys and says nothing, so a field given twice
+// would take whichever value the parser kept. nlohmann/json's event parser reports each key as
+// it decodes it; this handler names the first one an object holds twice, at any depth.
 class RepeatedKeyFinder : public nlohmann::json_sax<nlohmann::json> {
 public:
     std::optional<std::string> repeated;
@@ -133,7 +148,7 @@ private:
     std::vector<Level> levels;
 };
 
-std::optional<std::string> key_given_twice(const QByteArray& text) {
+std::optional<std::string> key_given_twice(std::string_view text) {
     RepeatedKeyFinder finder;
     nlohmann::json::sax_parse(text.begin(), text.end(), &finder);
     return finder.repeated;
@@ -150,43 +165,42 @@ public:
         return false;
     }
 
-    bool only_keys(const QJsonObject& object, const std::string& prefix,
+    bool only_keys(const Json& object, const std::string& prefix,
                    std::initializer_list<std::string_view> keys) {
         for (auto it = object.begin(); it != object.end(); ++it) {
-            const std::string key = it.key().toStdString();
+            const std::string& key = it.key();
             if (std::find(keys.begin(), keys.end(), key) == keys.end())
                 return fail(key_name(prefix, key), "is unknown");
         }
         return true;
     }
 
-    std::optional<std::uint8_t> byte(const QJsonValue& value, const std::string& field) {
-        if (!value.isDouble()) {
+    std::optional<std::uint8_t> byte(const Json& value, const std::string& field) {
+        if (!value.is_number()) {
             fail(field, "is not a number");
             return std::nullopt;
         }
-        const double number = value.toDouble();
+        const double number = value.get<double>();
         if (number != std::floor(number) || number < 0 || number > 255) {
-            fail(field, QString::number(number).toStdString() + " is not a byte (0 to 255)");
+            fail(field, number_text(number) + " is not a byte (0 to 255)");
             return std::nullopt;
         }
         return static_cast<std::uint8_t>(number);
     }
 
-    std::optional<Bytes> bytes(const QJsonValue& value, const std::string& field,
-                               std::size_t count) {
-        if (!value.isArray()) {
+    std::optional<Bytes> bytes(const Json& value, const std::string& field, std::size_t count) {
+        if (!value.is_array()) {
             fail(field, "is not an array of " + std::to_string(count) + " bytes");
             return std::nullopt;
         }
-        const QJsonArray array = value.toArray();
-        if (static_cast<std::size_t>(array.size()) != count) {
+        const Json& array = value;
+        if (array.size() != count) {
             fail(field,
                  "needs " + std::to_string(count) + " bytes, has " + std::to_string(array.size()));
             return std::nullopt;
         }
         Bytes result;
-        for (qsizetype i = 0; i < array.size(); ++i) {
+        for (std::size_t i = 0; i < array.size(); ++i) {
             const auto b = byte(array[i], field + "[" + std::to_string(i) + "]");
             if (!b)
                 return std::nullopt;
@@ -195,30 +209,30 @@ public:
         return result;
     }
 
-    std::optional<QJsonObject> object(const QJsonValue& value, const std::string& field) {
-        if (!value.isObject()) {
+    const Json* object(const Json& value, const std::string& field) {
+        if (!value.is_object()) {
             fail(field, "is not an object");
-            return std::nullopt;
+            return nullptr;
         }
-        return value.toObject();
+        return &value;
     }
 
-    std::optional<std::string> string(const QJsonValue& value, const std::string& field) {
-        if (!value.isString()) {
+    std::optional<std::string> string(const Json& value, const std::string& field) {
+        if (!value.is_string()) {
             fail(field, "is not a string");
             return std::nullopt;
         }
-        return value.toString().toStdString();
+        return value.get<std::string>();
     }
 
-    bool list(const ImageField& field, const QJsonValue& value, std::span<std::uint8_t> out) {
+    bool list(const ImageField& field, const Json& value, std::span<std::uint8_t> out) {
         const std::string name(field.name);
         const auto object = this->object(value, name);
         if (!object || !only_keys(*object, name + ".", {"code", "entry"}))
             return false;
         std::optional<std::uint8_t> code;
         if (object->contains("code")) {
-            code = byte((*object)["code"], name + ".code");
+            code = byte((*object).at("code"), name + ".code");
             if (!code)
                 return false;
             if (!entry_text(*field.list, *code))
@@ -227,7 +241,7 @@ public:
                                                 " entries of its list");
         }
         if (object->contains("entry")) {
-            const auto entry = string((*object)["entry"], name + ".entry");
+            const auto entry = string((*object).at("entry"), name + ".entry");
             if (!entry)
                 return false;
             const auto& entries = field.list->entries;
@@ -248,7 +262,7 @@ public:
         return true;
     }
 
-    bool line(const ImageField& field, const QJsonValue& value, std::span<std::uint8_t> out) {
+    bool line(const ImageField& field, const Json& value, std::span<std::uint8_t> out) {
         const std::string name(field.name);
         const auto cells = static_cast<std::size_t>(field.length);
         const auto object = this->object(value, name);
@@ -256,12 +270,12 @@ public:
             return false;
         std::optional<Bytes> bytes;
         if (object->contains("bytes")) {
-            bytes = this->bytes((*object)["bytes"], name + ".bytes", cells);
+            bytes = this->bytes((*object).at("bytes"), name + ".bytes", cells);
             if (!bytes)
                 return false;
         }
         if (object->contains("text")) {
-            const auto text = string((*object)["text"], name + ".text");
+            const auto text = string((*object).at("text"), name + ".text");
             if (!text)
                 return false;
             auto from_text = unescaped_text(*text);
@@ -282,24 +296,24 @@ public:
         return true;
     }
 
-    bool character(const ImageField& field, const QJsonValue& value, std::span<std::uint8_t> out) {
+    bool character(const ImageField& field, const Json& value, std::span<std::uint8_t> out) {
         const std::string name(field.name);
         const auto object = this->object(value, name);
         if (!object || !only_keys(*object, name + ".", {"code", "columns", "dots"}))
             return false;
         if (!object->contains("code"))
             return fail(name + ".code", "is missing");
-        const auto code = byte((*object)["code"], name + ".code");
+        const auto code = byte((*object).at("code"), name + ".code");
         if (!code)
             return false;
         std::optional<Bytes> columns;
         if (object->contains("columns")) {
-            columns = bytes((*object)["columns"], name + ".columns", udc_columns);
+            columns = bytes((*object).at("columns"), name + ".columns", udc_columns);
             if (!columns)
                 return false;
         }
         if (object->contains("dots")) {
-            const auto from_dots = dots((*object)["dots"], name + ".dots");
+            const auto from_dots = dots((*object).at("dots"), name + ".dots");
             if (!from_dots)
                 return false;
             if (columns && column_rows(*columns) != column_rows(*from_dots))
@@ -315,16 +329,16 @@ public:
     }
 
     // Column bytes from seven rows of five '#' or '.', top row first.
-    std::optional<Bytes> dots(const QJsonValue& value, const std::string& field) {
-        if (!value.isArray() || value.toArray().size() != udc_rows) {
+    std::optional<Bytes> dots(const Json& value, const std::string& field) {
+        if (!value.is_array() || value.size() != udc_rows) {
             fail(field, "is not an array of " + std::to_string(udc_rows) + " rows");
             return std::nullopt;
         }
-        const QJsonArray rows = value.toArray();
+        const Json& rows = value;
         DotGrid dots;
         for (int r = 0; r < udc_rows; ++r) {
             const std::string row_field = field + "[" + std::to_string(r) + "]";
-            const auto row = string(rows[r], row_field);
+            const auto row = string(rows[static_cast<std::size_t>(r)], row_field);
             if (!row)
                 return std::nullopt;
             if (row->size() != udc_columns || row->find_first_not_of("#.") != std::string::npos) {
@@ -339,7 +353,7 @@ public:
         return Bytes(columns.begin(), columns.end());
     }
 
-    bool reserved(const ImageField& field, const QJsonValue& value, std::span<std::uint8_t> out) {
+    bool reserved(const ImageField& field, const Json& value, std::span<std::uint8_t> out) {
         const std::string name(field.name);
         if (field.length == 1) {
             const auto b = byte(value, name);
@@ -358,11 +372,11 @@ public:
 
 } // namespace
 
-QJsonObject image_to_json(const ImageBytes& image) {
-    QJsonObject json;
+Json image_to_json(const ImageBytes& image) {
+    Json json = Json::object();
     for (const auto& field : image_fields) {
         const auto bytes = field_bytes(image, field);
-        QJsonValue value;
+        Json value;
         switch (field.kind) {
         case FieldKind::List:
             value = list_json(field, bytes[0]);
@@ -377,31 +391,38 @@ QJsonObject image_to_json(const ImageBytes& image) {
             value = reserved_json(bytes);
             break;
         }
-        json[text_of(field.name)] = value;
+        json[std::string(field.name)] = value;
     }
     return json;
 }
 
-std::variant<ImageBytes, JsonProblem> image_from_json(const QByteArray& text) {
-    if (static_cast<std::size_t>(text.size()) > json_size_limit)
+std::string export_text(const ImageBytes& image) {
+    return image_to_json(image).dump(4) + "\n";
+}
+
+std::variant<ImageBytes, JsonProblem> image_from_json(std::string_view text) {
+    if (text.size() > json_size_limit)
         return JsonProblem{{},
                            "is larger than " + std::to_string(json_size_limit >> 20) +
                                " MiB, which no configuration needs"};
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(text, &error);
-    if (error.error != QJsonParseError::NoError)
+    Json json;
+    try {
+        json = Json::parse(text);
+    } catch (const Json::parse_error& error) {
         return JsonProblem{{},
-                           "is not JSON: " + error.errorString().toStdString() + " at offset " +
-                               std::to_string(error.offset)};
-    if (!document.isObject())
+                           "is not JSON: " + syntax_error_text(error.what()) + " at offset " +
+                               std::to_string(error.byte)};
+    } catch (const Json::exception& error) {
+        return JsonProblem{{}, "is not JSON: " + syntax_error_text(error.what())};
+    }
+    if (!json.is_object())
         return JsonProblem{{}, "is not a JSON object"};
     if (const auto repeated = key_given_twice(text))
         return JsonProblem{*repeated, "is given twice"};
-    const QJsonObject json = document.object();
 
     Reader reader;
     for (auto it = json.begin(); it != json.end(); ++it) {
-        const std::string key = it.key().toStdString();
+        const std::string& key = it.key();
         if (std::none_of(image_fields.begin(), image_fields.end(),
                          [&](const ImageField& f) { return f.name == key; }))
             return JsonProblem{key_name({}, key), "is unknown"};
@@ -409,10 +430,10 @@ std::variant<ImageBytes, JsonProblem> image_from_json(const QByteArray& text) {
 
     ImageBytes image{};
     for (const auto& field : image_fields) {
-        const QString key = text_of(field.name);
+        const std::string key(field.name);
         if (!json.contains(key))
-            return JsonProblem{std::string(field.name), "is missing"};
-        const QJsonValue value = json[key];
+            return JsonProblem{key, "is missing"};
+        const Json& value = json.at(key);
         const auto out = field_bytes(image, field);
         bool read = false;
         switch (field.kind) {

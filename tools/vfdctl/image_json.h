@@ -6,16 +6,19 @@
 
 #include "settings/settings_image.h"
 
-#include <QByteArray>
-#include <QJsonObject>
+#include <nlohmann/json.hpp>
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace pds::cli {
 
-QJsonObject image_to_json(const ImageBytes& image);
+nlohmann::json image_to_json(const ImageBytes& image);
+
+// The configuration as export prints it: indented by four, keys in order, a newline at the end.
+std::string export_text(const ImageBytes& image);
 
 struct JsonProblem {
     std::string field;  // e.g. "welcome_line1.bytes[3]"; empty when the text is no JSON object
@@ -29,6 +32,6 @@ inline constexpr std::size_t json_size_limit = 1024 * 1024;
 // The image a configuration describes, or the first thing wrong with it. Every field must be
 // present and no other, and no object may hold a key twice; list codes must name an entry, as
 // the window's Load demands. Keys and texts from `text` are escaped in the problem.
-std::variant<ImageBytes, JsonProblem> image_from_json(const QByteArray& text);
+std::variant<ImageBytes, JsonProblem> image_from_json(std::string_view text);
 
 } // namespace pds::cli

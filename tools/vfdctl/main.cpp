@@ -1,16 +1,14 @@
 // vfdctl: the pole display's configuration from the command line, for scripted roll-out.
 #include "commands.h"
-#include "version.h"
-
-#include <QCoreApplication>
 
 #include <iostream>
+#include <string>
+#include <vector>
 
-#ifdef Q_OS_UNIX
+#ifndef _WIN32
 #include "adapters/posix/termination_guard.h"
 
 #include <csignal>
-#include <string>
 
 namespace {
 
@@ -30,16 +28,19 @@ std::string signal_name(int signal) {
 #endif
 
 int main(int argc, char** argv) {
-#ifdef Q_OS_UNIX
+#ifndef _WIN32
     // Ctrl-C and the like wait for a configuration that is being sent; see --help.
     const pds::TerminationGuard guard([](int signal) {
-        std::cerr << "vfdctl: stopped by " << signal_name(signal)
-                  << "; no display was left with part of a configuration" << std::endl;
+        const std::string stopped = "stopped by " + signal_name(signal) +
+                                    "; no display was left with part of a configuration";
+        std::cerr << "vfdctl: " << stopped << std::endl;
+        if (const auto document =
+                pds::cli::interruption_document(pds::status_after(signal), stopped))
+            std::cout << *document << std::flush;
         pds::end_program(signal);
     });
 #endif
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName("vfdctl");
-    QCoreApplication::setApplicationVersion(PDS_VERSION);
-    return pds::cli::run(QCoreApplication::arguments(), std::cout, std::cerr);
+    const auto platform = pds::cli::start_platform(argc, argv);
+    return pds::cli::run(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr,
+                         pds::cli::platform_link_services);
 }

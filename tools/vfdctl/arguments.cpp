@@ -1,0 +1,241 @@
+#include "arguments.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <iterator>
+#include <optional>
+
+namespace pds::cli {
+
+namespace {
+
+const char* const description =
+    R"(Reads, writes, shows and compares the configuration of pole displays, for scripts.
+
+Commands:
+  read --port P -o FILE.vfd       Read the display's configuration into FILE.vfd.
+  write FILE.vfd --port P         Write FILE.vfd into the display. The display is read first
+                                  and left alone when it already holds FILE.vfd (--force
+                                  writes anyway); after the write it is read back and
+                                  compared (--no-verify skips that).
+  show FILE.vfd | --port P        Show a configuration field by field; with --preview,
+                                  the welcome lines in the display's dots instead.
+  diff A B                        Compare two configurations field by field; A and B are
+                                  each a file or port:P.
+  export FILE.vfd                 Print the configuration as JSON.
+  import CONFIG.json -o FILE.vfd  Make a settings file from JSON as export prints it.
+Give --port several times (and -o once for each) to work on several displays at once.
+-o replaces a regular file as a whole, or not at all; a device, FIFO or terminal is written
+as it is, and -o - writes to standard output (the report lines then go to standard error).
+Files read must be regular files; a JSON file at most 1 MiB.
+
+Exit status:
+  0  success; diff: the configurations are the same
+  1  diff: the configurations differ
+  2  bad arguments
+  3  a file cannot be read or written, or holds no valid configuration
+  4  the port cannot be opened
+  5  the display did not answer
+  6  the display's check byte was wrong; nothing was written
+  7  the display's reply was short or did not start with its mark
+  8  the display reads back other settings than were written
+  9  the device went away, or the port would not send
+  129, 130, 143  ended by SIGHUP, SIGINT (Ctrl-C) or SIGTERM: 128 and the signal's number
+With several ports, the status is that of the first port, in the order given, that failed.
+
+An interruption never leaves a display with part of a configuration: one that has begun to
+receive it gets all of it (about 130 ms at 9600 bit/s), unverified, before vfdctl stops; the
+others keep what they held. Every port gets back the line settings it had.
+)";
+
+// Laid out as the options were listed before the parser changed, so that scripts and
+// documents quoting them stay right.
+const char* const options =
+    R"(Options:
+  -h, --help           Displays help on commandline options.
+  --help-all           Displays help including Qt specific options.
+  -v, --version        Displays version information.
+  --port <PORT>        Serial device of a display: /dev/ttyUSB0, COM3, or Com 1
+                       to Com 8 as in the window. Give it several times for
+                       several displays.
+  --baud <BAUD>        Line speed: 9600, 19200, or auto (9600, then 19200).
+  -o, --output <FILE>  The file to write; once for each --port. - is standard
+                       output.
+  --force              write: write even when the display already holds the
+                       file.
+  --no-verify          write: do not read back and compare.
+  --preview            show: the welcome lines in the display's 5 x 7 dots, in
+                       the configuration's code page with its user-defined
+                       characters, drawn in braille; then the codes without a
+                       glyph, drawn hatched.
+  --ascii              show --preview: draw the dots as # (lit) and . (unlit).
+  -q, --quiet          Print only errors (export still prints its JSON).
+  --json               Print one JSON document with the outcome instead of
+                       lines; see the README.
+
+Arguments:
+  command              read, write, show, diff, export or import.
+  operands             Files, or port:P for diff.
+)";
+
+const char* const end_of_options = "--";
+
+struct Flag {
+    const char* names;
+    bool Arguments::*member;
+};
+
+const Flag flags[] = {
+    {"-h,--help,--help-all", &Arguments::help},
+    {"-v,--version", &Arguments::version},
+    {"--force", &Arguments::force},
+    {"--no-verify", &Arguments::no_verify},
+    {"--preview", &Arguments::preview},
+    {"--ascii", &Arguments::ascii},
+    {"-q,--quiet", &Arguments::quiet},
+    {"--json", &Arguments::json},
+};
+
+// The options that take a value, as they may be typed.
+const char* const valued[] = {"--port", "--baud", "--output", "-o"};
+
+bool is_valued(const std::string& name) {
+    return std::find(std::begin(valued), std::end(valued), name) != std::end(valued);
+}
+
+// The arguments before the first "--", which ends the options.
+std::vector<std::string> before_end(const std::vector<std::string>& arguments) {
+    return {arguments.begin(), std::find(arguments.begin(), arguments.end(), end_of_options)};
+}
+
+// "--flag=value": a value given to an option that takes none.
+std::optional<std::string> flag_with_value(const std::vector<std::string>& arguments) {
+    for (const auto& argument : before_end(arguments)) {
+        const auto equals = argument.find('=');
+        if (equals == std::string::npos || equals < 2)
+            continue;
+        const std::string name = argument.substr(0, equals);
+        if (!argument.starts_with("--") && name.size() != 2)
+            continue;
+        for (const auto& flag : flags) {
+            const std::string names = std::string(",") + flag.names + ",";
+            if (names.find("," + name + ",") != std::string::npos)
+                return "Unexpected value after '" + name + "'.";
+        }
+    }
+    return std::nullopt;
+}
+
+// The way an option that lacks its value was typed: the last of its names on the line.
+std::string typed_name(const std::vector<std::string>& arguments, const std::string& long_name) {
+    const auto options = before_end(arguments);
+    for (auto it = options.rbegin(); it != options.rend(); ++it) {
+        if (*it == long_name ||
+            (long_name == "--output" && it->starts_with("-o") && !it->starts_with("--")))
+            return *it;
+        if (it->size() > 2 && (*it)[0] == '-' && (*it)[1] != '-' && it->back() == 'o')
+            return *it; // short options run together, the last of them -o
+    }
+    return long_name;
+}
+
+// "--port=" gives an empty value; CLI11 counts it as none, so it gets the empty word instead.
+std::vector<std::string> empty_values_spelled_out(const std::vector<std::string>& arguments) {
+    std::vector<std::string> spelled;
+    bool options = true;
+    for (const auto& argument : arguments) {
+        if (argument == end_of_options)
+            options = false;
+        if (options && argument.ends_with('=') &&
+            is_valued(argument.substr(0, argument.size() - 1))) {
+            spelled.push_back(argument.substr(0, argument.size() - 1));
+            spelled.emplace_back();
+            continue;
+        }
+        spelled.push_back(argument);
+    }
+    return spelled;
+}
+
+// Option names as a person typed them, without their dashes; short options run together
+// are each a name.
+void add_unknown(const std::string& argument, std::vector<std::string>& names) {
+    if (argument.starts_with("--")) {
+        names.push_back(argument.substr(2, argument.find('=') - 2));
+        return;
+    }
+    for (std::size_t i = 1; i < argument.size(); ++i)
+        names.push_back(argument.substr(i, 1));
+}
+
+std::string unknown_text(const std::vector<std::string>& names) {
+    if (names.size() == 1)
+        return "Unknown option '" + names.front() + "'.";
+    std::string text = "Unknown options: ";
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i ? ", " : "") + names[i];
+    return text + ".";
+}
+
+} // namespace
+
+std::variant<Arguments, ArgumentError> parse_arguments(const std::vector<std::string>& given) {
+    if (const auto problem = flag_with_value(given))
+        return ArgumentError{*problem};
+
+    Arguments parsed;
+    CLI::App app;
+    app.set_help_flag();
+    // Unknown options are collected and named together, after the values are checked.
+    app.allow_extras();
+    for (const auto& flag : flags)
+        app.add_flag(flag.names, parsed.*flag.member)->disable_flag_override();
+    // One value per --port or -o, however many times they are given.
+    app.add_option("--port", parsed.ports)->allow_extra_args(false);
+    app.add_option("-o,--output", parsed.outputs)->allow_extra_args(false);
+    CLI::Option* baud = app.add_option("--baud", parsed.baud)
+                            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.add_option("command", parsed.command);
+    app.add_option("operands", parsed.operands);
+
+    std::vector<std::string> reversed = empty_values_spelled_out(given);
+    std::reverse(reversed.begin(), reversed.end()); // CLI11 takes them from the back
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ArgumentMismatch& mismatch) {
+        const std::string what = mismatch.what();
+        return ArgumentError{"Missing value after '" +
+                             typed_name(given, what.substr(0, what.find(':'))) + "'."};
+    } catch (const CLI::ParseError& error) {
+        return ArgumentError{error.what()};
+    }
+    parsed.baud_given = baud->count() > 0;
+
+    std::vector<std::string> unknown;
+    for (const auto& extra : app.remaining())
+        if (extra != end_of_options)
+            add_unknown(extra, unknown);
+    // Words CLI11 takes for operands, although they look like options, before the "--".
+    const auto options = before_end(given);
+    std::vector<std::string> words = parsed.operands;
+    words.insert(words.begin(), parsed.command);
+    for (const auto& word : words)
+        if (word.size() > 1 && word[0] == '-' &&
+            std::find(options.begin(), options.end(), word) != options.end())
+            add_unknown(word, unknown);
+    if (!unknown.empty())
+        return ArgumentError{unknown_text(unknown)};
+    return parsed;
+}
+
+bool asks_for_json(const std::vector<std::string>& arguments) {
+    const auto options = before_end(arguments);
+    return std::find(options.begin(), options.end(), "--json") != options.end();
+}
+
+std::string help_text(const std::string& program) {
+    return "Usage: " + program + " [options] COMMAND [OPERAND...]\n" + description + "\n" + options;
+}
+
+} // namespace pds::cli

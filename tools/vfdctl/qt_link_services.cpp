@@ -1,0 +1,37 @@
+#include "adapters/qt/qt_serial_port.h"
+#include "link_services.h"
+#include "services/local_calendar.h"
+#include "services/steady_clock.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+namespace pds::cli {
+
+namespace {
+
+// Qt's serial port watches its device through socket notifiers, which want an application and
+// an event dispatcher on the thread that opens the port, although the adapter never waits on
+// them. Without those Qt warns on standard error.
+class QtSession : public PlatformSession {
+public:
+    QtSession(int& argc, char** argv) : application(argc, argv) {}
+
+private:
+    QCoreApplication application;
+};
+
+} // namespace
+
+std::unique_ptr<PlatformSession> start_platform(int& argc, char** argv) {
+    return std::make_unique<QtSession>(argc, argv);
+}
+
+LinkServices platform_link_services() {
+    // Creating an event loop gives a thread that Qt did not start its event dispatcher.
+    const QEventLoop dispatcher_maker;
+    return {std::make_unique<QtSerialPort>(), std::make_unique<SteadyClock>(),
+            std::make_unique<LocalCalendar>()};
+}
+
+} // namespace pds::cli
