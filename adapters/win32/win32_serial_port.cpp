@@ -202,11 +202,11 @@ std::optional<PortFailure> Win32SerialPort::open() {
 
 void Win32SerialPort::close() {
     if (handle) {
-        if (live()) {
-            // What has not left by now never will on a stalled line, and the close would wait
-            // for it: give it up instead.
+        // What has not left by now never will on a stalled line, and the close would wait for
+        // it: give it up instead. Only then: a purge also drops what a pseudo-terminal holds
+        // for its reader, which the queue counts never show.
+        if (live() && bytes_pending() > 0)
             ::PurgeComm(handle, PURGE_TXABORT | PURGE_TXCLEAR);
-        }
         if (settings_before)
             ::SetCommState(handle, settings_before.get());
         ::CloseHandle(handle);

@@ -5,6 +5,7 @@
 #include "link/port_failure_message.h"
 #include "link/read_exchange.h"
 #include "link/write_exchange.h"
+#include "services/steady_clock.h"
 #include "support/fake_services.h"
 
 #include <gtest/gtest.h>
@@ -21,15 +22,6 @@ namespace pds {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-class SteadyClock : public Clock {
-public:
-    std::uint32_t tick() override {
-        return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                              std::chrono::steady_clock::now().time_since_epoch())
-                                              .count());
-    }
-};
 
 double cpu_seconds() {
     FILETIME created, ended, kernel, user;
