@@ -1,5 +1,6 @@
 #include "adapters/win32/win32_serial_port.h"
 
+#include "adapters/win32/console_guard.h"
 #include "services/serial_line.h"
 
 #include <windows.h>
@@ -188,6 +189,7 @@ std::optional<PortFailure> Win32SerialPort::open() {
 
     handle = candidate;
     claim = name_claim;
+    watch_port(handle, *before);
     settings_before = std::move(before);
     character_ms = character_time_ms(line);
     read_wait_set = -1;
@@ -207,8 +209,10 @@ void Win32SerialPort::close() {
         // for its reader, which the queue counts never show.
         if (live() && bytes_pending() > 0)
             ::PurgeComm(handle, PURGE_TXABORT | PURGE_TXCLEAR);
-        if (settings_before)
+        if (settings_before) {
+            unwatch_port(handle);
             ::SetCommState(handle, settings_before.get());
+        }
         ::CloseHandle(handle);
     }
     if (claim)
@@ -282,7 +286,10 @@ double Win32SerialPort::ms_per_character() const {
     return character_ms;
 }
 
-void Win32SerialPort::begin_unbroken() {}
+// A program that can be told to end (see console_guard.h) finishes the run first.
+void Win32SerialPort::begin_unbroken() {
+    begin_unbroken_run();
+}
 
 void Win32SerialPort::end_unbroken() {
     // The run's bytes leave the system's queue before the program may end.
@@ -291,6 +298,7 @@ void Win32SerialPort::end_unbroken() {
         if (!::FlushFileBuffers(handle))
             give_up_device();
     }
+    end_unbroken_run();
 }
 
 bool Win32SerialPort::live() const {

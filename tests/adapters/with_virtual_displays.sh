@@ -48,5 +48,7 @@ rm -f "$prefix/dosdevices/com30"
 # Not named after the port: in any folder, "com5.vfd" is the device COM5 to Windows.
 # Wine shows the root of the Linux file system as drive Z:.
 export PDS_COM5_MEMORY="Z:$work/display5.vfd"
+# What each display printed, as Linux paths: comN.log.
+export PDS_DISPLAY_LOGS=$work
 # Not exec: the displays are stopped when the program ends.
 "$@"
