@@ -36,7 +36,20 @@ start_display() {
         cat "$work/com$com.log" >&2
         exit 1
     fi
-    ln -sfn "${line#Virtual pole display on }" "$prefix/dosdevices/com$com"
+    local device=${line#Virtual pole display on }
+    # The Wine server opens the devices for its programs. A session leader without a terminal,
+    # it would make the first it opens its controlling terminal, and then take the line's
+    # hang-up and any control character the display sends as signals to itself. A holder in a
+    # session of its own takes the device first; it goes with the display's hang-up.
+    # shellcheck disable=SC2016 # expanded by the inner shell
+    setsid sh -c 'exec 3<>"$1" && echo held; exec sleep 86400' sh "$device" \
+        >"$work/hold$com" 2>&1 </dev/null &
+    pids+=($!)
+    for _ in $(seq 100); do
+        grep -q held "$work/hold$com" 2>/dev/null && break
+        sleep 0.05
+    done
+    ln -sfn "$device" "$prefix/dosdevices/com$com"
 }
 
 start_display 5 --no-pacing
