@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "adapters/win32/console_guard.h"
+#else
 #include "adapters/posix/termination_guard.h"
+#endif
 
 #include <csignal>
 
@@ -18,17 +21,19 @@ std::string signal_name(int signal) {
         return "SIGINT";
     case SIGTERM:
         return "SIGTERM";
+#ifdef SIGHUP
     case SIGHUP:
+#else
+    case pds::console_hang_up: // its console window closed
+#endif
         return "SIGHUP";
     }
     return "signal " + std::to_string(signal);
 }
 
 } // namespace
-#endif
 
 int main(int argc, char** argv) {
-#ifndef _WIN32
     // Ctrl-C and the like wait for a configuration that is being sent; see --help.
     const pds::TerminationGuard guard([](int signal) {
         const std::string stopped = "stopped by " + signal_name(signal) +
@@ -39,7 +44,6 @@ int main(int argc, char** argv) {
             std::cout << *document << std::flush;
         pds::end_program(signal);
     });
-#endif
     const auto platform = pds::cli::start_platform(argc, argv);
     return pds::cli::run(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr,
                          pds::cli::platform_link_services, pds::cli::platform_ports);

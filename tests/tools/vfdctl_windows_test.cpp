@@ -1,0 +1,196 @@
+// vfdctl.exe as a script runs it, under Wine, against the virtual displays that
+// with_virtual_displays.sh puts behind COM ports: COM5 answers, COM6 is silent, COM7 refuses
+// the check byte, COM30 does not exist.
+#include "support/sample_images.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+
+namespace pds {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+// The program's path as the build knows it, a Linux path, as Wine shows it (drive Z:).
+std::string program() {
+    std::string path = "Z:" VFDCTL_PROGRAM;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+struct Outcome {
+    int status = -1;
+    std::string output;
+};
+
+Bytes bytes_of(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), {});
+}
+
+Bytes bytes_of(const ImageBytes& image) {
+    return Bytes(image.begin(), image.end());
+}
+
+class VfdctlWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(std::getenv("PDS_COM5_MEMORY"), nullptr)
+            << "run through with_virtual_displays.sh, which sets up the COM ports";
+        folder = fs::temp_directory_path() /
+                 ("vfdctl_windows_test_" + std::to_string(std::random_device{}()));
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    // Runs vfdctl with `arguments` (no blanks inside one) through the command processor, as a
+    // batch file would; with `both_streams` standard error is caught too.
+    Outcome vfdctl(const std::string& arguments, bool both_streams = true) {
+        const std::string command = program() + " " + arguments + (both_streams ? " 2>&1" : "");
+        Outcome run;
+        std::FILE* pipe = ::_popen(command.c_str(), "rb");
+        if (!pipe)
+            return run;
+        char buffer[4096];
+        while (const std::size_t count = std::fread(buffer, 1, sizeof buffer, pipe))
+            run.output.append(buffer, count);
+        run.status = ::_pclose(pipe);
+        return run;
+    }
+
+    std::string at(const std::string& name) { return (folder / name).string(); }
+    std::string put(const std::string& name, const ImageBytes& image) {
+        std::ofstream(folder / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(image.data()), image.size());
+        return at(name);
+    }
+    std::set<std::string> names() {
+        std::set<std::string> found;
+        for (const auto& entry : fs::directory_iterator(folder))
+            found.insert(entry.path().filename().string());
+        return found;
+    }
+
+    fs::path folder;
+};
+
+TEST_F(VfdctlWindowsTest, HelpAndBadArguments) {
+    const Outcome help = vfdctl("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.output.find("Exit status:"), std::string::npos) << help.output;
+    EXPECT_EQ(vfdctl("frobnicate").status, 2);
+    EXPECT_EQ(vfdctl("write " + put("a.vfd", samples::factory_image())).status, 2) << "no port";
+}
+
+TEST_F(VfdctlWindowsTest, WriteReadShowAndDiffThroughACOMPort) {
+    const std::string factory = put("factory.vfd", samples::factory_image());
+    const std::string odd = put("odd.vfd", samples::odd_image());
+
+    const Outcome write = vfdctl("write " + odd + " --port COM5");
+    EXPECT_EQ(write.status, 0) << write.output;
+    EXPECT_NE(write.output.find("COM5: written and verified at 9600 bit/s"), std::string::npos)
+        << write.output;
+    EXPECT_EQ(bytes_of(std::getenv("PDS_COM5_MEMORY")), bytes_of(samples::odd_image()));
+
+    const Outcome read = vfdctl("read --port COM5 -o " + at("back.vfd"));
+    EXPECT_EQ(read.status, 0) << read.output;
+    EXPECT_EQ(bytes_of(folder / "back.vfd"), bytes_of(samples::odd_image()));
+
+    EXPECT_EQ(vfdctl("diff " + odd + " port:COM5").status, 0);
+    const Outcome differ = vfdctl("diff " + factory + " port:COM5");
+    EXPECT_EQ(differ.status, 1) << differ.output;
+
+    const Outcome shown = vfdctl("show --port COM5 --json", false);
+    EXPECT_EQ(shown.status, 0) << shown.output;
+    const auto document = nlohmann::json::parse(shown.output, nullptr, false);
+    ASSERT_FALSE(document.is_discarded()) << shown.output;
+    EXPECT_EQ(document["ports"][0]["configuration"],
+              nlohmann::json::parse(vfdctl("export " + odd, false).output))
+        << "the port's configuration is the file's";
+}
+
+TEST_F(VfdctlWindowsTest, ReadReplacesItsOutputWholeAndLeavesNothingBeside) {
+    put("shop.vfd", samples::counting_image());
+    ASSERT_EQ(vfdctl("write " + put("odd.vfd", samples::odd_image()) + " --port COM5").status, 0);
+    const Outcome read = vfdctl("read --port COM5 -o " + at("shop.vfd"));
+    EXPECT_EQ(read.status, 0) << read.output;
+    EXPECT_EQ(bytes_of(folder / "shop.vfd"), bytes_of(samples::odd_image()));
+    EXPECT_EQ(names(), (std::set<std::string>{"shop.vfd", "odd.vfd"}));
+}
+
+TEST_F(VfdctlWindowsTest, ExportAndImportKeepEveryByteAndJsonReportsTheOutcome) {
+    const std::string odd = put("odd.vfd", samples::odd_image());
+    const Outcome exported = vfdctl("export " + odd, false);
+    ASSERT_EQ(exported.status, 0) << exported.output;
+    std::ofstream(folder / "odd.json", std::ios::binary) << exported.output;
+    const Outcome imported = vfdctl("import " + at("odd.json") + " -o " + at("again.vfd"));
+    EXPECT_EQ(imported.status, 0) << imported.output;
+    EXPECT_EQ(bytes_of(folder / "again.vfd"), bytes_of(samples::odd_image()));
+
+    const Outcome silent = vfdctl("write " + odd + " --port COM6 --json", false);
+    EXPECT_EQ(silent.status, 5);
+    const auto document = nlohmann::json::parse(silent.output, nullptr, false);
+    ASSERT_FALSE(document.is_discarded()) << silent.output;
+    EXPECT_EQ(document["status"], 5);
+    EXPECT_EQ(document["meaning"], "no_answer");
+    EXPECT_EQ(document["ports"][0]["port"], "COM6");
+}
+
+TEST_F(VfdctlWindowsTest, PortsListsTheCOMPortsAndFindTellsWhichHasADisplay) {
+    const Outcome listed = vfdctl("ports --json", false);
+    EXPECT_EQ(listed.status, 0) << listed.output;
+    const auto ports = nlohmann::json::parse(listed.output, nullptr, false);
+    ASSERT_FALSE(ports.is_discarded()) << listed.output;
+    std::set<std::string> names;
+    for (const auto& port : ports["ports"])
+        names.insert(port["port"].get<std::string>());
+    EXPECT_TRUE(names.contains("COM5") && names.contains("COM6")) << listed.output;
+
+    const Outcome found = vfdctl("find --port COM5 --port COM6");
+    EXPECT_EQ(found.status, 0) << found.output;
+    EXPECT_NE(found.output.find("COM5: display at 9600 bit/s"), std::string::npos) << found.output;
+    EXPECT_NE(found.output.find("COM6: no display: no answer at 9600 or 19200 bit/s"),
+              std::string::npos)
+        << found.output;
+
+    const Outcome none = vfdctl("find --port COM6");
+    EXPECT_EQ(none.status, 5) << none.output;
+}
+
+TEST_F(VfdctlWindowsTest, FailuresGiveTheirStatus) {
+    const std::string factory = put("factory.vfd", samples::factory_image());
+    const struct {
+        std::string arguments;
+        int status;
+        std::string says;
+    } cases[] = {
+        {"write " + factory + " --port COM6", 5, "COM6"},
+        {"write " + factory + " --port COM7 --force", 6, "COM7"},
+        {"write " + factory + " --port COM30", 4, "COM30"},
+        {"read --port COM5 --port Com5 -o " + at("a.vfd") + " -o " + at("b.vfd"), 2, "COM5"},
+        {"show " + at("missing.vfd"), 3, "missing.vfd"},
+    };
+    for (const auto& c : cases) {
+        const Outcome run = vfdctl(c.arguments);
+        EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
+    }
+}
+
+} // namespace
+} // namespace pds
