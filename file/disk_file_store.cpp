@@ -1,5 +1,7 @@
 #include "file/disk_file_store.h"
 
+#include "file/file_kinds.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -23,50 +25,6 @@ const char* const not_regular = "Not a regular file";
 
 FileError system_error(int code) {
     return {std::generic_category().message(code != 0 ? code : EIO)};
-}
-
-// A device, FIFO or socket: opening one may block until another program comes, and reading or
-// replacing one is never what a settings file asks for.
-bool is_special(fs::file_type type) {
-    return type == fs::file_type::character || type == fs::file_type::block ||
-           type == fs::file_type::fifo || type == fs::file_type::socket;
-}
-
-// /dev/stdout, /dev/fd/N and /proc/PID/fd/N lead through /proc/PID/fd, whose entries stand
-// for descriptors a process holds open. The file behind one looks regular, but it is open
-// elsewhere, often a log that a shell opened for appending.
-bool is_descriptor_link(const fs::path& link) {
-    std::error_code error;
-    const fs::path folder = fs::canonical(link.parent_path(), error);
-    return !error && folder.filename() == "fd" && folder.parent_path().parent_path() == "/proc";
-}
-
-// The file a chain of symbolic links ends at (the path itself when it is none), and whether a
-// descriptor link was met on the way.
-struct LinkEnd {
-    fs::path path;
-    bool through_descriptor = false;
-};
-
-LinkEnd follow_links(const std::string& path) {
-    std::error_code error;
-    LinkEnd end{fs::path(path)};
-    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(end.path, error)); ++hops) {
-        if (is_descriptor_link(fs::absolute(end.path, error)))
-            end.through_descriptor = true;
-        const fs::path target = fs::read_symlink(end.path, error);
-        if (error)
-            break;
-        end.path = target.is_absolute() ? target : end.path.parent_path() / target;
-    }
-    return end;
-}
-
-// Whether a new file may be renamed over `path`. A path that cannot be examined counts as
-// replaceable, so the replacement fails with the system's words.
-bool replaceable(const std::string& path) {
-    std::error_code error;
-    return !follow_links(path).through_descriptor && !is_special(fs::status(path, error).type());
 }
 
 // A file that did not exist before, opened for writing; errno tells why not.

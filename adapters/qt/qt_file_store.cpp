@@ -1,5 +1,7 @@
 #include "adapters/qt/qt_file_store.h"
 
+#include "file/file_kinds.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QSaveFile>
@@ -20,36 +22,6 @@ const char* const not_regular = "Not a regular file";
 
 FileError error_of(const QFileDevice& file) {
     return {file.errorString().toStdString()};
-}
-
-// A device, FIFO or socket: opening one may block until another program comes, and reading or
-// replacing one is never what a settings file asks for.
-bool is_special(fs::file_type type) {
-    return type == fs::file_type::character || type == fs::file_type::block ||
-           type == fs::file_type::fifo || type == fs::file_type::socket;
-}
-
-// /dev/stdout, /dev/fd/N and /proc/PID/fd/N lead through /proc/PID/fd, whose entries stand
-// for descriptors a process holds open. The file behind one looks regular, but it is open
-// elsewhere, often a log that a shell opened for appending.
-bool is_descriptor_link(const fs::path& link) {
-    std::error_code error;
-    const fs::path folder = fs::canonical(link.parent_path(), error);
-    return !error && folder.filename() == "fd" && folder.parent_path().parent_path() == "/proc";
-}
-
-// Whether a new file may be renamed over `path`, following its symbolic links. A path that
-// cannot be examined counts as replaceable, so the replacement fails with the system's words.
-bool replaceable(const std::string& path) {
-    std::error_code error;
-    fs::path at = fs::absolute(path, error);
-    for (int hops = 0; !error && hops < 40 && fs::is_symlink(fs::symlink_status(at, error));
-         ++hops) {
-        if (is_descriptor_link(at))
-            return false;
-        at = at.parent_path() / fs::read_symlink(at, error);
-    }
-    return !is_special(fs::status(path, error).type());
 }
 
 } // namespace

@@ -33,13 +33,13 @@ function scriptBrowser({ serial, bridge, granted, offered, saveName }) {
         // A granted port reaches the bridge through the page's own SocketSerialPort, as the
         // page under ?bridge= does; only the options each open asks for are noted on the way.
         class ScriptedPort {
-            constructor(spec) {
-                this.spec = spec;
+            constructor(granted) {
+                this.granted = granted;
                 this.inner = null;
             }
             get readable() { return this.inner ? this.inner.readable : null; }
             get writable() { return this.inner ? this.inner.writable : null; }
-            getInfo() { return this.spec.info || {}; }
+            getInfo() { return this.granted.info || {}; }
             async open(options) {
                 window.pageTest.opens.push(options);
                 this.inner ||= new SocketSerialPort(bridge);
@@ -47,7 +47,7 @@ function scriptBrowser({ serial, bridge, granted, offered, saveName }) {
             }
             close() { return this.inner.close(); }
         }
-        const ports = (granted || []).map((spec) => new ScriptedPort(spec));
+        const ports = (granted || []).map((port) => new ScriptedPort(port));
         const scripted = {
             getPorts: async () => ports.slice(),
             requestPort: async () => {
