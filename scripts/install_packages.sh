@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Installs those of the Debian packages named as arguments that are missing, with sudo when
-# not root; installs nothing, and asks no network, when all are there.
+# not root; installs nothing, and asks no network, when all are there. An argument
+# PROGRAM=PACKAGE counts as there when PROGRAM is on the PATH, whatever brought it: Node.js from
+# another source than Debian brings its own npm, and Debian's npm package would conflict with it.
 set -euo pipefail
 
 missing=()
 for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    if [[ $p == *=* ]]; then
+        command -v "${p%%=*}" >/dev/null || missing+=("${p#*=}")
+    else
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    fi
 done
 ((${#missing[@]})) || exit 0
 

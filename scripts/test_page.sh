@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install_packages.sh chromium nodejs
+scripts/install_packages.sh chromium nodejs npm=npm
 page=$(scripts/build_page.sh)
 [ -f build/CMakeCache.txt ] || scripts/setup.sh
 cmake --build build --target virtual_display reference_save

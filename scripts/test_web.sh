@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
-scripts/install_packages.sh nodejs
+scripts/install_packages.sh nodejs npm=npm
 scripts/build_wasm.sh
 # The layer and glyph checks read the sources alone; the native pass runs them. The file
 # store's device and fifo cases need a system's devices, which Node.js's file system has not.
