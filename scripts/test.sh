@@ -2,8 +2,8 @@
 # Installs what is missing, builds, and runs every test through CTest: the native build as built
 # for use, then the passes of the other front ends and programs (the Ansible module, the core in
 # WebAssembly under Node.js, the browser page in headless Chromium, the Windows build under
-# Wine), then the native build once more under AddressSanitizer and UndefinedBehaviorSanitizer
-# in a folder of its own.
+# Wine, the release made and each of its files tried), then the native build once more under
+# AddressSanitizer and UndefinedBehaviorSanitizer in a folder of its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -14,6 +14,7 @@ scripts/test_ansible.sh
 scripts/test_web.sh
 scripts/test_page.sh
 scripts/test_windows.sh
+scripts/test_release.sh
 
 echo "Again under the sanitizers (build-asan):"
 BUILD_DIR=build-asan PDS_CMAKE_ARGS="-DPDS_SANITIZE=ON -DPDS_BUILD_BENCH=OFF" scripts/setup.sh

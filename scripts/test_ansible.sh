@@ -27,9 +27,9 @@ for example in $collections/examples/*.yml; do
         { echo "README.md does not show $example as it is"; exit 1; }
 done
 # Those of ansible-test's sanity tests that need no packages from PyPI, which is out of reach;
-# on a copy, since ansible-test writes into the collection.
-cp -r $collections/ansible_collections "$scratch/"
-(cd "$scratch/ansible_collections/pds/vfd" &&
+# on the collection as it is released (with its galaxy.yml), since ansible-test writes into it.
+staged=$(scripts/stage_collection.sh "$scratch")
+(cd "$staged" &&
     ansible-test sanity --python 3.11 --color no \
         --skip-test validate-modules --skip-test runtime-metadata --skip-test yamllint \
         --skip-test import --skip-test pep8 --skip-test pylint --skip-test changelog \

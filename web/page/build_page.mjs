@@ -5,11 +5,11 @@ import { readFileSync, writeFileSync, renameSync } from "node:fs";
 import { dirname, join } from "node:path";
 import { fileURLToPath } from "node:url";
 import { guideHtml } from "./guide.mjs";
+import { projectVersion } from "./project_version.mjs";
 
 const [coreScript, guide, output] = process.argv.slice(2);
 const here = dirname(fileURLToPath(import.meta.url));
 const source = (name) => readFileSync(join(here, name), "utf8");
-const version = /project\(\S+ VERSION (\S+)/.exec(readFileSync(join(here, "../../CMakeLists.txt"), "utf8"))[1];
 
 // A script must not close its own element early.
 const script = [source("layout.js"), source("services.js"), source("../bridge/socket_serial_port.js"),
@@ -18,7 +18,7 @@ const script = [source("layout.js"), source("services.js"), source("../bridge/so
     .replace(/<\/script/gi, "<\\/script");
 
 const html = source("page.html")
-    .replace(/@VERSION@/g, version)
+    .replace(/@VERSION@/g, projectVersion)
     .replace("@STYLE@", () => source("page.css"))
     .replace("@GUIDE@", () => guideHtml(guide))
     .replace("@SCRIPT@", () => script);

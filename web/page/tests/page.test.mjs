@@ -8,6 +8,7 @@ import {
     answerBox, cleanUp, controls, idle, launchBrowser, openPage, referenceSave, scratch,
     startDisplay, typeInto,
 } from "./browser_fixture.mjs";
+import { projectVersion } from "../project_version.mjs";
 
 let browser;
 before(async () => {
@@ -61,7 +62,7 @@ async function savedBytes(page, name) {
 
 test("start-up shows the desktop's factory state, every control named, keyboard-operable", async () => {
     const page = await openPage(browser);
-    assert.equal(await page.title(), "Vela Pole Display Setup v3.2");
+    assert.equal(await page.title(), `Vela Pole Display Setup v${projectVersion}`);
     const shown = await controls(page);
     assert.equal(shown.Baud, "9600,n,8,1");
     assert.equal(shown.Char, "US English (CP-437) (Default)");
