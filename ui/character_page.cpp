@@ -2,6 +2,7 @@
 
 #include "ui/dot_button.h"
 #include "ui/indexed.h"
+#include "window_geometry.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -10,14 +11,6 @@
 namespace pds::ui {
 
 namespace {
-
-// Geometry of the page, in twips.
-constexpr int top_line = 180;
-constexpr int line_height = 315;
-constexpr int grid_left = 2550;
-constexpr int grid_top = 780;
-constexpr int dot_size = 340;
-constexpr int dot_pitch = 360;
 
 QLabel* make_label(const QString& text, QWidget* page, const QRect& geometry,
                    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
@@ -31,27 +24,27 @@ QLabel* make_label(const QString& text, QWidget* page, const QRect& geometry,
 
 CharacterPage::CharacterPage(QWidget* page, const Twips& twips) {
     // Created in tab order, left to right along the top line, then the grid and "Clear".
-    UDC_label = make_label(QString(), page, twips.rect(180, top_line, 2250, line_height));
+    UDC_label = make_label(QString(), page, twips.rect(geometry::character_label));
     UDC_label->setObjectName(QStringLiteral("UDC_label"));
 
     UDC_UP = new QPushButton(QStringLiteral("<<"), page);
     UDC_UP->setObjectName(QStringLiteral("UDC_UP"));
-    UDC_UP->setGeometry(twips.rect(2550, top_line, 480, line_height));
+    UDC_UP->setGeometry(twips.rect(geometry::character_previous));
 
-    make_label(QStringLiteral("0x"), page, twips.rect(3090, top_line, 270, line_height),
+    make_label(QStringLiteral("0x"), page, twips.rect(geometry::character_0x),
                Qt::AlignRight | Qt::AlignVCenter);
 
     UDC_TEXT = new QLineEdit(page);
     UDC_TEXT->setObjectName(QStringLiteral("UDC_TEXT"));
     UDC_TEXT->setMaxLength(2);
     UDC_TEXT->setAlignment(Qt::AlignCenter);
-    UDC_TEXT->setGeometry(twips.rect(3390, top_line, 450, line_height));
+    UDC_TEXT->setGeometry(twips.rect(geometry::character_code));
 
-    make_label(QStringLiteral("(Hex)"), page, twips.rect(3885, top_line, 540, line_height));
+    make_label(QStringLiteral("(Hex)"), page, twips.rect(geometry::character_hex));
 
     UDC_NEXT = new QPushButton(QStringLiteral(">>"), page);
     UDC_NEXT->setObjectName(QStringLiteral("UDC_NEXT"));
-    UDC_NEXT->setGeometry(twips.rect(4440, top_line, 480, line_height));
+    UDC_NEXT->setGeometry(twips.rect(geometry::character_next));
 
     for (int column = 0; column < 5; ++column) {
         for (int row = 0; row < 7; ++row) {
@@ -59,8 +52,10 @@ CharacterPage::CharacterPage(QWidget* page, const Twips& twips) {
             name_control(dot, QStringLiteral("map%1").arg(column + 1), row);
             dot->setAccessibleName(
                 QStringLiteral("row %1, column %2").arg(row + 1).arg(column + 1));
-            dot->setGeometry(twips.rect(grid_left + column * dot_pitch, grid_top + row * dot_pitch,
-                                        dot_size, dot_size));
+            TwipsRect placed = geometry::character_dot;
+            placed.left += column * geometry::character_dot_step;
+            placed.top += row * geometry::character_dot_step;
+            dot->setGeometry(twips.rect(placed));
             map[column][row] = dot;
         }
     }
@@ -73,16 +68,12 @@ CharacterPage::CharacterPage(QWidget* page, const Twips& twips) {
             map[column][row]->set_neighbours({dot_at(column - 1, row), dot_at(column + 1, row),
                                               dot_at(column, row - 1), dot_at(column, row + 1)});
 
-    const int bottom_row = grid_top + 6 * dot_pitch;
     MAP_Clear = new QPushButton(QStringLiteral("Clear"), page);
     MAP_Clear->setObjectName(QStringLiteral("MAP_Clear"));
-    MAP_Clear->setGeometry(twips.rect(grid_left - 240 - 900, bottom_row, 900, dot_size));
+    MAP_Clear->setGeometry(twips.rect(geometry::character_clear));
 
-    const int notes_left = grid_left + 5 * dot_pitch + 480;
-    make_label(QStringLiteral("Range : 0x20~0x7E"), page,
-               twips.rect(notes_left, bottom_row - dot_pitch, 2400, dot_size));
-    make_label(QStringLiteral("Max Characters = 9"), page,
-               twips.rect(notes_left, bottom_row, 2400, dot_size));
+    make_label(QStringLiteral("Range : 0x20~0x7E"), page, twips.rect(geometry::character_range));
+    make_label(QStringLiteral("Max Characters = 9"), page, twips.rect(geometry::character_most));
 }
 
 void CharacterPage::draw(const EditorModel& model) {

@@ -15,6 +15,7 @@
 #include "ui/preview_panel.h"
 #include "ui/twips.h"
 #include "ui/wrapping_button.h"
+#include "window_geometry.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -33,15 +34,6 @@
 namespace pds::ui {
 
 namespace {
-
-// The client area and the band above the tabs, in twips.
-constexpr int client_width = 7110;
-constexpr int client_height = 7590;
-constexpr int band_height = 1440;
-
-// The dot preview under the two lines of the "Welcome Msg" tab, in twips.
-constexpr int preview_height = 1380;
-constexpr int preview_note_height = 225;
 
 Twips screen_twips(const QWidget* window) {
     const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
@@ -130,12 +122,12 @@ MainWindow::MainWindow(Services& services, QWidget* parent)
     setFont(small);
 
     const Twips twips = screen_twips(this);
-    setFixedSize(twips(client_width), twips(client_height));
+    setFixedSize(twips(geometry::window.width), twips(geometry::window.height));
 
     build_band();
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    SSTab1->setGeometry(twips.rect(0, band_height, 7095, client_height - band_height));
+    SSTab1->setGeometry(twips.rect(geometry::tabs));
     const char* captions[] = {"Command Setting", "Welcome Msg", "User Defined Character"};
     for (int i = 0; i < 3; ++i) {
         pages_[i] = new QWidget;
@@ -157,28 +149,28 @@ MainWindow::~MainWindow() {
 void MainWindow::build_band() {
     const Twips twips = screen_twips(this);
     auto* frame = new QGroupBox(QStringLiteral("Interface Setting"), this);
-    frame->setGeometry(twips.rect(60, 30, 3495, 1380));
-    make_label("Com Port Select :", frame, twips.rect(120, 210, 1800, 225));
-    FindPort = make_button("FindPort", "", frame, twips.rect(1395, 435, 525, 315));
+    frame->setGeometry(twips.rect(geometry::interface_frame));
+    make_label("Com Port Select :", frame, twips.rect(geometry::comm_caption));
+    FindPort = make_button("FindPort", "", frame, twips.rect(geometry::find_port));
     FindPort->setText(QStringLiteral("Find\u2026"));
     FindPort->setToolTip(QStringLiteral("Find the port and speed a display answers on"));
-    Comm = make_list<PortBox>("Comm", true, frame, twips.rect(120, 435, 1245, 315));
+    Comm = make_list<PortBox>("Comm", true, frame, twips.rect(geometry::comm));
     // A list as wide as its longest entry: the system's names of a USB adapter are long.
     Comm->view()->setMinimumWidth(Comm->view()->sizeHintForColumn(0));
-    make_label("Baud Rate :", frame, twips.rect(120, 780, 1800, 225));
-    Baud = make_list("Baud", true, frame, twips.rect(120, 1005, 1800, 315));
+    make_label("Baud Rate :", frame, twips.rect(geometry::baud_caption));
+    Baud = make_list("Baud", true, frame, twips.rect(geometry::baud));
     GetSetting = new WrappingButton(QStringLiteral("Read Setting From Pole Display"), frame);
     GetSetting->setObjectName(QStringLiteral("GetSetting"));
-    GetSetting->setGeometry(twips.rect(2040, 255, 1335, 1065));
+    GetSetting->setGeometry(twips.rect(geometry::get_setting));
 
-    Load = make_button("Load", "Load", this, twips.rect(3660, 150, 1260, 510));
-    Save = make_button("Save", "Save", this, twips.rect(3660, 780, 1260, 510));
+    Load = make_button("Load", "Load", this, twips.rect(geometry::load));
+    Save = make_button("Save", "Save", this, twips.rect(geometry::save));
 
-    Help = make_button("Help", "About This Utility", this, twips.rect(5040, 60, 1995, 405));
-    SetAllDefault =
-        make_button("SetAllDefault", "Set All Default", this, twips.rect(5040, 510, 1995, 405));
+    Help = make_button("Help", "About This Utility", this, twips.rect(geometry::help));
+    SetAllDefault = make_button("SetAllDefault", "Set All Default", this,
+                                twips.rect(geometry::set_all_default));
     Download =
-        make_button("Download", "Write To Pole Display", this, twips.rect(5040, 960, 1995, 405));
+        make_button("Download", "Write To Pole Display", this, twips.rect(geometry::download));
 }
 
 void MainWindow::build_command_page(QWidget* page) {
@@ -194,11 +186,13 @@ void MainWindow::build_command_page(QWidget* page) {
         {"BaudRate Select :", "BaudRate", &BaudRate},
         {" Passthru Mode :", "Passthru", &Passthru},
     };
-    int top = 450;
+    TwipsRect caption = geometry::setting_caption;
+    TwipsRect list = geometry::setting_list;
     for (const Row& row : rows) {
-        make_label(row.caption, page, twips.rect(480, top, 1950, 315));
-        *row.list = make_list(row.name, false, page, twips.rect(2550, top, 3900, 315));
-        top += 600;
+        make_label(row.caption, page, twips.rect(caption));
+        *row.list = make_list(row.name, false, page, twips.rect(list));
+        caption.top += geometry::setting_row_step;
+        list.top += geometry::setting_row_step;
     }
 }
 
@@ -254,10 +248,12 @@ void MainWindow::build_page(int index) {
     auto& model = editor_.model;
     if (index == 1 && !line1_) {
         QWidget* page = pages_[1];
-        line1_ =
-            std::make_unique<MessageLineFrame>(page, 1, QStringLiteral("Welcome Msg 1"), 60, twips);
+        const int line1_top = geometry::message_frame.top;
+        const int line2_top = line1_top + message_frame_height(20) + geometry::message_frame_step;
+        line1_ = std::make_unique<MessageLineFrame>(page, 1, QStringLiteral("Welcome Msg 1"),
+                                                    line1_top, twips);
         line2_ = std::make_unique<MessageLineFrame>(page, 2, QStringLiteral("Welcome Msg 2 "),
-                                                    60 + message_frame_height(20) + 60, twips);
+                                                    line2_top, twips);
         for (auto [frame, line] :
              {std::pair{line1_.get(), &model.line1}, std::pair{line2_.get(), &model.line2}}) {
             on_click(frame->Op_A, [line] { select_view(*line, MessageView::Characters); });
@@ -275,17 +271,19 @@ void MainWindow::build_page(int index) {
             }
             frame->frame->show();
         }
-        const int preview_top = 60 + message_frame_height(20) + 60 + message_frame_height(40) + 60;
+        TwipsRect preview = geometry::preview;
+        preview.top = line2_top + message_frame_height(40) + geometry::message_frame_step;
         preview_ = new PreviewPanel(page);
-        preview_->setGeometry(twips.rect(60, preview_top, 6960, preview_height));
+        preview_->setGeometry(twips.rect(preview));
         preview_->show();
         auto* note = new QLabel(
             QStringLiteral("Drawn in the code page chosen; a display's national variant or "
                            "firmware may differ."),
             page);
         note->setObjectName(QStringLiteral("PreviewNote"));
-        note->setGeometry(
-            twips.rect(60, preview_top + preview_height + 30, 6960, preview_note_height));
+        TwipsRect below = geometry::preview_note;
+        below.top += preview.top + preview.height;
+        note->setGeometry(twips.rect(below));
         note->show();
         line1_->draw(model.line1);
         line2_->draw(model.line2);

@@ -2,6 +2,7 @@
 
 #include "ui/character_cell.h"
 #include "ui/indexed.h"
+#include "window_geometry.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -13,26 +14,23 @@ namespace pds::ui {
 
 namespace {
 
-// Geometry inside a frame, in twips.
-constexpr int frame_left = 60;
-constexpr int frame_width = 6960;
-constexpr int rows_top = 330;  // below the caption and "Clear"
-constexpr int row_pitch = 480; // a ruler over a row of cells
-constexpr int ruler_height = 180;
-constexpr int cell_height = 300;
-constexpr int cells_left = 900;
-constexpr int cell_pitch = 300;
-constexpr int cell_width = 285;
-constexpr int cells_per_row = 20;
-constexpr int option_left = 90;
-constexpr int option_width = 780;
+using geometry::message_cell_step;
+using geometry::message_cells_per_row;
 
+// A row of cells under its ruler; the rows start below the caption and "Clear".
 int row_top(int row) {
-    return rows_top + row * row_pitch;
+    return geometry::message_rows_top + row * geometry::message_row_step;
+}
+
+// A rectangle placed from the top of its row.
+QRect in_row(const Twips& twips, TwipsRect placed, int row, int shift_left = 0) {
+    placed.top += row_top(row);
+    placed.left += shift_left;
+    return twips.rect(placed);
 }
 
 int rows_of(int cells) {
-    return (cells + cells_per_row - 1) / cells_per_row;
+    return (cells + message_cells_per_row - 1) / message_cells_per_row;
 }
 
 template <typename Cell>
@@ -43,10 +41,9 @@ QLineEdit* make_cell(QWidget* frame, const QString& name, int k, int max_length,
     cell->setMaxLength(max_length);
     cell->setAlignment(Qt::AlignCenter);
     cell->setTextMargins(0, 0, 0, 0);
-    const int row = first_row + (k - 1) / cells_per_row;
-    const int column = (k - 1) % cells_per_row;
-    cell->setGeometry(twips.rect(cells_left + column * cell_pitch, row_top(row) + ruler_height,
-                                 cell_width, cell_height));
+    const int row = first_row + (k - 1) / message_cells_per_row;
+    const int column = (k - 1) % message_cells_per_row;
+    cell->setGeometry(in_row(twips, geometry::message_cell, row, column * message_cell_step));
     return cell;
 }
 
@@ -63,16 +60,15 @@ std::vector<QLabel*> make_ruler(QWidget* frame, const QString& name,
         name_control(label, name, i);
         label->setFont(small);
         const int row = first_row + i / per_row;
-        const int top = row_top(row);
         if (i % per_row == 0) {
             label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-            label->setGeometry(twips.rect(cells_left, top, cell_pitch * 2, ruler_height));
+            label->setGeometry(in_row(twips, geometry::message_ruler, row));
         } else {
             const int cell = std::stoi(captions[i]);
-            const int column = (cell - 1) % cells_per_row;
+            const int column = (cell - 1) % message_cells_per_row;
             label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-            label->setGeometry(twips.rect(cells_left + column * cell_pitch - cell_pitch / 2, top,
-                                          cell_pitch * 2, ruler_height));
+            label->setGeometry(in_row(twips, geometry::message_ruler, row,
+                                      column * message_cell_step - message_cell_step / 2));
         }
         labels.push_back(label);
     }
@@ -94,7 +90,7 @@ void set_text(QLineEdit* cell, const std::string& text) {
 } // namespace
 
 int message_frame_height(int cells) {
-    return row_top(2 * rows_of(cells)) + 90;
+    return row_top(2 * rows_of(cells)) + geometry::message_frame_bottom;
 }
 
 MessageLineFrame::MessageLineFrame(QWidget* page, int line, const QString& caption, int top,
@@ -103,7 +99,8 @@ MessageLineFrame::MessageLineFrame(QWidget* page, int line, const QString& capti
     const QString n = QString::number(line);
     frame = new QGroupBox(caption, page);
     frame->setObjectName(QStringLiteral("Frame_L%1").arg(line));
-    frame->setGeometry(twips.rect(frame_left, top, frame_width, message_frame_height(cells)));
+    frame->setGeometry(twips.rect(geometry::message_frame.left, top, geometry::message_frame.width,
+                                  message_frame_height(cells)));
 
     // Created in tab order: the character view, the hexadecimal view, then "Clear".
     const int ascii_row = 0;
@@ -112,16 +109,14 @@ MessageLineFrame::MessageLineFrame(QWidget* page, int line, const QString& capti
 
     Op_A = new QRadioButton(QStringLiteral("ASCII"), frame);
     Op_A->setObjectName("Op_L" + n + "A");
-    Op_A->setGeometry(
-        twips.rect(option_left, row_top(ascii_row) + ruler_height, option_width, cell_height));
+    Op_A->setGeometry(in_row(twips, geometry::message_option, ascii_row));
     A.assign(cells + 1, nullptr);
     for (int k = 1; k <= cells; ++k)
         A[k] = make_cell<CharacterCell>(frame, "L" + n + "A", k, 1, ascii_row, twips);
 
     Op_H = new QRadioButton(QStringLiteral("Hex"), frame);
     Op_H->setObjectName("Op_L" + n + "H");
-    Op_H->setGeometry(
-        twips.rect(option_left, row_top(hex_row) + ruler_height, option_width, cell_height));
+    Op_H->setGeometry(in_row(twips, geometry::message_option, hex_row));
     H.assign(cells + 1, nullptr);
     for (int k = 1; k <= cells; ++k)
         H[k] = make_cell<QLineEdit>(frame, "L" + n + "H", k, 2, hex_row, twips);
@@ -131,7 +126,7 @@ MessageLineFrame::MessageLineFrame(QWidget* page, int line, const QString& capti
 
     CLR_MSG = new QPushButton(QStringLiteral("Clear"), frame);
     CLR_MSG->setObjectName("CLR_MSG" + n);
-    CLR_MSG->setGeometry(twips.rect(frame_width - 60 - 750, 15, 750, 300));
+    CLR_MSG->setGeometry(twips.rect(geometry::message_clear));
 }
 
 void MessageLineFrame::draw(const MessageLine& model) {

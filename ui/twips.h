@@ -6,6 +6,14 @@
 
 namespace pds::ui {
 
+// A rectangle in twips: left, top, width, height.
+struct TwipsRect {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
 class Twips {
 public:
     explicit Twips(qreal dots_per_inch) : scale_(dots_per_inch / 1440.0) {}
@@ -14,6 +22,7 @@ public:
     QRect rect(int left, int top, int width, int height) const {
         return {(*this)(left), (*this)(top), (*this)(width), (*this)(height)};
     }
+    QRect rect(const TwipsRect& r) const { return rect(r.left, r.top, r.width, r.height); }
 
 private:
     qreal scale_;

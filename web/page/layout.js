@@ -1,7 +1,15 @@
 // The window's controls, placed in twips (1/1440 inch) where the desktop window places them,
 // with the desktop's control names as element ids. Repeated controls are numbered after an
-// underscore: L1A_1 .. L1A_20, map1_0 .. map1_6.
+// underscore: L1A_1 .. L1A_20, map1_0 .. map1_6. The places are the window's own, from
+// ui/window_geometry.json, which the page carries as windowGeometry.
 "use strict";
+
+const places = windowGeometry.rectangles;
+const steps = windowGeometry.numbers;
+
+// A rectangle moved by (right, down).
+/** @type {(placed: number[], right: number, down: number) => [number, number, number, number]} */
+const moved = ([left, top, width, height], right, down) => [left + right, top + down, width, height];
 
 const twips = (value) => `${(value / 15).toFixed(2)}px`; // 96 dots per inch
 
@@ -58,26 +66,31 @@ function makeButton(parent, id, text, geometry) {
 }
 
 function buildBand(window) {
-    const frame = place(make("fieldset", window, { class: "group" }), 60, 30, 3495, 1380);
+    const frame = place(make("fieldset", window, { class: "group" }), ...places.interface_frame);
     make("legend", frame, { text: "Interface Setting" });
-    makeLabel(frame, "Com Port Select :", "Comm", [120, 210, 1800, 225]);
-    makeList(frame, "Comm", "Com Port Select :", [120, 435, 1800, 315]);
-    makeLabel(frame, "Baud Rate :", "Baud", [120, 780, 1800, 225]);
-    makeCombo(frame, "Baud", "Baud Rate :", [120, 1005, 1800, 315]);
-    makeButton(frame, "GetSetting", "Read Setting From Pole Display", [2040, 255, 1335, 1065]);
+    makeLabel(frame, "Com Port Select :", "Comm", places.comm_caption);
+    // The page has no Find: the browser's own port chooser finds the port, so the list takes
+    // the button's room too.
+    const [commLeft, commTop, , commHeight] = places.comm;
+    const [findLeft, , findWidth] = places.find_port;
+    makeList(frame, "Comm", "Com Port Select :", [commLeft, commTop, findLeft + findWidth - commLeft, commHeight]);
+    makeLabel(frame, "Baud Rate :", "Baud", places.baud_caption);
+    makeCombo(frame, "Baud", "Baud Rate :", places.baud);
+    makeButton(frame, "GetSetting", "Read Setting From Pole Display", places.get_setting);
 
-    makeButton(window, "Load", "Load", [3660, 150, 1260, 510]);
-    makeButton(window, "Save", "Save", [3660, 780, 1260, 510]);
-    makeButton(window, "Help", "About This Utility", [5040, 60, 1995, 405]);
-    makeButton(window, "SetAllDefault", "Set All Default", [5040, 510, 1995, 405]);
-    makeButton(window, "Download", "Write To Pole Display", [5040, 960, 1995, 405]);
+    makeButton(window, "Load", "Load", places.load);
+    makeButton(window, "Save", "Save", places.save);
+    makeButton(window, "Help", "About This Utility", places.help);
+    makeButton(window, "SetAllDefault", "Set All Default", places.set_all_default);
+    makeButton(window, "Download", "Write To Pole Display", places.download);
 }
 
 const tabCaptions = ["Command Setting", "Welcome Msg", "User Defined Character"];
 const tabBarHeight = 330;
 
 function buildTabs(window) {
-    const tabs = place(make("div", window, { id: "SSTab1", class: "tabs" }), 0, 1440, 7095, 6150);
+    const [, , tabsWidth, tabsHeight] = places.tabs;
+    const tabs = place(make("div", window, { id: "SSTab1", class: "tabs" }), ...places.tabs);
     const bar = make("div", tabs, { class: "tab-bar", role: "tablist" });
     bar.setAttribute("role", "tablist");
     const pages = tabCaptions.map((caption, index) => {
@@ -85,7 +98,7 @@ function buildTabs(window) {
         tab.setAttribute("role", "tab");
         tab.setAttribute("aria-controls", `SSTab1_page${index}`);
         const page = place(make("div", tabs, { id: `SSTab1_page${index}`, class: "page" }),
-                           0, tabBarHeight, 7095, 6150 - tabBarHeight);
+                           0, tabBarHeight, tabsWidth, tabsHeight - tabBarHeight);
         page.setAttribute("role", "tabpanel");
         page.setAttribute("aria-label", caption);
         return page;
@@ -100,30 +113,31 @@ function buildCommandPage(page) {
         ["BaudRate Select :", "BaudRate"],
         [" Passthru Mode :", "Passthru"],
     ];
-    let top = 450;
-    for (const [caption, id] of rows) {
-        makeLabel(page, caption, id, [480, top, 1950, 315]);
-        makeList(page, id, caption, [2550, top, 3900, 315]);
-        top += 600;
-    }
+    rows.forEach(([caption, id], row) => {
+        const down = row * steps.setting_row_step;
+        makeLabel(page, caption, id, moved(places.setting_caption, 0, down));
+        makeList(page, id, caption, moved(places.setting_list, 0, down));
+    });
 }
 
 // One welcome line's frame: as ui/message_line_frame.cpp lays it out.
-const cellsPerRow = 20;
-const rowTop = (row) => 330 + row * 480;
+const cellsPerRow = steps.message_cells_per_row;
+const cellStep = steps.message_cell_step;
+const rowTop = (row) => steps.message_rows_top + row * steps.message_row_step;
 const rowsOf = (cells) => Math.ceil(cells / cellsPerRow);
-const frameHeight = (cells) => rowTop(2 * rowsOf(cells)) + 90;
+const frameHeight = (cells) => rowTop(2 * rowsOf(cells)) + steps.message_frame_bottom;
 
 function buildMessageLine(page, line, caption, top, ruler) {
     const cells = line === 1 ? 20 : 40;
+    const [frameLeft, , frameWidth] = places.message_frame;
     const frame = place(make("fieldset", page, { id: `Frame_L${line}`, class: "group" }),
-                        60, top, 6960, frameHeight(cells));
+                        frameLeft, top, frameWidth, frameHeight(cells));
     make("legend", frame, { text: caption });
     /** @type {[string, string, number, number][]} */
     const views = [["A", "ASCII", 1, 0], ["H", "Hex", 2, rowsOf(cells)]];
     for (const [view, name, width, firstRow] of views) {
         const option = place(make("label", frame, { class: "option" }),
-                             90, rowTop(firstRow) + 180, 780, 300);
+                             ...moved(places.message_option, 0, rowTop(firstRow)));
         const radio = make("input", option, { id: `Op_L${line}${view}`, type: "radio",
                                                name: `view${line}` });
         radio.value = view;
@@ -131,18 +145,18 @@ function buildMessageLine(page, line, caption, top, ruler) {
         for (let k = 1; k <= cells; ++k) {
             const row = firstRow + Math.floor((k - 1) / cellsPerRow);
             const column = (k - 1) % cellsPerRow;
+            const placed = moved(places.message_cell, column * cellStep, rowTop(row));
             const cell = place(make("input", frame, {
                 id: `L${line}${view}_${k}`, type: "text", maxLength: width, class: "cell",
                 label: `${caption.trim()}, ${view === "A" ? "character" : "hex"} ${k}`,
-            }), 900 + column * 300, rowTop(row) + 180, 285, 300);
+            }), ...placed);
             cell.spellcheck = false;
             cell.autocomplete = "off";
             cell.dataset.view = view;
             if (view === "A") {
                 // A control code has no glyph; it is shown as its two hex digits, dimmed, over
                 // the cell, while the cell keeps the code itself.
-                const code = place(make("span", frame, { class: "control-code" }),
-                                   900 + column * 300, rowTop(row) + 180, 285, 300);
+                const code = place(make("span", frame, { class: "control-code" }), ...placed);
                 code.setAttribute("aria-hidden", "true");
                 code.dataset.view = view;
             }
@@ -153,49 +167,48 @@ function buildMessageLine(page, line, caption, top, ruler) {
                                                  class: i % 5 === 0 ? "ruler first" : "ruler" });
             label.setAttribute("aria-hidden", "true");
             label.dataset.view = view;
-            if (i % 5 === 0) place(label, 900, rowTop(row), 600, 180);
-            else place(label, 900 + ((Number(text) - 1) % cellsPerRow) * 300 - 150, rowTop(row), 600, 180);
+            const right = i % 5 === 0 ? 0 : ((Number(text) - 1) % cellsPerRow) * cellStep - cellStep / 2;
+            place(label, ...moved(places.message_ruler, right, rowTop(row)));
         });
     }
-    makeButton(frame, `CLR_MSG${line}`, "Clear", [6960 - 60 - 750, 15, 750, 300])
+    makeButton(frame, `CLR_MSG${line}`, "Clear", places.message_clear)
         .setAttribute("aria-label", `Clear ${caption.trim()}`);
     return frameHeight(cells);
 }
 
 function buildWelcomePage(page, rulers) {
-    let top = 60;
-    top += buildMessageLine(page, 1, "Welcome Msg 1", top, rulers[0]) + 60;
-    top += buildMessageLine(page, 2, "Welcome Msg 2 ", top, rulers[1]) + 60;
-    const preview = place(make("canvas", page, { id: "Preview", label: "Display preview" }),
-                          60, top, 6960, 1380);
+    let top = places.message_frame[1];
+    top += buildMessageLine(page, 1, "Welcome Msg 1", top, rulers[0]) + steps.message_frame_step;
+    top += buildMessageLine(page, 2, "Welcome Msg 2 ", top, rulers[1]) + steps.message_frame_step;
+    const previewAt = moved(places.preview, 0, top);
+    const preview = place(make("canvas", page, { id: "Preview", label: "Display preview" }), ...previewAt);
     preview.setAttribute("role", "img");
     const note = place(make("div", page, { id: "PreviewNote",
         text: "Drawn in the code page chosen; a display's national variant or firmware may differ." }),
-        60, top + 1380 + 30, 6960, 225);
+        ...moved(places.preview_note, 0, previewAt[1] + previewAt[3]));
     note.className = "note";
 }
 
 function buildCharacterPage(page) {
-    const top = 180;
-    const height = 315;
-    place(make("div", page, { id: "UDC_label", class: "caption" }), 180, top, 2250, height)
+    place(make("div", page, { id: "UDC_label", class: "caption" }), ...places.character_label)
         .setAttribute("aria-live", "polite");
-    makeButton(page, "UDC_UP", "<<", [2550, top, 480, height]).setAttribute("aria-label", "Previous character");
-    place(make("span", page, { text: "0x", class: "caption right" }), 3090, top, 270, height);
+    makeButton(page, "UDC_UP", "<<", places.character_previous).setAttribute("aria-label", "Previous character");
+    place(make("span", page, { text: "0x", class: "caption right" }), ...places.character_0x);
     const code = place(make("input", page, { id: "UDC_TEXT", type: "text", maxLength: 2,
                                               label: "Character code (Hex)" }),
-                       3390, top, 450, height);
+                       ...places.character_code);
     code.spellcheck = false;
     code.autocomplete = "off";
-    place(make("span", page, { text: "(Hex)", class: "caption" }), 3885, top, 540, height);
-    makeButton(page, "UDC_NEXT", ">>", [4440, top, 480, height]).setAttribute("aria-label", "Next character");
+    place(make("span", page, { text: "(Hex)", class: "caption" }), ...places.character_hex);
+    makeButton(page, "UDC_NEXT", ">>", places.character_next).setAttribute("aria-label", "Next character");
 
     const grid = make("div", page, { class: "grid", role: "group", label: "Character dots" });
     grid.setAttribute("role", "group");
     for (let column = 0; column < 5; ++column) {
         for (let row = 0; row < 7; ++row) {
             const dot = makeButton(grid, `map${column + 1}_${row}`, "",
-                                   [2550 + column * 360, 780 + row * 360, 340, 340]);
+                                   moved(places.character_dot, column * steps.character_dot_step,
+                                         row * steps.character_dot_step));
             dot.className = "dot";
             dot.setAttribute("aria-label", `row ${row + 1}, column ${column + 1}`);
             dot.setAttribute("aria-pressed", "false");
@@ -203,17 +216,15 @@ function buildCharacterPage(page) {
             dot.dataset.row = row;
         }
     }
-    const bottom = 780 + 6 * 360;
-    makeButton(page, "MAP_Clear", "Clear", [2550 - 240 - 900, bottom, 900, 340])
+    makeButton(page, "MAP_Clear", "Clear", places.character_clear)
         .setAttribute("aria-label", "Clear the character");
-    const notes = 2550 + 5 * 360 + 480;
-    place(make("span", page, { text: "Range : 0x20~0x7E", class: "caption" }), notes, bottom - 360, 2400, 340);
-    place(make("span", page, { text: "Max Characters = 9", class: "caption" }), notes, bottom, 2400, 340);
+    place(make("span", page, { text: "Range : 0x20~0x7E", class: "caption" }), ...places.character_range);
+    place(make("span", page, { text: "Max Characters = 9", class: "caption" }), ...places.character_most);
 }
 
 // Builds the whole window inside `window`; the rulers come from the core's model.
 function buildWindow(window, rulers) {
-    place(window, 0, 0, 7110, 7590);
+    place(window, ...places.window);
     buildBand(window);
     const pages = buildTabs(window);
     buildCommandPage(pages[0]);
