@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The browser build's test pass: builds the core, its tests and the browser module with
 # emscripten (scripts/build_wasm.sh), runs the core's tests under Node.js, type-checks the
-# JavaScript, and drives the module's transfers against the virtual display of ./build
-# through the bridge. Expects ./build to be built (scripts/setup.sh). A second run rebuilds
+# JavaScript and checks its style, and drives the module's transfers against the virtual
+# display of ./build through the bridge. Expects ./build to be built (scripts/setup.sh). A second run rebuilds
 # only what changed and installs nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,6 +19,9 @@ ctest --test-dir build-wasm --output-on-failure -j"$jobs" \
 if [ ! -d web/node_modules ] || [ web/package-lock.json -nt web/node_modules/.package-lock.json ]; then
     (cd web && npm ci --no-audit --no-fund)
 fi
+# One JavaScript style, Prettier's with the settings of .prettierrc.json: `npm run style -- --write`
+# in web/ puts every script into it.
+(cd web && npm run --silent style -- --check)
 (cd web && npx --no-install tsc -p tsconfig.json && npx --no-install tsc -p page/tsconfig.json)
 PDS_VIRTUAL_DISPLAY=$PWD/build/tools/virtual_display/virtual_display \
 PDS_WEB_CORE=$PWD/build-wasm/web/pole_display_core.js \

@@ -15,15 +15,24 @@ const pageFile = resolve(process.argv[2] || join(root, "build-wasm/pole-display-
 const loads = Number(process.argv[3] || 21);
 const scratch = mkdtempSync(join(tmpdir(), "page-bench-"));
 const blankFile = join(scratch, "blank.html");
-writeFileSync(blankFile, '<!DOCTYPE html><title>blank</title><body data-ready="true">' +
-                         '<script>performance.mark("interactive")</script>');
+writeFileSync(
+    blankFile,
+    '<!DOCTYPE html><title>blank</title><body data-ready="true">' +
+        '<script>performance.mark("interactive")</script>',
+);
 
 const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
     headless: true,
     userDataDir: join(scratch, "profile"),
-    args: ["--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
-           "--disable-component-update", "--disable-sync"],
+    args: [
+        "--no-sandbox",
+        "--disable-gpu",
+        "--no-first-run",
+        "--disable-background-networking",
+        "--disable-component-update",
+        "--disable-sync",
+    ],
 });
 
 // Each load in a fresh tab: from the start of navigation (the page's time origin) to the
@@ -57,7 +66,13 @@ const bytes = readFileSync(pageFile);
 console.log(`Loads: ${loads} each, after ${loads} warm-up loads of the page`);
 console.log("| | to interactive, median | worst | goto to interactive, median |");
 console.log("|---|---|---|---|");
-console.log(`| blank page | ${ms(median(blank.inPage))} | ${ms(worst(blank.inPage))} | ${ms(median(blank.outside))} |`);
-console.log(`| Pole Display Setup | ${ms(median(full.inPage))} | ${ms(worst(full.inPage))} | ${ms(median(full.outside))} |`);
+console.log(
+    `| blank page | ${ms(median(blank.inPage))} | ${ms(worst(blank.inPage))} | ${ms(median(blank.outside))} |`,
+);
+console.log(
+    `| Pole Display Setup | ${ms(median(full.inPage))} | ${ms(worst(full.inPage))} | ${ms(median(full.outside))} |`,
+);
 console.log(`Target: median <= 300 ms: ${median(full.inPage) <= 300 ? "met" : "NOT met"}`);
-console.log(`File: ${bytes.length} bytes (${(bytes.length / 1048576).toFixed(2)} MiB), gzip ${gzipSync(bytes, { level: 9 }).length} bytes; target <= 1 MB: ${bytes.length <= 1000000 ? "met" : "NOT met"}`);
+console.log(
+    `File: ${bytes.length} bytes (${(bytes.length / 1048576).toFixed(2)} MiB), gzip ${gzipSync(bytes, { level: 9 }).length} bytes; target <= 1 MB: ${bytes.length <= 1000000 ? "met" : "NOT met"}`,
+);

@@ -21,100 +21,101 @@
 
 /** @param {string} message @param {string} name */
 function domError(message, name) {
-  const error = new Error(message);
-  error.name = name;
-  return error;
+    const error = new Error(message);
+    error.name = name;
+    return error;
 }
 
 const OPEN = 1;
 
 class SocketSerialPort {
-  /**
-   * @param {string} url the bridge, e.g. ws://127.0.0.1:8765
-   * @param {{WebSocket?: WebSocketClass}} [options] Node.js passes ws's class
-   */
-  constructor(url, options = {}) {
-    this.url = url;
-    /** @type {WebSocketClass} */
-    this.WebSocketImpl = options.WebSocket || /** @type {any} */ (globalThis).WebSocket;
-    /** @type {WebSocketLike | null} */
-    this.socket = null;
-    /** @type {ReadableStream<Uint8Array> | null} */
-    this.readable = null;
-    /** @type {WritableStream<Uint8Array> | null} */
-    this.writable = null;
-    this.connected = true;
-  }
-
-  /** Line settings mean nothing on a pseudo-terminal; the display paces itself. */
-  async open(_options) {
-    if (this.socket)
-      throw domError('The port is already open.', 'InvalidStateError');
-    const socket = new this.WebSocketImpl(this.url);
-    socket.binaryType = 'arraybuffer';
-    await new Promise((resolve, reject) => {
-      socket.onopen = resolve;
-      socket.onerror = () => {};
-      socket.onclose = () => reject(domError('Failed to open serial port.', 'NetworkError'));
-    });
-    this.socket = socket;
-    let closing = false;
-    this.readable = new ReadableStream({
-      start(controller) {
-        socket.onmessage = (event) => controller.enqueue(new Uint8Array(event.data));
-        socket.onclose = () => {
-          if (closing)
-            return;
-          closing = true;
-          controller.error(domError('The device has been lost.', 'NetworkError'));
-        };
-      },
-      cancel() {
-        closing = true;
-      },
-    });
-    this.writable = new WritableStream({
-      write(chunk) {
-        if (socket.readyState !== OPEN)
-          return Promise.reject(domError('The device has been lost.', 'NetworkError'));
-        if (socket.on) {
-          return new Promise((resolve, reject) =>
-            socket.send(chunk, (error) => (error ? reject(error) : resolve(undefined))));
-        }
-        socket.send(chunk);
-        return drained(socket);
-      },
-    });
-    this.stopReading = () => { closing = true; };
-  }
-
-  async close() {
-    const socket = this.socket;
-    if (!socket)
-      throw domError('The port is already closed.', 'InvalidStateError');
-    this.stopReading();
-    this.socket = null;
-    this.readable = null;
-    this.writable = null;
-    if (socket.readyState === OPEN) {
-      const closed = new Promise((resolve) => { socket.onclose = resolve; });
-      socket.close();
-      await closed;
+    /**
+     * @param {string} url the bridge, e.g. ws://127.0.0.1:8765
+     * @param {{WebSocket?: WebSocketClass}} [options] Node.js passes ws's class
+     */
+    constructor(url, options = {}) {
+        this.url = url;
+        /** @type {WebSocketClass} */
+        this.WebSocketImpl = options.WebSocket || /** @type {any} */ (globalThis).WebSocket;
+        /** @type {WebSocketLike | null} */
+        this.socket = null;
+        /** @type {ReadableStream<Uint8Array> | null} */
+        this.readable = null;
+        /** @type {WritableStream<Uint8Array> | null} */
+        this.writable = null;
+        this.connected = true;
     }
-  }
 
-  stopReading() {}
+    /** Line settings mean nothing on a pseudo-terminal; the display paces itself. */
+    async open(_options) {
+        if (this.socket) throw domError("The port is already open.", "InvalidStateError");
+        const socket = new this.WebSocketImpl(this.url);
+        socket.binaryType = "arraybuffer";
+        await new Promise((resolve, reject) => {
+            socket.onopen = resolve;
+            socket.onerror = () => {};
+            socket.onclose = () => reject(domError("Failed to open serial port.", "NetworkError"));
+        });
+        this.socket = socket;
+        let closing = false;
+        this.readable = new ReadableStream({
+            start(controller) {
+                socket.onmessage = (event) => controller.enqueue(new Uint8Array(event.data));
+                socket.onclose = () => {
+                    if (closing) return;
+                    closing = true;
+                    controller.error(domError("The device has been lost.", "NetworkError"));
+                };
+            },
+            cancel() {
+                closing = true;
+            },
+        });
+        this.writable = new WritableStream({
+            write(chunk) {
+                if (socket.readyState !== OPEN)
+                    return Promise.reject(domError("The device has been lost.", "NetworkError"));
+                if (socket.on) {
+                    return new Promise((resolve, reject) =>
+                        socket.send(chunk, (error) => (error ? reject(error) : resolve(undefined))),
+                    );
+                }
+                socket.send(chunk);
+                return drained(socket);
+            },
+        });
+        this.stopReading = () => {
+            closing = true;
+        };
+    }
 
-  getInfo() {
-    return {};
-  }
+    async close() {
+        const socket = this.socket;
+        if (!socket) throw domError("The port is already closed.", "InvalidStateError");
+        this.stopReading();
+        this.socket = null;
+        this.readable = null;
+        this.writable = null;
+        if (socket.readyState === OPEN) {
+            const closed = new Promise((resolve) => {
+                socket.onclose = resolve;
+            });
+            socket.close();
+            await closed;
+        }
+    }
+
+    stopReading() {}
+
+    getInfo() {
+        return {};
+    }
 }
 
 /** A browser's WebSocket says when sent data has gone only through bufferedAmount. */
 async function drained(/** @type {WebSocketLike} */ socket) {
-  while (socket.bufferedAmount > 0 && socket.readyState === OPEN)
-    await new Promise((resolve) => setTimeout(resolve, 1));
+    while (socket.bufferedAmount > 0 && socket.readyState === OPEN)
+        await new Promise((resolve) => setTimeout(resolve, 1));
 }
 
-if (typeof module !== 'undefined')
-  module.exports = { SocketSerialPort };
+if (typeof module !== "undefined") module.exports = { SocketSerialPort };

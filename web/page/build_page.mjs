@@ -13,8 +13,14 @@ const source = (name) => readFileSync(join(here, name), "utf8");
 
 // A script must not close its own element early.
 const geometry = `const windowGeometry = ${readFileSync(join(here, "../../ui/window_geometry.json"), "utf8")};`;
-const script = [geometry, source("layout.js"), source("services.js"), source("../bridge/socket_serial_port.js"),
-                readFileSync(coreScript, "utf8"), source("page.js")]
+const script = [
+    geometry,
+    source("layout.js"),
+    source("services.js"),
+    source("../bridge/socket_serial_port.js"),
+    readFileSync(coreScript, "utf8"),
+    source("page.js"),
+]
     .join("\n")
     .replace(/<\/script/gi, "<\\/script");
 

@@ -24,7 +24,12 @@ export function guideHtml(path) {
     const lines = readFileSync(path, "utf8").split("\n");
     const html = [];
     let i = 0;
-    const cells = (row) => row.trim().replace(/^\||\|$/g, "").split("|").map((cell) => cell.trim());
+    const cells = (row) =>
+        row
+            .trim()
+            .replace(/^\||\|$/g, "")
+            .split("|")
+            .map((cell) => cell.trim());
     while (i < lines.length) {
         const line = lines[i];
         let match;
@@ -38,10 +43,15 @@ export function guideHtml(path) {
             i += 2; // the header and its rule
             const rows = [];
             while (i < lines.length && lines[i].startsWith("|")) rows.push(cells(lines[i++]));
-            html.push("<table><thead><tr>" + head.map((c) => `<th>${inline(c, folder)}</th>`).join("") +
-                      "</tr></thead><tbody>" +
-                      rows.map((r) => "<tr>" + r.map((c) => `<td>${inline(c, folder)}</td>`).join("") + "</tr>").join("") +
-                      "</tbody></table>");
+            html.push(
+                "<table><thead><tr>" +
+                    head.map((c) => `<th>${inline(c, folder)}</th>`).join("") +
+                    "</tr></thead><tbody>" +
+                    rows
+                        .map((r) => "<tr>" + r.map((c) => `<td>${inline(c, folder)}</td>`).join("") + "</tr>")
+                        .join("") +
+                    "</tbody></table>",
+            );
         } else if ((match = /^(\d+\.|-)\s/.exec(line))) {
             const ordered = match[1] !== "-";
             const items = [];
@@ -51,7 +61,9 @@ export function guideHtml(path) {
                 ++i;
             }
             const tag = ordered ? "ol" : "ul";
-            html.push(`<${tag}>` + items.map((item) => `<li>${inline(item, folder)}</li>`).join("") + `</${tag}>`);
+            html.push(
+                `<${tag}>` + items.map((item) => `<li>${inline(item, folder)}</li>`).join("") + `</${tag}>`,
+            );
         } else {
             const paragraph = [];
             while (i < lines.length && lines[i].trim() && !/^(#|\||\d+\.\s|-\s)/.test(lines[i]))

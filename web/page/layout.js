@@ -52,12 +52,26 @@ const comboArrow = 255;
 
 function makeCombo(parent, id, caption, geometry) {
     const [left, top, width, height] = geometry;
-    const box = place(make("input", parent, { id, label: caption.trim(), type: "text", class: "combo-text" }),
-                      left, top, width - comboArrow, height);
+    const box = place(
+        make("input", parent, { id, label: caption.trim(), type: "text", class: "combo-text" }),
+        left,
+        top,
+        width - comboArrow,
+        height,
+    );
     box.autocomplete = "off";
     box.spellcheck = false;
-    place(make("select", parent, { id: `${id}_entries`, label: `${caption.trim()} entries`, class: "combo-arrow" }),
-          left + width - comboArrow, top, comboArrow, height);
+    place(
+        make("select", parent, {
+            id: `${id}_entries`,
+            label: `${caption.trim()} entries`,
+            class: "combo-arrow",
+        }),
+        left + width - comboArrow,
+        top,
+        comboArrow,
+        height,
+    );
     return box;
 }
 
@@ -73,7 +87,12 @@ function buildBand(window) {
     // the button's room too.
     const [commLeft, commTop, , commHeight] = places.comm;
     const [findLeft, , findWidth] = places.find_port;
-    makeList(frame, "Comm", "Com Port Select :", [commLeft, commTop, findLeft + findWidth - commLeft, commHeight]);
+    makeList(frame, "Comm", "Com Port Select :", [
+        commLeft,
+        commTop,
+        findLeft + findWidth - commLeft,
+        commHeight,
+    ]);
     makeLabel(frame, "Baud Rate :", "Baud", places.baud_caption);
     makeCombo(frame, "Baud", "Baud Rate :", places.baud);
     makeButton(frame, "GetSetting", "Read Setting From Pole Display", places.get_setting);
@@ -97,8 +116,13 @@ function buildTabs(window) {
         const tab = make("button", bar, { id: `SSTab1_${index}`, text: caption, type: "button" });
         tab.setAttribute("role", "tab");
         tab.setAttribute("aria-controls", `SSTab1_page${index}`);
-        const page = place(make("div", tabs, { id: `SSTab1_page${index}`, class: "page" }),
-                           0, tabBarHeight, tabsWidth, tabsHeight - tabBarHeight);
+        const page = place(
+            make("div", tabs, { id: `SSTab1_page${index}`, class: "page" }),
+            0,
+            tabBarHeight,
+            tabsWidth,
+            tabsHeight - tabBarHeight,
+        );
         page.setAttribute("role", "tabpanel");
         page.setAttribute("aria-label", caption);
         return page;
@@ -130,26 +154,41 @@ const frameHeight = (cells) => rowTop(2 * rowsOf(cells)) + steps.message_frame_b
 function buildMessageLine(page, line, caption, top, ruler) {
     const cells = line === 1 ? 20 : 40;
     const [frameLeft, , frameWidth] = places.message_frame;
-    const frame = place(make("fieldset", page, { id: `Frame_L${line}`, class: "group" }),
-                        frameLeft, top, frameWidth, frameHeight(cells));
+    const frame = place(
+        make("fieldset", page, { id: `Frame_L${line}`, class: "group" }),
+        frameLeft,
+        top,
+        frameWidth,
+        frameHeight(cells),
+    );
     make("legend", frame, { text: caption });
     /** @type {[string, string, number, number][]} */
-    const views = [["A", "ASCII", 1, 0], ["H", "Hex", 2, rowsOf(cells)]];
+    const views = [
+        ["A", "ASCII", 1, 0],
+        ["H", "Hex", 2, rowsOf(cells)],
+    ];
     for (const [view, name, width, firstRow] of views) {
-        const option = place(make("label", frame, { class: "option" }),
-                             ...moved(places.message_option, 0, rowTop(firstRow)));
-        const radio = make("input", option, { id: `Op_L${line}${view}`, type: "radio",
-                                               name: `view${line}` });
+        const option = place(
+            make("label", frame, { class: "option" }),
+            ...moved(places.message_option, 0, rowTop(firstRow)),
+        );
+        const radio = make("input", option, { id: `Op_L${line}${view}`, type: "radio", name: `view${line}` });
         radio.value = view;
         make("span", option, { text: name });
         for (let k = 1; k <= cells; ++k) {
             const row = firstRow + Math.floor((k - 1) / cellsPerRow);
             const column = (k - 1) % cellsPerRow;
             const placed = moved(places.message_cell, column * cellStep, rowTop(row));
-            const cell = place(make("input", frame, {
-                id: `L${line}${view}_${k}`, type: "text", maxLength: width, class: "cell",
-                label: `${caption.trim()}, ${view === "A" ? "character" : "hex"} ${k}`,
-            }), ...placed);
+            const cell = place(
+                make("input", frame, {
+                    id: `L${line}${view}_${k}`,
+                    type: "text",
+                    maxLength: width,
+                    class: "cell",
+                    label: `${caption.trim()}, ${view === "A" ? "character" : "hex"} ${k}`,
+                }),
+                ...placed,
+            );
             cell.spellcheck = false;
             cell.autocomplete = "off";
             cell.dataset.view = view;
@@ -163,16 +202,21 @@ function buildMessageLine(page, line, caption, top, ruler) {
         }
         ruler.forEach((text, i) => {
             const row = firstRow + Math.floor(i / 5);
-            const label = make("span", frame, { id: `Label_L${line}${view}1_${i}`, text,
-                                                 class: i % 5 === 0 ? "ruler first" : "ruler" });
+            const label = make("span", frame, {
+                id: `Label_L${line}${view}1_${i}`,
+                text,
+                class: i % 5 === 0 ? "ruler first" : "ruler",
+            });
             label.setAttribute("aria-hidden", "true");
             label.dataset.view = view;
             const right = i % 5 === 0 ? 0 : ((Number(text) - 1) % cellsPerRow) * cellStep - cellStep / 2;
             place(label, ...moved(places.message_ruler, right, rowTop(row)));
         });
     }
-    makeButton(frame, `CLR_MSG${line}`, "Clear", places.message_clear)
-        .setAttribute("aria-label", `Clear ${caption.trim()}`);
+    makeButton(frame, `CLR_MSG${line}`, "Clear", places.message_clear).setAttribute(
+        "aria-label",
+        `Clear ${caption.trim()}`,
+    );
     return frameHeight(cells);
 }
 
@@ -183,20 +227,30 @@ function buildWelcomePage(page, rulers) {
     const previewAt = moved(places.preview, 0, top);
     const preview = place(make("canvas", page, { id: "Preview", label: "Display preview" }), ...previewAt);
     preview.setAttribute("role", "img");
-    const note = place(make("div", page, { id: "PreviewNote",
-        text: "Drawn in the code page chosen; a display's national variant or firmware may differ." }),
-        ...moved(places.preview_note, 0, previewAt[1] + previewAt[3]));
+    const note = place(
+        make("div", page, {
+            id: "PreviewNote",
+            text: "Drawn in the code page chosen; a display's national variant or firmware may differ.",
+        }),
+        ...moved(places.preview_note, 0, previewAt[1] + previewAt[3]),
+    );
     note.className = "note";
 }
 
 function buildCharacterPage(page) {
-    place(make("div", page, { id: "UDC_label", class: "caption" }), ...places.character_label)
-        .setAttribute("aria-live", "polite");
-    makeButton(page, "UDC_UP", "<<", places.character_previous).setAttribute("aria-label", "Previous character");
+    place(make("div", page, { id: "UDC_label", class: "caption" }), ...places.character_label).setAttribute(
+        "aria-live",
+        "polite",
+    );
+    makeButton(page, "UDC_UP", "<<", places.character_previous).setAttribute(
+        "aria-label",
+        "Previous character",
+    );
     place(make("span", page, { text: "0x", class: "caption right" }), ...places.character_0x);
-    const code = place(make("input", page, { id: "UDC_TEXT", type: "text", maxLength: 2,
-                                              label: "Character code (Hex)" }),
-                       ...places.character_code);
+    const code = place(
+        make("input", page, { id: "UDC_TEXT", type: "text", maxLength: 2, label: "Character code (Hex)" }),
+        ...places.character_code,
+    );
     code.spellcheck = false;
     code.autocomplete = "off";
     place(make("span", page, { text: "(Hex)", class: "caption" }), ...places.character_hex);
@@ -206,9 +260,16 @@ function buildCharacterPage(page) {
     grid.setAttribute("role", "group");
     for (let column = 0; column < 5; ++column) {
         for (let row = 0; row < 7; ++row) {
-            const dot = makeButton(grid, `map${column + 1}_${row}`, "",
-                                   moved(places.character_dot, column * steps.character_dot_step,
-                                         row * steps.character_dot_step));
+            const dot = makeButton(
+                grid,
+                `map${column + 1}_${row}`,
+                "",
+                moved(
+                    places.character_dot,
+                    column * steps.character_dot_step,
+                    row * steps.character_dot_step,
+                ),
+            );
             dot.className = "dot";
             dot.setAttribute("aria-label", `row ${row + 1}, column ${column + 1}`);
             dot.setAttribute("aria-pressed", "false");
@@ -216,8 +277,10 @@ function buildCharacterPage(page) {
             dot.dataset.row = row;
         }
     }
-    makeButton(page, "MAP_Clear", "Clear", places.character_clear)
-        .setAttribute("aria-label", "Clear the character");
+    makeButton(page, "MAP_Clear", "Clear", places.character_clear).setAttribute(
+        "aria-label",
+        "Clear the character",
+    );
     place(make("span", page, { text: "Range : 0x20~0x7E", class: "caption" }), ...places.character_range);
     place(make("span", page, { text: "Max Characters = 9", class: "caption" }), ...places.character_most);
 }

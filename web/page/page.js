@@ -38,25 +38,28 @@ class Page {
 
     // One operator action at a time; the page is drawn again after each.
     act(action, holdsWindow = false) {
-        this.queue = this.queue.then(async () => {
-            if (holdsWindow) {
-                this.window.inert = true;
-                document.body.classList.add("busy");
-            }
-            try {
-                await action();
-            } finally {
-                this.window.inert = false;
-                document.body.classList.remove("busy");
-                this.draw();
-            }
-        }).catch((error) => console.error(error));
+        this.queue = this.queue
+            .then(async () => {
+                if (holdsWindow) {
+                    this.window.inert = true;
+                    document.body.classList.add("busy");
+                }
+                try {
+                    await action();
+                } finally {
+                    this.window.inert = false;
+                    document.body.classList.remove("busy");
+                    this.draw();
+                }
+            })
+            .catch((error) => console.error(error));
         return this.queue;
     }
 
     command(name, a = 0, b = 0) {
-        return this.core.ccall("pds_command", "number", ["string", "number", "number"],
-                               [name, a, b], { async: true });
+        return this.core.ccall("pds_command", "number", ["string", "number", "number"], [name, a, b], {
+            async: true,
+        });
     }
 
     // A command that may wait for the operator or the line.
@@ -96,12 +99,15 @@ class Page {
             else this.edit(() => this.core.selectEntry("Comm", comm.selectedIndex - 1));
         });
         $("Baud").addEventListener("input", (/** @type {any} */ event) =>
-            this.edit(() => this.core.typeText("Baud", event.target.value)));
+            this.edit(() => this.core.typeText("Baud", event.target.value)),
+        );
         $("Baud_entries").addEventListener("change", (/** @type {any} */ event) =>
-            this.edit(() => this.core.selectEntry("Baud", event.target.selectedIndex)));
+            this.edit(() => this.core.selectEntry("Baud", event.target.selectedIndex)),
+        );
         for (const id of ["Char", "Command", "BaudRate", "Passthru"]) {
             $(id).addEventListener("change", (/** @type {any} */ event) =>
-                this.edit(() => this.core.selectEntry(id, event.target.selectedIndex)));
+                this.edit(() => this.core.selectEntry(id, event.target.selectedIndex)),
+            );
         }
 
         $("Load").addEventListener("click", () => this.run("load", 0, 0, true));
@@ -138,14 +144,19 @@ class Page {
         $("UDC_NEXT").addEventListener("click", () => this.run("next_character"));
         $("MAP_Clear").addEventListener("click", () => this.run("clear_character"));
         $("UDC_TEXT").addEventListener("input", (/** @type {any} */ event) =>
-            this.edit(() => this.core.setCode(event.target.value)));
+            this.edit(() => this.core.setCode(event.target.value)),
+        );
         for (const dot of /** @type {NodeListOf<HTMLElement>} */ (document.querySelectorAll(".dot"))) {
             const column = Number(dot.dataset.column);
             const row = Number(dot.dataset.row);
             dot.addEventListener("click", () => this.run("toggle_dot", column, row));
             dot.addEventListener("keydown", (/** @type {any} */ event) => {
-                const [dc, dr] = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1],
-                                   ArrowDown: [0, 1] }[event.key] || [0, 0];
+                const [dc, dr] = {
+                    ArrowLeft: [-1, 0],
+                    ArrowRight: [1, 0],
+                    ArrowUp: [0, -1],
+                    ArrowDown: [0, 1],
+                }[event.key] || [0, 0];
                 const next = $(`map${column + dc}_${row + dr}`);
                 if ((dc || dr) && next) {
                     event.preventDefault();
@@ -184,15 +195,21 @@ class Page {
     // no port chosen.
     drawComm(comm) {
         const select = $("Comm");
-        const wanted = ["", ...comm.entries, this.hasSerial ? "Choose port\u2026" : null]
-            .filter((entry) => entry !== null);
+        const wanted = ["", ...comm.entries, this.hasSerial ? "Choose port\u2026" : null].filter(
+            (entry) => entry !== null,
+        );
         const shown = [...select.options].map((option) => option.text);
         if (shown.join("\n") !== wanted.join("\n")) {
-            select.replaceChildren(...wanted.map((text, i) => {
-                const option = new Option(text, i === 0 ? "" : i <= comm.entries.length ? String(i) : "choose");
-                option.hidden = i === 0;
-                return option;
-            }));
+            select.replaceChildren(
+                ...wanted.map((text, i) => {
+                    const option = new Option(
+                        text,
+                        i === 0 ? "" : i <= comm.entries.length ? String(i) : "choose",
+                    );
+                    option.hidden = i === 0;
+                    return option;
+                }),
+            );
         }
         select.selectedIndex = comm.index + 1;
     }
@@ -258,18 +275,29 @@ function drawPreview(canvas, preview) {
     const radius = pitch * 0.4;
     context.fillStyle = "#000";
     context.fillRect(0, 0, width, height);
-    preview.rows.forEach((row, r) => row.forEach((cell, c) => {
-        for (let column = 0; column < 5; ++column) {
-            for (let dotRow = 0; dotRow < 7; ++dotRow) {
-                const lit = cell.dots[column * 7 + dotRow] === "1";
-                context.fillStyle = !lit ? "rgb(18,46,42)" : cell.missing ? "rgb(32,128,104)" : "rgb(64,255,208)";
-                context.beginPath();
-                context.arc(left + pitch * (1 + c * 6 + column) + radius,
-                            top + pitch * (previewRowTops[r] + dotRow) + radius, radius, 0, 2 * Math.PI);
-                context.fill();
+    preview.rows.forEach((row, r) =>
+        row.forEach((cell, c) => {
+            for (let column = 0; column < 5; ++column) {
+                for (let dotRow = 0; dotRow < 7; ++dotRow) {
+                    const lit = cell.dots[column * 7 + dotRow] === "1";
+                    context.fillStyle = !lit
+                        ? "rgb(18,46,42)"
+                        : cell.missing
+                          ? "rgb(32,128,104)"
+                          : "rgb(64,255,208)";
+                    context.beginPath();
+                    context.arc(
+                        left + pitch * (1 + c * 6 + column) + radius,
+                        top + pitch * (previewRowTops[r] + dotRow) + radius,
+                        radius,
+                        0,
+                        2 * Math.PI,
+                    );
+                    context.fill();
+                }
             }
-        }
-    }));
+        }),
+    );
     canvas.title = preview.note;
     canvas.setAttribute("aria-description", preview.note);
 }
@@ -287,7 +315,14 @@ async function startPage() {
     const strings = {};
     const boxes = new Boxes($("Box"));
     const files = new Files(strings, boxes, $("NameBox"));
-    const services = { strings, boxes, files, showGuide: () => { location.hash = "#guide"; } };
+    const services = {
+        strings,
+        boxes,
+        files,
+        showGuide: () => {
+            location.hash = "#guide";
+        },
+    };
 
     const core = await createPoleDisplaySetup({ page: services });
     const model = core.snapshot();
@@ -296,8 +331,7 @@ async function startPage() {
     await page.command("start_up");
     if (!hasSerial) {
         $("NoSerial").hidden = false;
-        if (!page.bridged.length)
-            for (const id of ["Comm", "Download", "GetSetting"]) $(id).disabled = true;
+        if (!page.bridged.length) for (const id of ["Comm", "Download", "GetSetting"]) $(id).disabled = true;
     }
     await page.refreshPorts();
     page.connect();

@@ -40,8 +40,7 @@ class Files {
 
     async choose(saving, description, pattern) {
         try {
-            return saving ? await this.chooseSave(description, pattern)
-                          : await this.chooseOpen(pattern);
+            return saving ? await this.chooseSave(description, pattern) : await this.chooseOpen(pattern);
         } catch (error) {
             if (error.name !== "AbortError") console.error(error);
             return "";
@@ -69,8 +68,11 @@ class Files {
         dialog.querySelector(".name-filter").textContent = description;
         dialog.returnValue = "cancel";
         return new Promise((answer) => {
-            dialog.addEventListener("close", () =>
-                answer(dialog.returnValue === "ok" ? input.value.trim() : ""), { once: true });
+            dialog.addEventListener(
+                "close",
+                () => answer(dialog.returnValue === "ok" ? input.value.trim() : ""),
+                { once: true },
+            );
             dialog.showModal();
             input.select();
         });
@@ -81,12 +83,16 @@ class Files {
         input.type = "file";
         input.accept = pattern.replace(/^\*/, "");
         return new Promise((answer) => {
-            input.addEventListener("change", () => {
-                const file = input.files[0];
-                if (!file) return answer("");
-                this.opened.set(file.name, file);
-                answer(file.name);
-            }, { once: true });
+            input.addEventListener(
+                "change",
+                () => {
+                    const file = input.files[0];
+                    if (!file) return answer("");
+                    this.opened.set(file.name, file);
+                    answer(file.name);
+                },
+                { once: true },
+            );
             input.addEventListener("cancel", () => answer(""), { once: true });
             input.click();
         });
@@ -107,7 +113,9 @@ class Files {
         }
     }
 
-    taken() { return this.read_bytes; }
+    taken() {
+        return this.read_bytes;
+    }
 
     async replace(name, bytes) {
         try {

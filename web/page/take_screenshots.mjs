@@ -11,9 +11,17 @@ const puppeteer = require("puppeteer-core");
 const [pageFile, folder] = process.argv.slice(2);
 const profile = mkdtempSync(join(tmpdir(), "page-shots-"));
 const browser = await puppeteer.launch({
-    executablePath: "/usr/bin/chromium", headless: true, userDataDir: profile,
-    args: ["--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
-           "--disable-component-update", "--disable-sync"],
+    executablePath: "/usr/bin/chromium",
+    headless: true,
+    userDataDir: profile,
+    args: [
+        "--no-sandbox",
+        "--disable-gpu",
+        "--no-first-run",
+        "--disable-background-networking",
+        "--disable-component-update",
+        "--disable-sync",
+    ],
 });
 const page = await browser.newPage();
 await page.setViewport({ width: 520, height: 560 });

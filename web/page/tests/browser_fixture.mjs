@@ -18,8 +18,14 @@ export async function launchBrowser() {
         executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
         headless: true,
         userDataDir: mkdtempSync(join(scratch, "profile-")),
-        args: ["--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
-               "--disable-component-update", "--disable-sync"],
+        args: [
+            "--no-sandbox",
+            "--disable-gpu",
+            "--no-first-run",
+            "--disable-background-networking",
+            "--disable-component-update",
+            "--disable-sync",
+        ],
     });
 }
 
@@ -37,15 +43,23 @@ function scriptBrowser({ serial, bridge, granted, offered, saveName }) {
                 this.granted = granted;
                 this.inner = null;
             }
-            get readable() { return this.inner ? this.inner.readable : null; }
-            get writable() { return this.inner ? this.inner.writable : null; }
-            getInfo() { return this.granted.info || {}; }
+            get readable() {
+                return this.inner ? this.inner.readable : null;
+            }
+            get writable() {
+                return this.inner ? this.inner.writable : null;
+            }
+            getInfo() {
+                return this.granted.info || {};
+            }
             async open(options) {
                 window.pageTest.opens.push(options);
                 this.inner ||= new SocketSerialPort(bridge);
                 await this.inner.open(options);
             }
-            close() { return this.inner.close(); }
+            close() {
+                return this.inner.close();
+            }
         }
         const ports = (granted || []).map((port) => new ScriptedPort(port));
         const scripted = {
@@ -73,7 +87,9 @@ function scriptBrowser({ serial, bridge, granted, offered, saveName }) {
                     const bytes = [];
                     return {
                         write: async (chunk) => bytes.push(...chunk),
-                        close: async () => { window.pageTest.saved[name] = bytes; },
+                        close: async () => {
+                            window.pageTest.saved[name] = bytes;
+                        },
                     };
                 },
             };
@@ -86,7 +102,9 @@ export async function openPage(browser, options = {}) {
     const page = await context.newPage();
     page.errors = [];
     page.on("pageerror", (error) => page.errors.push(error.message));
-    page.on("console", (message) => { if (message.type() === "error") page.errors.push(message.text()); });
+    page.on("console", (message) => {
+        if (message.type() === "error") page.errors.push(message.text());
+    });
     await page.evaluateOnNewDocument(scriptBrowser, { serial: "scripted", saveName: "", ...options });
     await page.goto(pathToFileURL(pageFile).href);
     await page.waitForSelector("body[data-ready]");
@@ -112,13 +130,19 @@ export async function answerBox(page, button = "ok") {
     const box = await page.evaluate(() => ({
         title: document.getElementById("BoxTitle").textContent,
         text: document.getElementById("BoxText").textContent,
-        buttons: [...document.querySelectorAll("#Box button")].filter((b) => !b.hidden).map((b) => b.textContent),
+        buttons: [...document.querySelectorAll("#Box button")]
+            .filter((b) => !b.hidden)
+            .map((b) => b.textContent),
     }));
     await page.click(`#Box .box-${button}`);
-    await page.waitForFunction((before) => {
-        const box = document.getElementById("Box");
-        return !box.open || box.dataset.shown !== before;
-    }, {}, shown);
+    await page.waitForFunction(
+        (before) => {
+            const box = document.getElementById("Box");
+            return !box.open || box.dataset.shown !== before;
+        },
+        {},
+        shown,
+    );
     return box;
 }
 
@@ -126,10 +150,13 @@ export async function answerBox(page, button = "ok") {
 export function controls(page) {
     return page.evaluate(() => {
         const out = {};
-        for (const element of document.querySelectorAll("#Window select, #Window input, #Window .dot, #UDC_label")) {
+        for (const element of document.querySelectorAll(
+            "#Window select, #Window input, #Window .dot, #UDC_label",
+        )) {
             if (element.type === "radio") out[element.id] = element.checked;
             else if (element.tagName === "SELECT") out[element.id] = element.selectedOptions[0]?.text ?? "";
-            else if (element.classList.contains("dot")) out[element.id] = element.getAttribute("aria-pressed");
+            else if (element.classList.contains("dot"))
+                out[element.id] = element.getAttribute("aria-pressed");
             else if (element.tagName === "DIV") out[element.id] = element.textContent;
             else out[element.id] = element.value;
         }
@@ -146,7 +173,9 @@ export async function typeInto(page, selector, text) {
 // The desktop core's Save of the same edits.
 export function referenceSave(name, edits) {
     const out = join(scratch, name);
-    const run = spawnSync(join(nativeBuild, "tests/page/reference_save"), [out, ...edits], { encoding: "utf8" });
+    const run = spawnSync(join(nativeBuild, "tests/page/reference_save"), [out, ...edits], {
+        encoding: "utf8",
+    });
     if (run.status !== 0) throw new Error(`reference_save failed: ${run.stderr}`);
     return readFileSync(out);
 }

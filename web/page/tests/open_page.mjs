@@ -7,7 +7,8 @@ const browser = await launchBrowser();
 try {
     const page = await openPage(browser);
     const title = await page.title();
-    if (title !== `Vela Pole Display Setup v${projectVersion}`) throw new Error(`the page's title is "${title}"`);
+    if (title !== `Vela Pole Display Setup v${projectVersion}`)
+        throw new Error(`the page's title is "${title}"`);
     if (page.errors.length) throw new Error(`the page reported: ${page.errors.join("; ")}`);
     console.log(`the page loads: "${title}"`);
 } finally {

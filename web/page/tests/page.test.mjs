@@ -5,8 +5,16 @@ import { existsSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { after, before, test } from "node:test";
 import {
-    answerBox, cleanUp, controls, idle, launchBrowser, openPage, referenceSave, scratch,
-    startDisplay, typeInto,
+    answerBox,
+    cleanUp,
+    controls,
+    idle,
+    launchBrowser,
+    openPage,
+    referenceSave,
+    scratch,
+    startDisplay,
+    typeInto,
 } from "./browser_fixture.mjs";
 import { projectVersion } from "../project_version.mjs";
 
@@ -26,27 +34,61 @@ async function edit(page, words) {
     const [what, ...args] = words.split(":");
     if (what in tabOf) await page.click(`#SSTab1_${tabOf[what]}`);
     switch (what) {
-    case "select": {
-        const value = await page.$eval(`#${args[0]}`, (list, i) => list.options[i].value, Number(args[1]));
-        await page.select(`#${args[0]}`, value);
-        break;
-    }
-    case "cell": await typeInto(page, `#L${args[0]}${args[1]}_${args[2]}`, args[3]); break;
-    case "view": await page.click(`#Op_L${args[0]}${args[1]}`); break;
-    case "code": await typeInto(page, "#UDC_TEXT", args[0] || ""); break;
-    case "dot": await page.click(`#map${args[0]}_${args[1]}`); break;
-    case "next": await page.click("#UDC_NEXT"); break;
-    case "previous": await page.click("#UDC_UP"); break;
-    case "defaults": await page.click("#SetAllDefault"); break;
-    default: throw new Error(`no edit ${words}`);
+        case "select": {
+            const value = await page.$eval(
+                `#${args[0]}`,
+                (list, i) => list.options[i].value,
+                Number(args[1]),
+            );
+            await page.select(`#${args[0]}`, value);
+            break;
+        }
+        case "cell":
+            await typeInto(page, `#L${args[0]}${args[1]}_${args[2]}`, args[3]);
+            break;
+        case "view":
+            await page.click(`#Op_L${args[0]}${args[1]}`);
+            break;
+        case "code":
+            await typeInto(page, "#UDC_TEXT", args[0] || "");
+            break;
+        case "dot":
+            await page.click(`#map${args[0]}_${args[1]}`);
+            break;
+        case "next":
+            await page.click("#UDC_NEXT");
+            break;
+        case "previous":
+            await page.click("#UDC_UP");
+            break;
+        case "defaults":
+            await page.click("#SetAllDefault");
+            break;
+        default:
+            throw new Error(`no edit ${words}`);
     }
     await idle(page);
 }
 
 const edits = [
-    "select:Char:3", "select:Command:1", "select:BaudRate:1", "select:Passthru:1",
-    "cell:1:A:1:H", "cell:1:A:2:i", "cell:1:A:5:", "view:2:H", "cell:2:H:1:41", "cell:2:H:2:7",
-    "code:41", "dot:1:0", "dot:3:6", "dot:5:3", "next", "code:5a", "dot:2:2", "next",
+    "select:Char:3",
+    "select:Command:1",
+    "select:BaudRate:1",
+    "select:Passthru:1",
+    "cell:1:A:1:H",
+    "cell:1:A:2:i",
+    "cell:1:A:5:",
+    "view:2:H",
+    "cell:2:H:1:41",
+    "cell:2:H:2:7",
+    "code:41",
+    "dot:1:0",
+    "dot:3:6",
+    "dot:5:3",
+    "next",
+    "code:5a",
+    "dot:2:2",
+    "next",
 ];
 
 async function editAll(page, list = edits) {
@@ -54,7 +96,9 @@ async function editAll(page, list = edits) {
 }
 
 async function savedBytes(page, name) {
-    await page.evaluate((n) => { window.pageTest.saveName = n; }, name);
+    await page.evaluate((n) => {
+        window.pageTest.saveName = n;
+    }, name);
     await page.click("#Save");
     await idle(page);
     return page.evaluate((n) => window.pageTest.saved[n] ?? null, name);
@@ -73,13 +117,18 @@ test("start-up shows the desktop's factory state, every control named, keyboard-
     assert.equal(shown.Op_L1A, true);
     assert.equal(shown.UDC_label, "User Defined Character  1");
     assert.equal(shown.UDC_TEXT, "");
-    assert.ok(Object.entries(shown).filter(([id]) => id.startsWith("map")).every(([, lit]) => lit === "false"));
+    assert.ok(
+        Object.entries(shown)
+            .filter(([id]) => id.startsWith("map"))
+            .every(([, lit]) => lit === "false"),
+    );
     assert.equal(await page.$eval("#SSTab1_page0", (p) => p.hidden), false);
 
     const unnamed = await page.evaluate(() =>
         [...document.querySelectorAll("#Window select, #Window input, #Window button")]
             .filter((c) => !c.getAttribute("aria-label") && !c.labels?.length && !c.textContent.trim())
-            .map((c) => c.id));
+            .map((c) => c.id),
+    );
     assert.deepEqual(unnamed, []);
 
     // The tabs by arrow keys, a dot by the space bar.
@@ -106,9 +155,15 @@ test("Save writes the very bytes the desktop core saves after the same edits", a
 
     // Cancelling the picker saves nothing; ORBIT.vfd is refused with the desktop's words.
     assert.equal(await savedBytes(page, ""), null);
-    await page.evaluate(() => { window.pageTest.saveName = "ORBIT.vfd"; });
+    await page.evaluate(() => {
+        window.pageTest.saveName = "ORBIT.vfd";
+    });
     await page.click("#Save");
-    assert.deepEqual(await answerBox(page), { title: "Pole Display Setup", text: "ORBIT.vfd can't be saved", buttons: ["OK"] });
+    assert.deepEqual(await answerBox(page), {
+        title: "Pole Display Setup",
+        text: "ORBIT.vfd can't be saved",
+        buttons: ["OK"],
+    });
     await idle(page);
     assert.equal(await page.evaluate(() => window.pageTest.saved["ORBIT.vfd"] ?? null), null);
 });
@@ -117,7 +172,11 @@ test("without a save picker, Save downloads the same 126 bytes under the name ty
     const page = await openPage(browser, { saveName: null });
     const folder = join(scratch, "downloads");
     const session = await page.createCDPSession();
-    await session.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: folder, browserContextId: page.browserContext().id });
+    await session.send("Browser.setDownloadBehavior", {
+        behavior: "allow",
+        downloadPath: folder,
+        browserContextId: page.browserContext().id,
+    });
     await editAll(page, edits.slice(0, 6));
     await page.click("#Save");
     await page.waitForSelector("#NameBox[open]");
@@ -125,7 +184,8 @@ test("without a save picker, Save downloads the same 126 bytes under the name ty
     await page.click("#NameBox .box-ok");
     await idle(page);
     const file = join(folder, "counter.vfd");
-    for (let tries = 0; !(existsSync(file) && readFileSync(file).length) && tries < 100; ++tries) await new Promise((later) => setTimeout(later, 100));
+    for (let tries = 0; !(existsSync(file) && readFileSync(file).length) && tries < 100; ++tries)
+        await new Promise((later) => setTimeout(later, 100));
     assert.deepEqual(readFileSync(file), referenceSave("counter.vfd", edits.slice(0, 6)));
 });
 
@@ -144,14 +204,22 @@ test("Load shows a good file; short, out-of-range and cancelled loads change not
         const [chooser] = await Promise.all([page.waitForFileChooser(), page.click("#Load")]);
         await chooser.accept([file]);
         const question = await answerBox(page, answer);
-        assert.deepEqual(question, { title: "Load File", text: "Are you sure to Load ?", buttons: ["OK", "Cancel"] });
+        assert.deepEqual(question, {
+            title: "Load File",
+            text: "Are you sure to Load ?",
+            buttons: ["OK", "Cancel"],
+        });
     };
 
     await edit(page, "cell:1:A:3:Q");
     const before = await controls(page);
     for (const file of [short, outOfRange]) {
         await load(file);
-        assert.deepEqual(await answerBox(page), { title: "Pole Display Setup", text: "Error", buttons: ["OK"] });
+        assert.deepEqual(await answerBox(page), {
+            title: "Pole Display Setup",
+            text: "Error",
+            buttons: ["OK"],
+        });
         await idle(page);
         assert.deepEqual(await controls(page), before, file);
     }
@@ -162,7 +230,7 @@ test("Load shows a good file; short, out-of-range and cancelled loads change not
     await load(goodFile);
     await idle(page);
     const shown = await controls(page);
-    assert.equal(shown.Char, (await page.$eval("#Char", (l) => l.options[3].text)));
+    assert.equal(shown.Char, await page.$eval("#Char", (l) => l.options[3].text));
     assert.equal(shown.L1A_1 + shown.L1A_2 + shown.L1A_3 + shown.L1A_5, "HiFD", "the emptied cell closed up");
     assert.equal(shown.L2A_1 + shown.L2A_2, "At", "hex cells are joined, then cut into pairs");
     assert.equal(shown.UDC_label, "User Defined Character  1");
@@ -175,16 +243,28 @@ test("Load shows a good file; short, out-of-range and cancelled loads change not
 test("Write and Read reach the virtual display through the bridge", async () => {
     const display = await startDisplay();
     try {
-        const page = await openPage(browser, { bridge: display.url, granted: [{ info: { usbVendorId: 0x0403, usbProductId: 0x6001 } }] });
+        const page = await openPage(browser, {
+            bridge: display.url,
+            granted: [{ info: { usbVendorId: 0x0403, usbProductId: 0x6001 } }],
+        });
         assert.equal((await controls(page)).Comm, "FTDI 0403:6001");
         await editAll(page);
         await page.click("#Download");
         const written = await answerBox(page);
-        assert.equal(written.text, "                             Download successful!\nPlease restart the Pole Display for the changes to take affect.");
+        assert.equal(
+            written.text,
+            "                             Download successful!\nPlease restart the Pole Display for the changes to take affect.",
+        );
         await idle(page);
 
-        assert.deepEqual(await page.evaluate(() => window.pageTest.opens), [{ baudRate: 9600, dataBits: 8, stopBits: 1, parity: "none", flowControl: "none" }]);
-        assert.deepEqual(Buffer.from(display.memory()), referenceSave("stored.vfd", edits), "the display holds the desktop's bytes");
+        assert.deepEqual(await page.evaluate(() => window.pageTest.opens), [
+            { baudRate: 9600, dataBits: 8, stopBits: 1, parity: "none", flowControl: "none" },
+        ]);
+        assert.deepEqual(
+            Buffer.from(display.memory()),
+            referenceSave("stored.vfd", edits),
+            "the display holds the desktop's bytes",
+        );
 
         await page.click("#SetAllDefault");
         await idle(page);
@@ -196,7 +276,10 @@ test("Write and Read reach the virtual display through the bridge", async () => 
         assert.equal(shown.L1A_1 + shown.L1A_2, "Hi");
         assert.equal(shown.Command, await page.$eval("#Command", (l) => l.options[1].text));
         // What came back, saved, is byte for byte what the desktop core saves after the edits.
-        assert.deepEqual(Buffer.from(await savedBytes(page, "read-back.vfd")), referenceSave("written.vfd", edits));
+        assert.deepEqual(
+            Buffer.from(await savedBytes(page, "read-back.vfd")),
+            referenceSave("written.vfd", edits),
+        );
 
         // The port was let go after each transfer: a third one opens it again.
         await page.click("#GetSetting");
@@ -220,7 +303,11 @@ test("a silent display and a wrong check byte give the desktop's messages", asyn
             const page = await openPage(browser, { bridge: display.url, granted: [{}] });
             const before = await controls(page);
             await page.click(button);
-            assert.deepEqual(await answerBox(page), { title: "Pole Display Setup", text, buttons: ["OK"] }, option);
+            assert.deepEqual(
+                await answerBox(page),
+                { title: "Pole Display Setup", text, buttons: ["OK"] },
+                option,
+            );
             await idle(page);
             if (button === "#GetSetting") assert.deepEqual(await controls(page), before, option);
         } finally {
@@ -236,7 +323,11 @@ test("the character page steps, stores and refuses codes as the desktop does", a
     assert.equal(shown.UDC_label, "User Defined Character 2");
     assert.equal(shown.map1_0, "false");
 
-    const refusals = [["GG", "Hex Value Error !!"], ["7F", "Error !! Range is 0x20~0x7E !!"], ["A", "Error !! Range is 0x20~0x7E !!"]];
+    const refusals = [
+        ["GG", "Hex Value Error !!"],
+        ["7F", "Error !! Range is 0x20~0x7E !!"],
+        ["A", "Error !! Range is 0x20~0x7E !!"],
+    ];
     for (const [code, text] of refusals) {
         await edit(page, `code:${code}`);
         await page.click("#UDC_NEXT");
@@ -267,7 +358,8 @@ test("Choose port… asks the browser for a port and selects it", async () => {
         granted: [{ info: { usbVendorId: 0x067b, usbProductId: 0x2303 } }],
         offered: { info: { usbVendorId: 0x1234, usbProductId: 0x0001 } },
     });
-    const entries = () => page.$$eval("#Comm option", (all) => all.filter((o) => !o.hidden).map((o) => o.text));
+    const entries = () =>
+        page.$$eval("#Comm option", (all) => all.filter((o) => !o.hidden).map((o) => o.text));
     assert.deepEqual(await entries(), ["Prolific 067B:2303", "Choose port\u2026"]);
     await page.select("#Comm", "choose");
     await idle(page);
@@ -276,7 +368,9 @@ test("Choose port… asks the browser for a port and selects it", async () => {
     assert.equal((await controls(page)).Comm, "USB 1234 1234:0001");
 
     // Nothing chosen in the browser's chooser: the port stays as it was.
-    await page.evaluate(() => { window.pageTest.offered = null; });
+    await page.evaluate(() => {
+        window.pageTest.offered = null;
+    });
     await page.select("#Comm", "choose");
     await idle(page);
     assert.equal(await page.evaluate(() => window.pageTest.requests), 2);
@@ -285,11 +379,17 @@ test("Choose port… asks the browser for a port and selects it", async () => {
 
 test("without Web Serial the page says so, and editing, Save and the preview still work", async () => {
     const page = await openPage(browser, { serial: "none" });
-    assert.equal(await page.$eval("#NoSerial", (p) => !p.hidden && p.textContent.includes("no Web Serial")), true);
+    assert.equal(
+        await page.$eval("#NoSerial", (p) => !p.hidden && p.textContent.includes("no Web Serial")),
+        true,
+    );
     for (const id of ["Comm", "Download", "GetSetting"])
         assert.equal(await page.$eval(`#${id}`, (c) => c.disabled), true, id);
     await editAll(page, edits.slice(4, 7));
-    assert.deepEqual(Buffer.from(await savedBytes(page, "offline.vfd")), referenceSave("offline.vfd", edits.slice(4, 7)));
+    assert.deepEqual(
+        Buffer.from(await savedBytes(page, "offline.vfd")),
+        referenceSave("offline.vfd", edits.slice(4, 7)),
+    );
     await page.click("#SSTab1_1");
     await idle(page);
     const lit = await page.$eval("#Preview", (canvas) => {
@@ -338,7 +438,10 @@ test("Baud drops the desktop's whole list whatever is typed, and typed settings 
     await idle(page);
     await page.click("#Download");
     const refused = await answerBox(page);
-    assert.match(refused.text, /could not be set up\.\nReason: 1\.5 stop bits are not available in the browser/);
+    assert.match(
+        refused.text,
+        /could not be set up\.\nReason: 1\.5 stop bits are not available in the browser/,
+    );
     await idle(page);
     assert.deepEqual(await page.evaluate(() => window.pageTest.opens), [], "nothing opened");
 });
@@ -347,16 +450,18 @@ test("a control code in a character cell shows its hex digits, dimmed, and saves
     const page = await openPage(browser);
     const codeEdits = ["view:1:H", "cell:1:H:1:07", "cell:1:H:2:41", "cell:1:H:3:1B", "view:1:A"];
     await editAll(page, codeEdits);
-    const cells = await page.evaluate(() => [1, 2, 3].map((k) => {
-        const cell = document.getElementById(`L1A_${k}`);
-        const code = cell.nextElementSibling;
-        return {
-            value: cell.value,
-            code: code.textContent,
-            codeShown: getComputedStyle(code).visibility === "visible",
-            textHidden: getComputedStyle(cell).color === "rgba(0, 0, 0, 0)",
-        };
-    }));
+    const cells = await page.evaluate(() =>
+        [1, 2, 3].map((k) => {
+            const cell = document.getElementById(`L1A_${k}`);
+            const code = cell.nextElementSibling;
+            return {
+                value: cell.value,
+                code: code.textContent,
+                codeShown: getComputedStyle(code).visibility === "visible",
+                textHidden: getComputedStyle(cell).color === "rgba(0, 0, 0, 0)",
+            };
+        }),
+    );
     assert.deepEqual(cells, [
         { value: "\u0007", code: "07", codeShown: true, textHidden: true },
         { value: "A", code: "", codeShown: true, textHidden: false },
@@ -366,10 +471,16 @@ test("a control code in a character cell shows its hex digits, dimmed, and saves
     assert.deepEqual(Buffer.from(saved), referenceSave("codes.vfd", codeEdits));
     // Typed over, the cell is an ordinary character again.
     await edit(page, "cell:1:A:1:Z");
-    assert.deepEqual(await page.$eval("#L1A_1", (cell) => [cell.value, cell.nextElementSibling.textContent]), ["Z", ""]);
+    assert.deepEqual(
+        await page.$eval("#L1A_1", (cell) => [cell.value, cell.nextElementSibling.textContent]),
+        ["Z", ""],
+    );
 
     // In the hex view the overlay goes with the character cells.
     await edit(page, "view:1:H");
     await edit(page, "cell:1:H:1:07");
-    assert.equal(await page.$eval("#L1A_1", (cell) => getComputedStyle(cell.nextElementSibling).visibility), "hidden");
+    assert.equal(
+        await page.$eval("#L1A_1", (cell) => getComputedStyle(cell.nextElementSibling).visibility),
+        "hidden",
+    );
 });
