@@ -6,9 +6,7 @@ cd "$(dirname "$0")/.."
 page=$(scripts/build_page.sh)
 [ -f build/CMakeCache.txt ] || scripts/setup.sh
 cmake --build build --target virtual_display
-if [ ! -f web/node_modules/.package-lock.json ] || [ web/package-lock.json -nt web/node_modules/.package-lock.json ]; then
-    (cd web && npm ci --no-audit --no-fund)
-fi
+scripts/npm_packages.sh
 
 # The bridge starts the display and names it, then announces itself; both go on printing.
 exec {bridge_out}< <(exec node web/bridge/bridge.js --display build/tools/virtual_display/virtual_display)

@@ -4,13 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install_packages.sh chromium nodejs npm=npm
+scripts/install_packages.sh chromium
 page=$(scripts/build_page.sh)
 [ -f build/CMakeCache.txt ] || scripts/setup.sh
 cmake --build build --target virtual_display reference_save
 
-# The locked npm packages, installed again only when the lock changed.
-if [ ! -f web/node_modules/.package-lock.json ] || [ web/package-lock.json -nt web/node_modules/.package-lock.json ]; then
-    (cd web && npm ci --no-audit --no-fund)
-fi
+scripts/npm_packages.sh
 PDS_PAGE=$page PDS_NATIVE_BUILD=$PWD/build node --test --test-timeout=120000 web/page/tests/

@@ -7,6 +7,8 @@
 set -euo pipefail
 echo "The release (scripts/release.sh):"
 cd "$(dirname "$0")/.."
+scripts/install_packages.sh chromium
+scripts/npm_packages.sh
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 dist=$scratch/dist

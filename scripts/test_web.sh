@@ -8,17 +8,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
-scripts/install_packages.sh nodejs npm=npm
+scripts/install_packages.sh nodejs
 scripts/build_wasm.sh
 # The layer and glyph checks read the sources alone; the native pass runs them. The file
 # store's device and fifo cases need a system's devices, which Node.js's file system has not.
 ctest --test-dir build-wasm --output-on-failure -j"$jobs" \
     -E '^(layers|layers_planted|glyph_data_reproduces|DiskFileStorePosixTest\..*)$'
 
-# The npm packages as the lock file names them, fetched again only when the lock changed.
-if [ ! -d web/node_modules ] || [ web/package-lock.json -nt web/node_modules/.package-lock.json ]; then
-    (cd web && npm ci --no-audit --no-fund)
-fi
+scripts/npm_packages.sh
 # One JavaScript style, Prettier's with the settings of .prettierrc.json: `npm run style -- --write`
 # in web/ puts every script into it.
 (cd web && npm run --silent style -- --check)
