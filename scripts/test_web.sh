@@ -21,5 +21,5 @@ scripts/npm_packages.sh
 (cd web && npm run --silent style -- --check)
 (cd web && npx --no-install tsc -p tsconfig.json && npx --no-install tsc -p page/tsconfig.json)
 PDS_VIRTUAL_DISPLAY=$PWD/build/tools/virtual_display/virtual_display \
-PDS_WEB_CORE=$PWD/build-wasm/web/pole_display_core.js \
+PDS_WEB_CORE=$PWD/build-wasm/web/pole_display_setup.js \
     node --test web/tests/

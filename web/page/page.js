@@ -57,9 +57,7 @@ class Page {
     }
 
     command(name, a = 0, b = 0) {
-        return this.core.ccall("pds_command", "number", ["string", "number", "number"], [name, a, b], {
-            async: true,
-        });
+        return this.core.command(name, a, b);
     }
 
     // A command that may wait for the operator or the line.

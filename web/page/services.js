@@ -1,5 +1,5 @@
-// What the core's browser services (browser_services.cpp) ask of the page: modal boxes, the
-// file pickers and the user guide. The serial line is the browser module's own
+// The page's half of the browser module's services (web/bindings/module.js lists what the module
+// asks): modal boxes, the file pickers and the user guide. The serial line is the module's own
 // (adapters/web/web_serial.js), which the page reaches as `core.serial`.
 "use strict";
 

@@ -19,8 +19,8 @@ const checkAnswerLimitMs = 2000;
 const firstReplyByteLimitMs = 2000;
 
 /** The start-up image with both welcome lines written, so a stored copy shows it whole. */
-function sampleImage(core, text) {
-    const image = core.image();
+async function sampleImage(core, text) {
+    const image = await core.image();
     const line = new TextEncoder().encode(text.padEnd(60, "."));
     image.set(line, 6); // positions 7..66 hold the two lines
     return image;
@@ -46,25 +46,25 @@ async function withBridge(displayArgs, memory, body) {
 test("a write stores exactly the image, and a read brings it back", async () => {
     await withBridge([], undefined, async (bridge) => {
         const core = await session(bridge);
-        const image = sampleImage(core, "WELCOME TO THE SHOP  Open every day from 8 to 20");
-        assert.equal(core.setImage(image), true);
+        const image = await sampleImage(core, "WELCOME TO THE SHOP  Open every day from 8 to 20");
+        assert.equal(await core.setImage(image), true);
         assert.deepEqual(await core.writeToDisplay(), [downloadSuccessful]);
         assert.deepEqual(bridge.memory(), image);
 
         const reader = await session(bridge);
-        assert.notDeepEqual(reader.image(), image);
+        assert.notDeepEqual(await reader.image(), image);
         assert.deepEqual(await reader.readFromDisplay(), [uploadOk]);
-        assert.deepEqual(reader.image(), image);
+        assert.deepEqual(await reader.image(), image);
     });
 });
 
 test("a read takes what the display held before", async () => {
     const core = await loadCore();
-    const held = sampleImage(core, "Held since yesterday");
+    const held = await sampleImage(core, "Held since yesterday");
     await withBridge([], held, async (bridge) => {
         const reader = await session(bridge);
         assert.deepEqual(await reader.readFromDisplay(), [uploadOk]);
-        assert.deepEqual(reader.image(), held);
+        assert.deepEqual(await reader.image(), held);
     });
 });
 
@@ -84,10 +84,10 @@ test("a silent display fails each way after the desktop's limit, and stays unwri
 
 test("a wrong check byte stops the write before the image", async () => {
     const core = await loadCore();
-    const before = sampleImage(core, "Before");
+    const before = await sampleImage(core, "Before");
     await withBridge(["--wrong-check"], before, async (bridge) => {
         const writer = await session(bridge);
-        writer.setImage(sampleImage(writer, "After"));
+        await writer.setImage(await sampleImage(writer, "After"));
         assert.deepEqual(await writer.writeToDisplay(), [ircCheckError]);
         assert.deepEqual(bridge.memory(), before);
     });
