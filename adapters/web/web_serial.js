@@ -19,7 +19,7 @@
 
 /** The kinds of PortFailure::Kind, in its order. */
 const PortFailureKind = Object.freeze({
-  BadSettings: 0, NoSuchPort: 1, NotAPort: 2, Permission: 3, InUse: 4, Other: 5,
+  BadSettings: 0, NoSuchPort: 1, NotAPort: 2, Permission: 3, InUse: 4, Other: 5, NeverQuiet: 6,
 });
 
 class WebSerialLink {

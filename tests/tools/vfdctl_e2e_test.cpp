@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
@@ -281,11 +282,55 @@ TEST_F(VfdctlTest, PortInUseUnderAnotherNameIsRefused) {
     const Outcome second = vfdctl({"read", "--port", other_name, "-o", "x.vfd"});
     EXPECT_EQ(second.code, 4);
     EXPECT_EQ(second.err, other_name.toStdString() + ": cannot open " + other_name.toStdString() +
-                              ": another program is using this port\n");
+                              ": another program is using this port: vfdctl (process " +
+                              std::to_string(first.processId()) + ")\n");
     EXPECT_FALSE(QFile::exists(path("x.vfd")));
     EXPECT_EQ(finish(first).code, 5);
     EXPECT_EQ(d->output().count("Read request"), 1) << "the second never reached the display";
 }
+
+TEST_F(VfdctlTest, APortAnotherProgramHoldsIsNamedByReadAndSkippedByFind) {
+    // A program that keeps the port open without a lock or exclusive use: `sleep` reading it.
+    const auto d = display({}, samples::factory_image());
+    QProcess holder;
+    holder.setStandardInputFile(device(d));
+    holder.start("sleep", {"60"});
+    ASSERT_TRUE(holder.waitForStarted());
+    const std::string held = "another program is using this port: sleep (process " +
+                             std::to_string(holder.processId()) + ")";
+
+    const Outcome read = vfdctl({"read", "--port", device(d), "-o", "x.vfd"});
+    EXPECT_EQ(read.code, 4);
+    EXPECT_EQ(read.err, d->device() + ": cannot open " + d->device() + ": " + held + "\n");
+    const Outcome find = vfdctl({"find", "--port", device(d)});
+    EXPECT_EQ(find.code, 5);
+    EXPECT_EQ(find.out, d->device() + ": no display: " + held + "\n");
+    EXPECT_FALSE(d->output().contains("Read request")) << "nothing was sent to the display";
+    holder.kill();
+    holder.waitForFinished();
+
+    const Outcome after = vfdctl({"read", "--port", device(d), "-o", "x.vfd"});
+    EXPECT_EQ(after.code, 0) << after.err;
+}
+
+#ifdef TIOCEXCL
+TEST_F(VfdctlTest, AnExclusivePortIsRefusedToRootToo) {
+    const auto d = display({}, samples::factory_image());
+    const int holder = ::open(d->device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::ioctl(holder, TIOCEXCL), 0);
+
+    const Outcome read = vfdctl({"read", "--port", device(d), "-o", "x.vfd"});
+    EXPECT_EQ(read.code, 4);
+    EXPECT_NE(read.err.find(": another program is using this port: "), std::string::npos)
+        << read.err;
+    EXPECT_NE(read.err.find("(process " + std::to_string(::getpid()) + ")"), std::string::npos)
+        << read.err;
+    EXPECT_FALSE(d->output().contains("Read request")) << "nothing was sent to the display";
+    ::ioctl(holder, TIOCNXCL);
+    ::close(holder);
+}
+#endif
 
 TEST_F(VfdctlTest, OneDeviceUnderTwoNamesIsRefusedBeforeAnyPortIsOpened) {
     const auto d = display({}, samples::factory_image());
@@ -791,6 +836,34 @@ TEST_F(VfdctlTest, InterruptBeforeTheImageStopsAtOnceAndLeavesTheDisplayAlone) {
     EXPECT_EQ(exclusive, 0) << "exclusive use given up, or only root could open it again";
     ::close(watcher);
 #endif
+}
+
+// The lock file Qt keeps for `device` while process `pid` has it open, if any.
+std::optional<std::string> lock_file_of(const std::string& device, qint64 pid) {
+    std::string name = device.substr(std::string("/dev/").size());
+    std::replace(name.begin(), name.end(), '/', '_');
+    for (const char* folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
+                               "/tmp", "/var/tmp", "/var/lock/lockdev", "/run/lock"}) {
+        QFile file(QString::fromStdString(std::string(folder) + "/LCK.." + name));
+        if (file.open(QIODevice::ReadOnly) && file.readLine().trimmed() == QByteArray::number(pid))
+            return file.fileName().toStdString();
+    }
+    return std::nullopt;
+}
+
+TEST_F(VfdctlTest, EveryHandledSignalRemovesTheLockFileAsANormalEndDoes) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const auto d = display({"--silent"}, samples::factory_image());
+        QProcess read;
+        start(read, {"read", "--port", device(d), "-o", "x.vfd"});
+        ASSERT_TRUE(d->wait_for_output("left unanswered", 10000));
+        const auto lock_file = lock_file_of(d->device(), read.processId());
+        ASSERT_TRUE(lock_file) << "Qt keeps a lock file while the port is open";
+        ::kill(static_cast<pid_t>(read.processId()), signal);
+        EXPECT_EQ(finish(read).code, 128 + signal);
+        EXPECT_FALSE(fs::exists(*lock_file)) << *lock_file;
+    }
 }
 
 // --json: what a script gets, read with a parser of its own. Every document holds the

@@ -59,6 +59,12 @@ With several ports, the status is that of the first port, in the order given, th
 An interruption never leaves a display with part of a configuration: one that has begun to
 receive it gets all of it (about 130 ms at 9600 bit/s), unverified, before vfdctl stops; the
 others keep what they held. Every port gets back the line settings it had.
+
+A port another program has open is refused with status 4 before anything is sent on it,
+naming that program and its process where the system shows them (Linux: /proc). A user
+other than root cannot see the processes of other users: a port one of them holds open
+without a lock or exclusive use looks free. A line on which something keeps sending, so
+that it never falls quiet, is refused with status 4 too, and nothing is sent into it.
 )";
 
 // Laid out as the options were listed before the parser changed, so that scripts and

@@ -7,10 +7,10 @@
 #include "file/file_check.h"
 #include "image_json.h"
 #include "inspect/describe.h"
+#include "link/serial_line.h"
 #include "port_commands.h"
 #include "preview_text.h"
 #include "result_document.h"
-#include "services/serial_line.h"
 #include "version.h"
 
 #include <algorithm>

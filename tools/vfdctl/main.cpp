@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
         pds::end_program(signal);
     });
     const auto platform = pds::cli::start_platform(argc, argv);
+    const auto link_services = [] { return pds::cli::platform_link_services("/proc"); };
     return pds::cli::run(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr,
-                         pds::cli::platform_link_services, pds::cli::platform_ports);
+                         link_services, pds::cli::platform_ports);
 }
