@@ -17,8 +17,10 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -941,6 +943,34 @@ TEST_F(VfdctlTest, JsonBadArgumentsGiveTheShortDocument) {
         EXPECT_EQ(json["meaning"], "bad_arguments");
         EXPECT_EQ(json["message"], c.message);
     }
+}
+
+// The "Exit status:" lines of --help, "  129, 130, 143  ended by ...", as status and words.
+std::map<int, std::string> exit_statuses_in(const std::string& help) {
+    std::map<int, std::string> statuses;
+    std::istringstream lines(help.substr(help.find("Exit status:\n") + 13));
+    for (std::string line; std::getline(lines, line) && line.starts_with("  ");) {
+        const auto words = line.find("  ", 2);
+        std::istringstream codes(line.substr(2, words - 2));
+        for (std::string code; std::getline(codes, code, ',');)
+            statuses[std::stoi(code)] = line.substr(words + 2);
+    }
+    return statuses;
+}
+
+TEST_F(VfdctlTest, JsonListsEveryExitStatusAsHelpDoes) {
+    const auto in_help = exit_statuses_in(vfdctl({"--help"}).out);
+    EXPECT_EQ(in_help.size(), 13u);
+    const QJsonObject json = document_of(vfdctl({"export", "missing.vfd", "--json"}));
+    std::map<int, std::string> in_document;
+    for (const auto& value : json["exit_statuses"].toArray()) {
+        const QJsonObject row = value.toObject();
+        in_document[row["status"].toInt(-1)] = row["explanation"].toString().toStdString();
+        if (row["status"] == json["status"]) {
+            EXPECT_EQ(row["meaning"], json["meaning"]);
+        }
+    }
+    EXPECT_EQ(in_document, in_help);
 }
 
 TEST_F(VfdctlTest, JsonInterruptionStillGivesADocument) {

@@ -1,6 +1,7 @@
 #include "arguments.h"
 
 #include "command_table.h"
+#include "exit_codes.h"
 
 #include <CLI/CLI.hpp>
 
@@ -23,19 +24,10 @@ const char* const after_commands =
 as it is, and -o - writes to standard output (the report lines then go to standard error).
 Files read must be regular files; a JSON file at most 1 MiB.
 
-Exit status:
-  0  success; diff: the configurations are the same
-  1  diff: the configurations differ
-  2  bad arguments
-  3  a file cannot be read or written, or holds no valid configuration
-  4  the port cannot be opened
-  5  the display did not answer
-  6  the display's check byte was wrong; nothing was written
-  7  the display's reply was short or did not start with its mark
-  8  the display reads back other settings than were written
-  9  the device went away, or the port would not send
-  129, 130, 143  ended by SIGHUP, SIGINT (Ctrl-C) or SIGTERM: 128 and the signal's number
-With several ports, the status is that of the first port, in the order given, that failed.
+)";
+
+const char* const after_exit_statuses =
+    R"(With several ports, the status is that of the first port, in the order given, that failed.
 
 An interruption never leaves a display with part of a configuration: one that has begun to
 receive it gets all of it (about 130 ms at 9600 bit/s), unverified, before vfdctl stops; the
@@ -77,6 +69,18 @@ std::string commands_help() {
             synopsis + std::string(column - synopsis.size(), ' ') + command.summary.front() + "\n";
         for (std::size_t i = 1; i < command.summary.size(); ++i)
             text += std::string(column, ' ') + command.summary[i] + "\n";
+    }
+    return text;
+}
+
+// Each exit status with what it means.
+std::string exit_statuses_help() {
+    std::string text = "Exit status:\n";
+    for (const auto& status : exit_statuses()) {
+        std::string codes;
+        for (int code : status.codes)
+            codes += (codes.empty() ? "" : ", ") + std::to_string(code);
+        text += "  " + codes + "  " + status.explanation + "\n";
     }
     return text;
 }
@@ -244,7 +248,8 @@ bool asks_for_json(const std::vector<std::string>& arguments) {
 
 std::string help_text(const std::string& program) {
     return "Usage: " + program + " [options] COMMAND [OPERAND...]\n" + description +
-           commands_help() + after_commands + "\n" + options + arguments_help();
+           commands_help() + after_commands + exit_statuses_help() + after_exit_statuses + "\n" +
+           options + arguments_help();
 }
 
 } // namespace pds::cli

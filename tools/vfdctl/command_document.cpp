@@ -65,6 +65,7 @@ int finish(int status, const std::string& command, Output& output, const Documen
     for (const auto& [key, value] : extra.items())
         document[key] = value;
     document["lines"] = output.lines;
+    document["exit_statuses"] = exit_status_table();
     output.out << document_text(document) << std::flush;
     state.printed = true;
     return status;
@@ -76,7 +77,9 @@ std::optional<std::string> interruption_document(int status, const std::string& 
     if (!state.json || state.printed)
         return std::nullopt;
     state.printed = true;
-    return document_text(summary(known_command(state.command), status, message, state.start));
+    Document document = summary(known_command(state.command), status, message, state.start);
+    document["exit_statuses"] = exit_status_table();
+    return document_text(document);
 }
 
 } // namespace pds::cli
