@@ -18,8 +18,10 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -676,6 +678,61 @@ TEST_F(VfdctlTest, DevStdoutAppendsToTheLogTheShellOpened) {
               "earlier lines\n" + bytes_of(samples::odd_image()) + "wrote /dev/stdout\n");
 }
 
+// Standard output on sinks of the test's own that take nothing, for root too: a file under a
+// size limit the shell sets for vfdctl alone (0 blocks takes nothing; 2 takes 1 KiB of the
+// JSON's 6 and refuses the rest), and, for the commands that open ports (whose lock files the
+// limit would refuse too), a pipe nobody reads, with SIGPIPE ignored as many runners leave it.
+TEST_F(VfdctlTest, OutputThatDoesNotReachStandardOutputFailsWithStatus3) {
+    const auto d = display({}, samples::factory_image());
+    put("a.vfd", samples::factory_image());
+    put("b.vfd", samples::odd_image());
+    put_json("odd.json", samples::odd_image());
+    const QString port = device(d);
+    const QString null = QString::fromStdString(null_device());
+    const QString closed_pipe = "mkfifo pipe && exec 4<>pipe 5>pipe 4<&- && trap '' PIPE && "
+                                "exec \"$VFDCTL\" %1 >&5";
+    const QString limit = "ulimit -f %2; exec \"$VFDCTL\" %1 > out";
+    const struct {
+        QString command;
+        QString sink;
+        int blocks;
+        const char* reason;
+    } cases[] = {
+        {"export a.vfd", limit, 0, "File too large"},
+        {"export a.vfd", limit, 2, "File too large"},
+        {"export --json a.vfd", limit, 0, "File too large"},
+        {"show a.vfd", limit, 0, "File too large"},
+        {"show --preview a.vfd", limit, 0, "File too large"},
+        {"diff a.vfd b.vfd", limit, 0, "File too large"}, // status 1 without the limit
+        {"import odd.json -o -", limit, 0, "File too large"},
+        {"ports", limit, 0, "File too large"},
+        {"--help", limit, 0, "File too large"},
+        {"show --port " + port, closed_pipe, 0, "Broken pipe"},
+        {"find --port " + port, closed_pipe, 0, "Broken pipe"},
+        {"read --json --port " + port + " -o " + null, closed_pipe, 0, "Broken pipe"},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(path("pipe"));
+        QFile::remove(path("out"));
+        const Outcome run = shell(c.sink.arg(c.command).arg(c.blocks));
+        const std::string what =
+            (c.sink == limit ? "under " + std::to_string(c.blocks) + " blocks: "
+                             : "into a pipe nobody reads: ") +
+            c.command.toStdString();
+        EXPECT_EQ(run.code, 3) << what << ": " << run.err;
+        EXPECT_TRUE(run.err.ends_with(std::string("vfdctl: standard output: cannot write: ") +
+                                      c.reason + "\n"))
+            << what << ": " << run.err;
+        if (c.sink == limit) {
+            EXPECT_EQ(contents("out").size(), c.blocks * 512) << what;
+        }
+    }
+    // The display was read each time, and the sinks are what failed, not the commands.
+    const Outcome unlimited = shell("\"$VFDCTL\" show --port " + port + " > out");
+    EXPECT_EQ(unlimited.code, 0) << unlimited.err;
+    EXPECT_EQ(unlimited.err, "");
+}
+
 TEST_F(VfdctlTest, SymbolicLinkToAFileStaysALink) {
     put_json("odd.json", samples::odd_image());
     put("shop.vfd", samples::factory_image());
@@ -1014,6 +1071,34 @@ TEST_F(VfdctlTest, JsonBadArgumentsGiveTheShortDocument) {
         EXPECT_EQ(json["meaning"], "bad_arguments");
         EXPECT_EQ(json["message"], c.message);
     }
+}
+
+// The "Exit status:" lines of --help, "  129, 130, 143  ended by ...", as status and words.
+std::map<int, std::string> exit_statuses_in(const std::string& help) {
+    std::map<int, std::string> statuses;
+    std::istringstream lines(help.substr(help.find("Exit status:\n") + 13));
+    for (std::string line; std::getline(lines, line) && line.starts_with("  ");) {
+        const auto words = line.find("  ", 2);
+        std::istringstream codes(line.substr(2, words - 2));
+        for (std::string code; std::getline(codes, code, ',');)
+            statuses[std::stoi(code)] = line.substr(words + 2);
+    }
+    return statuses;
+}
+
+TEST_F(VfdctlTest, JsonListsEveryExitStatusAsHelpDoes) {
+    const auto in_help = exit_statuses_in(vfdctl({"--help"}).out);
+    EXPECT_EQ(in_help.size(), 13u);
+    const QJsonObject json = document_of(vfdctl({"export", "missing.vfd", "--json"}));
+    std::map<int, std::string> in_document;
+    for (const auto& value : json["exit_statuses"].toArray()) {
+        const QJsonObject row = value.toObject();
+        in_document[row["status"].toInt(-1)] = row["explanation"].toString().toStdString();
+        if (row["status"] == json["status"]) {
+            EXPECT_EQ(row["meaning"], json["meaning"]);
+        }
+    }
+    EXPECT_EQ(in_document, in_help);
 }
 
 TEST_F(VfdctlTest, JsonInterruptionStillGivesADocument) {
