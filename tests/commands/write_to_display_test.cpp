@@ -110,7 +110,7 @@ TEST_F(WriteTest, ALineThatNeverFallsQuietIsAPortFaultAndNothingIsSent) {
     // Once the write has chosen its port; before, the editor is still being captured.
     port.on_call = [this](const std::string& call) {
         if (call == "open")
-            for (std::uint32_t at = 0; at < 10'000; ++at)
+            for (std::uint32_t at = 0; at < 2'000; ++at)
                 port.arrive_in(at, {0xD0});
     };
     write_to_display(editor);
