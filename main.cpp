@@ -1,5 +1,5 @@
 #include "ui/application.h"
 
 int main(int argc, char** argv) {
-    return pds::ui::run_application(argc, argv);
+    return pds::ui::run_application(argc, argv, "/proc");
 }

@@ -1,7 +1,9 @@
 #include "commands/find_display.h"
 
 #include "editor/host_link.h"
-#include "services/serial_line.h"
+#include "link/forwarding_port.h"
+#include "link/port_failure_message.h"
+#include "link/serial_line.h"
 
 #include <algorithm>
 
@@ -14,10 +16,10 @@ constexpr int cancel_slice_ms = 20;
 
 // The port as the probe sees it: once the operator cancels, it behaves as a device that went
 // away, which every exchange routine already ends on at once without sending more.
-class CancellablePort : public SerialPort {
+class CancellablePort : public ForwardingSerialPort {
 public:
     CancellablePort(SerialPort& port, const std::function<bool()>& cancelled)
-        : port(port), asked(cancelled) {}
+        : ForwardingSerialPort(port), asked(cancelled) {}
 
     bool cancelled() {
         if (!stopped && asked && asked())
@@ -25,27 +27,17 @@ public:
         return stopped;
     }
 
-    void set_port(const PortChoice& choice) override { port.set_port(choice); }
-    void set_settings(const std::string& settings) override { port.set_settings(settings); }
-    std::optional<PortFailure> open() override { return port.open(); }
-    void close() override { port.close(); }
-    bool is_open() const override { return port.is_open(); }
-    int bytes_waiting() override { return port.bytes_waiting(); }
-    std::vector<std::uint8_t> read_all() override { return port.read_all(); }
     void queue(std::span<const std::uint8_t> bytes) override {
         if (!cancelled())
-            port.queue(bytes);
+            inner.queue(bytes);
     }
-    int bytes_pending() override { return port.bytes_pending(); }
     void wait_for_activity(int max_ms) override {
         if (!cancelled())
-            port.wait_for_activity(std::min(max_ms, cancel_slice_ms));
+            inner.wait_for_activity(std::min(max_ms, cancel_slice_ms));
     }
-    bool device_lost() const override { return stopped || port.device_lost(); }
-    double ms_per_character() const override { return port.ms_per_character(); }
+    bool device_lost() const override { return stopped || inner.device_lost(); }
 
 private:
-    SerialPort& port;
     const std::function<bool()>& asked;
     bool stopped = false;
 };
@@ -130,6 +122,7 @@ void find_display(Editor& editor, FindProgress& progress) {
     const std::function<bool()> cancelled = [&progress] { return progress.cancelled(); };
     std::optional<std::pair<FindCandidate, int>> found;
     std::vector<std::string> unopened;
+    std::vector<std::string> held; // each with the words a read would say of it
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const FindCandidate& candidate = candidates[i];
         done = static_cast<int>(i * std::size(probe_speeds));
@@ -145,8 +138,14 @@ void find_display(Editor& editor, FindProgress& progress) {
             found.emplace(candidate, probe.speed);
             break;
         }
-        if (probe.last.outcome == ProbeOutcome::CannotOpen)
+        const auto& failure = probe.last.failure;
+        if (probe.last.outcome == ProbeOutcome::CannotOpen && failure &&
+            failure->kind == PortFailure::Kind::InUse)
+            held.push_back(candidate.name + ": " + in_use_words(*failure));
+        else if (probe.last.outcome == ProbeOutcome::CannotOpen)
             unopened.push_back(candidate.name);
+        else if (probe.last.outcome == ProbeOutcome::NeverQuiet)
+            held.push_back(candidate.name + ": " + never_quiet_words);
     }
     progress.finished();
 
@@ -159,6 +158,8 @@ void find_display(Editor& editor, FindProgress& progress) {
             for (const auto& name : unopened)
                 text += " " + name;
         }
+        for (const auto& words : held)
+            text += "\rSkipped " + words + ".";
         p.boxes.show(text, find_title);
         return;
     }

@@ -45,6 +45,10 @@ void read_from_display(Editor& editor) {
     switch (result.outcome) {
     case ReadOutcome::Received:
         break;
+    case ReadOutcome::NeverQuiet:
+        p.boxes.show(port_failure_message(editor.model.host_port.text(), link.line_settings,
+                                          never_quiet_failure(p.port)));
+        return;
     case ReadOutcome::NoAnswer:
     case ReadOutcome::LineStuck:
     case ReadOutcome::LostBeforeReply:

@@ -27,6 +27,10 @@ void write_to_display(Editor& editor) {
     switch (outcome) {
     case WriteOutcome::Written:
         break;
+    case WriteOutcome::NeverQuiet:
+        p.boxes.show(port_failure_message(editor.model.host_port.text(), link.line_settings,
+                                          never_quiet_failure(p.port)));
+        return;
     case WriteOutcome::CheckRefused:
         p.boxes.show(irc_check_error);
         return;

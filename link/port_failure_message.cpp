@@ -1,6 +1,6 @@
 #include "link/port_failure_message.h"
 
-#include "services/serial_line.h"
+#include "link/serial_line.h"
 
 #include <string_view>
 
@@ -50,7 +50,10 @@ std::string hint(const std::string& line_settings, const PortFailure& failure) {
                "group that owns the device (dialout on Debian); log out and in again after "
                "joining it.";
     case Kind::InUse:
-        return "Another program is using this port. Close that program and try again.";
+        return sentence(in_use_words(failure)) + " Close that program and try again.";
+    case Kind::NeverQuiet:
+        return "Another device or program keeps sending on this line: stop it, or check that "
+               "the cable goes to the display.";
     case Kind::Other:
         break;
     }
@@ -65,13 +68,32 @@ std::string headline(const std::string& comm_text, const PortFailure& failure) {
         return port_named(comm_text, failure) + " is not a serial port" +
                (failure.reason.empty() ? "" : " but " + failure.reason) + ".";
     std::string text = "The serial port " + port_named(comm_text, failure) + " could not be ";
-    text += failure.kind == Kind::BadSettings ? "set up." : "opened.";
+    text += failure.kind == Kind::BadSettings  ? "set up."
+            : failure.kind == Kind::NeverQuiet ? "used."
+                                               : "opened.";
+    // Said by the remedy instead.
+    if (failure.kind == Kind::InUse)
+        return text;
+    if (failure.kind == Kind::NeverQuiet)
+        return text + "\nReason: " + never_quiet_words + ".";
     if (!failure.reason.empty())
         text += "\nReason: " + failure.reason;
     return text;
 }
 
 } // namespace
+
+PortFailure never_quiet_failure(SerialPort& port) {
+    return {PortFailure::Kind::NeverQuiet, port.find_device().device.value_or(""),
+            never_quiet_words};
+}
+
+std::string in_use_words(const PortFailure& failure) {
+    std::string text = "another program is using this port";
+    if (!failure.reason.empty())
+        text += ": " + failure.reason;
+    return text;
+}
 
 std::string port_failure_message(const std::string& comm_text, const std::string& line_settings,
                                  const PortFailure& failure) {

@@ -67,23 +67,32 @@ std::int32_t quiet_time_ms(const SerialPort& port) {
     return std::max(quiet_floor_ms, static_cast<std::int32_t>(characters_ms));
 }
 
-void wait_quiet(SerialPort& port, Clock& clock) {
+std::int32_t quiet_limit_ms(const SerialPort& port) {
+    const double sending_ms = std::ceil(quiet_limit_characters * port.ms_per_character());
+    return std::max(quiet_limit_floor_ms, static_cast<std::int32_t>(sending_ms) +
+                                              adapter_latency_ms + quiet_time_ms(port));
+}
+
+bool wait_quiet(SerialPort& port, Clock& clock) {
     const std::int32_t quiet_ms = quiet_time_ms(port);
+    const std::int32_t limit_ms = quiet_limit_ms(port);
     const std::uint32_t start = clock.tick();
     std::uint32_t last_arrival = start;
     for (;;) {
         if (port.device_lost())
-            return;
+            return true;
         if (port.bytes_waiting() != 0) {
             port.read_all();
             last_arrival = clock.tick();
         }
         const std::int32_t silent = since(clock, last_arrival);
         const std::int32_t elapsed = since(clock, start);
-        if (silent > quiet_ms || elapsed > quiet_limit_ms)
-            return;
+        if (silent > quiet_ms)
+            return true;
+        if (elapsed > limit_ms)
+            return false;
         port.wait_for_activity(
-            std::min(until_past(quiet_ms, silent), until_past(quiet_limit_ms, elapsed)));
+            std::min(until_past(quiet_ms, silent), until_past(limit_ms, elapsed)));
     }
 }
 

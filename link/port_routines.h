@@ -29,9 +29,16 @@ inline constexpr int quiet_characters = 4;
 // every 16 ms, so a shorter silence says nothing about the line.
 inline constexpr std::int32_t quiet_floor_ms = 20;
 
-// The longest wait for a quiet line, so a line that never stops babbling still gets its
-// request.
-inline constexpr std::int32_t quiet_limit_ms = 200;
+// How long a line may keep sending before it counts as never falling quiet: twice a read reply
+// (127 bytes) at the line's speed, so a display's own bytes trailing its answer end within it,
+// ...
+inline constexpr int quiet_limit_characters = 256;
+
+// ... then what a USB serial adapter may hold bytes back (40 ms at worst), then the quiet time.
+inline constexpr std::int32_t adapter_latency_ms = 40;
+
+// And never less than this on a fast line.
+inline constexpr std::int32_t quiet_limit_floor_ms = 200;
 
 // Queues one byte and waits until it has left the port. False when it is still queued after
 // more than send_limit_ms or the device has gone away.
@@ -56,10 +63,15 @@ void discard_input(SerialPort& port);
 // at least quiet_floor_ms.
 [[nodiscard]] std::int32_t quiet_time_ms(const SerialPort& port);
 
+// The longest wait for a quiet line on the port: quiet_limit_characters character times, the
+// adapter's latency and the quiet time, rounded up, and at least quiet_limit_floor_ms.
+[[nodiscard]] std::int32_t quiet_limit_ms(const SerialPort& port);
+
 // Discards input until none has arrived for more than quiet_time_ms, so a request goes out
-// after whatever the far end was still sending. Gives up once more than quiet_limit_ms have
-// passed, and returns at once when the device has gone away.
-void wait_quiet(SerialPort& port, Clock& clock);
+// after whatever the far end was still sending. False once more than quiet_limit_ms have passed
+// without quiet: something keeps sending, and a request sent into it would be answered by
+// noise. Returns true at once when the device has gone away; the next send finds that out.
+bool wait_quiet(SerialPort& port, Clock& clock);
 
 // Returns after at least `ms` milliseconds, processing window events throughout and at least
 // once. A counter that goes backwards restarts the pause from its new reading.

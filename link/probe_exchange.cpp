@@ -1,6 +1,7 @@
 #include "link/probe_exchange.h"
 
 #include "link/link_settings.h"
+#include "link/serial_line.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +15,7 @@ std::int32_t probe_rest_limit_ms(double ms_per_character) {
 
 SpeedProbe probe_at_speed(SerialPort& port, Clock& clock, const PortChoice& choice, int speed) {
     SpeedProbe probe;
-    if (auto failure = open_port(port, {choice, std::to_string(speed) + ",n,8,1"})) {
+    if (auto failure = open_port(port, choice, plain_line(speed))) {
         probe.outcome = ProbeOutcome::CannotOpen;
         probe.failure = std::move(failure);
         return probe;
@@ -29,6 +30,9 @@ SpeedProbe probe_at_speed(SerialPort& port, Clock& clock, const PortChoice& choi
         probe.outcome = ProbeOutcome::Answered;
         probe.image.emplace();
         std::copy(result.reply.begin() + 1, result.reply.end(), probe.image->begin());
+        break;
+    case ReadOutcome::NeverQuiet:
+        probe.outcome = ProbeOutcome::NeverQuiet;
         break;
     case ReadOutcome::NoAnswer:
     case ReadOutcome::Short:

@@ -27,6 +27,7 @@ enum class ProbeOutcome {
     Answered,   // a complete reply with its mark
     NoDisplay,  // nothing came, or what came was no display's reply
     CannotOpen, // the port could not be opened; nothing was sent
+    NeverQuiet, // something kept sending on the line; nothing was sent
     LineLost,   // the device went away, or the request would not leave
 };
 

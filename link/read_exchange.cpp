@@ -5,7 +5,8 @@
 namespace pds {
 
 ReadResult read_exchange(SerialPort& port, Clock& clock, const ReadLimits& limits) {
-    wait_quiet(port, clock);
+    if (!wait_quiet(port, clock))
+        return {ReadOutcome::NeverQuiet, {}};
     // A mark waiting before the request is complete cannot be the display's.
     if (!send_request_end(port, clock, read_request))
         return {port.device_lost() ? ReadOutcome::LostBeforeReply : ReadOutcome::LineStuck, {}};

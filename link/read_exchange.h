@@ -19,6 +19,7 @@ inline constexpr std::int32_t rest_of_reply_limit_ms = 3000;
 
 enum class ReadOutcome {
     Received,        // a complete reply with a valid mark
+    NeverQuiet,      // something kept sending on the line; no request was sent
     NoAnswer,        // no byte within the first limit
     LineStuck,       // the request did not leave the port in time
     LostBeforeReply, // the device went away before any reply byte came
@@ -39,8 +40,9 @@ struct ReadLimits {
     std::int32_t rest_ms = rest_of_reply_limit_ms;
 };
 
-// Lets the line fall quiet first; only bytes that arrive once the request's last byte is on
-// its way count as the reply. The port stays open whatever the outcome.
+// Lets the line fall quiet first, and sends nothing into a line that never does; only bytes that
+// arrive once the request's last byte is on its way count as the reply. The port stays open
+// whatever the outcome.
 ReadResult read_exchange(SerialPort& port, Clock& clock, const ReadLimits& limits = {});
 
 } // namespace pds

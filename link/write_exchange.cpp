@@ -45,7 +45,8 @@ private:
 WriteOutcome write_exchange(SerialPort& port, Clock& clock, Calendar& calendar,
                             const ImageBytes& payload) {
     Sender sender(port, clock);
-    wait_quiet(port, clock);
+    if (!wait_quiet(port, clock))
+        return WriteOutcome::NeverQuiet;
     if (!sender.send(write_request))
         return sender.failure();
 

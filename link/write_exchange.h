@@ -18,15 +18,16 @@ inline constexpr std::int32_t check_answer_limit_ms = 2000;
 
 enum class WriteOutcome {
     Written,      // the 126 bytes have left the port
+    NeverQuiet,   // something kept sending on the line; nothing was sent
     NoAnswer,     // no check byte within the limit; nothing sent after the date
     CheckRefused, // a wrong check byte, answered with 0x55
     LineStuck,    // a byte did not leave the port in time
     DeviceLost,   // the device went away
 };
 
-// Lets the line fall quiet, then runs the exchange; only a byte that arrives once the last
-// date digit is on its way counts as the answer. The date is read after the request has gone
-// out. The port stays open whatever the outcome.
+// Lets the line fall quiet, then runs the exchange (none on a line that never falls quiet); only a
+// byte that arrives once the last date digit is on its way counts as the answer. The date is read
+// after the request has gone out. The port stays open whatever the outcome.
 WriteOutcome write_exchange(SerialPort& port, Clock& clock, Calendar& calendar,
                             const ImageBytes& payload);
 

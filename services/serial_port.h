@@ -17,12 +17,34 @@ struct PortChoice {
     std::string typed;
 };
 
+enum class Parity { None, Even, Odd, Mark, Space };
+enum class StopBits { One, OneAndHalf, Two };
+
+// The line format of an open port, parsed from its text once in the core.
+struct LineSettings {
+    int speed = 9600; // bit/s
+    Parity parity = Parity::None;
+    int data_bits = 8;
+    StopBits stop_bits = StopBits::One;
+    bool operator==(const LineSettings&) const = default;
+};
+
+// Either the device a port choice stands for, or why it stands for none.
+struct PortDevice {
+    std::optional<std::string> device;
+    std::string reason;
+};
+
 // Why a port could not be configured or opened.
 struct PortFailure {
-    enum class Kind { BadSettings, NoSuchPort, NotAPort, Permission, InUse, Other };
+    // NeverQuiet: the port opened, but something kept sending on its line, so no request was
+    // sent into it. New kinds go last: the browser's adapter passes them by number.
+    enum class Kind { BadSettings, NoSuchPort, NotAPort, Permission, InUse, Other, NeverQuiet };
     Kind kind = Kind::Other;
     std::string device; // the device the choice maps to, empty when it maps to none
-    std::string reason; // the system's words; NotAPort: what the path is, e.g. "a regular file"
+    // The system's words; NotAPort: what the path is, e.g. "a regular file"; InUse: the program
+    // that holds the port, e.g. "ModemManager (process 812)", empty when the system hides it.
+    std::string reason;
 };
 
 class SerialPort {
@@ -31,8 +53,10 @@ public:
 
     // Which device the next open() opens.
     virtual void set_port(const PortChoice& choice) = 0;
-    // The line settings of the next open(), e.g. "9600,n,8,1".
-    virtual void set_settings(const std::string& settings) = 0;
+    // The line settings of the next open().
+    virtual void set_settings(const LineSettings& settings) = 0;
+    // The device the chosen port stands for, or why it stands for none; nothing is opened.
+    virtual PortDevice find_device() = 0;
     // On failure the port stays closed and nothing has been sent.
     virtual std::optional<PortFailure> open() = 0;
     virtual void close() = 0;

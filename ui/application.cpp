@@ -50,7 +50,7 @@ bool asks_for_help_or_version(int argc, char** argv) {
 
 } // namespace
 
-int run_application(int argc, char** argv) {
+int run_application(int argc, char** argv, const std::filesystem::path& proc_root) {
     if (asks_for_help_or_version(argc, argv)) {
         QCoreApplication app(argc, argv);
         name_application();
@@ -72,7 +72,7 @@ int run_application(int argc, char** argv) {
     Options options;
     options.parser.process(app);
 
-    DesktopServices desktop;
+    DesktopServices desktop(proc_root);
     MainWindow window(desktop.services());
     desktop.set_window(&window);
     if (options.parser.isSet(options.port))

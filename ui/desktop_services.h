@@ -12,12 +12,17 @@
 #include "ui/qt_message_boxes.h"
 #include "ui/qt_shell.h"
 
+#include <filesystem>
+
 class QWidget;
 
 namespace pds {
 
 class DesktopServices {
 public:
+    // `proc_root`: where the system shows other processes' open files (see QtSerialPort).
+    explicit DesktopServices(std::filesystem::path proc_root = {}) : port(std::move(proc_root)) {}
+
     // Dialogs and boxes are modal to the window once it exists.
     void set_window(QWidget* window) {
         boxes.set_parent(window);

@@ -110,10 +110,15 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
+Services with_boxes(const Services& s, MessageBoxes& boxes) {
+    return {s.port, s.clock, s.events, s.calendar, boxes, s.dialog, s.files, s.shell, s.port_list};
+}
+
 } // namespace
 
 MainWindow::MainWindow(Services& services, QWidget* parent)
-    : QWidget(parent), editor_(services), startup_folder_(QDir::currentPath().toStdString()) {
+    : QWidget(parent), boxes_(services.boxes, *this), services_(with_boxes(services, boxes_)),
+      editor_(services_), startup_folder_(QDir::currentPath().toStdString()) {
     setWindowTitle(QString::fromLatin1(window_caption));
     // The twips layout is sized for a small dialog font; the desktop's usual 9 or 10 points
     // would clip the captions of the band and the cells.
@@ -138,6 +143,16 @@ MainWindow::MainWindow(Services& services, QWidget* parent)
     connect_band();
     start_up(editor_);
     draw();
+}
+
+void MainWindow::DrawnBoxes::show(const std::string& text, const std::string& title) {
+    window.draw();
+    inner.show(text, title);
+}
+
+bool MainWindow::DrawnBoxes::confirm(const std::string& text, const std::string& title) {
+    window.draw();
+    return inner.confirm(text, title);
 }
 
 MainWindow::~MainWindow() {

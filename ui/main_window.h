@@ -60,6 +60,21 @@ private:
     void list_system_ports();
     void find_port();
 
+    // Every box shows the window as the model stands when the box appears: a command that
+    // changes the model and then says so shows the change behind its box.
+    class DrawnBoxes : public MessageBoxes {
+    public:
+        DrawnBoxes(MessageBoxes& inner, MainWindow& window) : inner(inner), window(window) {}
+        void show(const std::string& text, const std::string& title = {}) override;
+        bool confirm(const std::string& text, const std::string& title) override;
+
+    private:
+        MessageBoxes& inner;
+        MainWindow& window;
+    };
+
+    DrawnBoxes boxes_;
+    Services services_;
     Editor editor_;
     const std::string startup_folder_;
     bool drawing_ = false;

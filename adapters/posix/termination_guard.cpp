@@ -27,6 +27,7 @@ struct State {
     int unbroken_runs = 0;
     bool obeying = false; // a request waits for the runs to end, or is being obeyed
     std::vector<std::pair<int, termios>> ports;
+    std::vector<std::pair<int, std::string>> lock_files;
 };
 
 State& state() {
@@ -64,6 +65,9 @@ void end_program(int signal) {
     s.mutex.lock(); // kept: no port may be closed or opened while the program ends
     for (const auto& [descriptor, before] : s.ports)
         put_back(descriptor, before);
+    // Left behind, a lock file in a shared folder keeps every other user off the port.
+    for (const auto& [descriptor, path] : s.lock_files)
+        ::unlink(path.c_str());
     ::_exit(status_after(signal));
 }
 
@@ -142,7 +146,20 @@ void watch_port(int descriptor, const termios& before) {
     s.ports.emplace_back(descriptor, before);
 }
 
+void watch_lock_file(int descriptor, std::string path) {
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    s.lock_files.emplace_back(descriptor, std::move(path));
+}
+
+void unwatch_lock_file(int descriptor) {
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    std::erase_if(s.lock_files, [&](const auto& file) { return file.first == descriptor; });
+}
+
 void unwatch_port(int descriptor) {
+    unwatch_lock_file(descriptor);
     State& s = state();
     std::lock_guard lock(s.mutex);
     const auto kept = std::find_if(s.ports.begin(), s.ports.end(),

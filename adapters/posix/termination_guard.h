@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <termios.h>
 #include <thread>
 
@@ -43,6 +44,11 @@ void begin_unbroken_run();
 void end_unbroken_run();
 // `descriptor` is open on a port whose line settings were `before`, until unwatch_port.
 void watch_port(int descriptor, const termios& before);
+// The lock file that marks the port of `descriptor` as taken, removed as a normal close removes
+// it when the program ends on a request instead; forgotten by unwatch_port or
+// unwatch_lock_file.
+void watch_lock_file(int descriptor, std::string path);
+void unwatch_lock_file(int descriptor);
 // Puts back the port's settings and closes `descriptor`.
 void unwatch_port(int descriptor);
 

@@ -1,6 +1,6 @@
 #include "adapters/qt/qt_serial_port.h"
 
-#include "services/serial_line.h"
+#include "link/serial_line.h"
 
 #include <QByteArray>
 #include <QSerialPort>
@@ -15,11 +15,13 @@
 #include <variant>
 
 #ifdef Q_OS_UNIX
+#include "adapters/posix/port_holders.h"
 #include "adapters/posix/termination_guard.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -128,31 +130,86 @@ std::string what_node_is(const struct stat& node) {
 // Its lock belongs to the device, whatever name reached it, and binds root too: Qt's lock file
 // goes by the name, and the exclusive use Qt asks for does not bind root. It also remembers the
 // line settings the port had, to put back however the program ends.
-std::variant<int, PortFailure> claim_device(const std::string& device) {
+//
+// A port another program holds is refused before a byte is sent on it: whichever way the
+// holder took it (our lock, exclusive use, which binds root only when asked, or a plain open
+// that the system shows under `proc_root`), a request sent now would take the holder's answer.
+std::variant<int, PortFailure> claim_device(const std::string& device,
+                                            const std::filesystem::path& proc_root) {
     const auto refused = [&](PortFailure::Kind kind, std::string reason, int descriptor = -1) {
         if (descriptor >= 0)
             ::close(descriptor);
         return PortFailure{kind, device, std::move(reason)};
     };
     struct stat node {};
-    if (::stat(device.c_str(), &node) == 0 && !S_ISCHR(node.st_mode))
+    const bool found = ::stat(device.c_str(), &node) == 0;
+    if (found && !S_ISCHR(node.st_mode))
         return refused(PortFailure::Kind::NotAPort, what_node_is(node));
+    // Named where the system shows who; an empty reason says only that someone does.
+    const auto held = [&](int descriptor = -1) {
+        const auto holder =
+            found ? find_port_holder(proc_root, node.st_rdev, ::getpid()) : std::nullopt;
+        return refused(PortFailure::Kind::InUse, holder ? holder_words(*holder) : "", descriptor);
+    };
 
     const int descriptor = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) {
         const int error = errno;
         const auto kind = kind_of_error(error);
-        return refused(kind, kind == PortFailure::Kind::InUse ? "" : std::strerror(error));
+        if (kind == PortFailure::Kind::InUse)
+            return held();
+        return refused(kind, std::strerror(error));
     }
     if (!::isatty(descriptor))
         return refused(PortFailure::Kind::NotAPort, what_node_is(node), descriptor);
     if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-        return refused(PortFailure::Kind::InUse, "", descriptor);
+        return held(descriptor);
+#ifdef TIOCGEXCL
+    if (int exclusive = 0; ::ioctl(descriptor, TIOCGEXCL, &exclusive) == 0 && exclusive)
+        return held(descriptor);
+#endif
+    if (const auto holder = find_port_holder(proc_root, node.st_rdev, ::getpid()))
+        return refused(PortFailure::Kind::InUse, holder_words(*holder), descriptor);
     termios before{};
     if (::tcgetattr(descriptor, &before) != 0)
         return refused(PortFailure::Kind::Other, std::strerror(errno), descriptor);
     watch_port(descriptor, before);
     return descriptor;
+}
+#endif
+
+#ifdef Q_OS_UNIX
+// The lock file Qt has just made for the port it calls `name` (without /dev/): LCK.. and the
+// name, its slashes as underscores, in the one of Qt's lock folders that holds it with this
+// process's id.
+std::string qt_lock_file_of(std::string name) {
+    std::replace(name.begin(), name.end(), '/', '_');
+    const std::string pid = std::to_string(::getpid());
+    for (const char* folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
+                               "/tmp", "/var/tmp", "/var/lock/lockdev", "/run/lock"}) {
+        const std::string path = std::string(folder) + "/LCK.." + name;
+        std::ifstream file(path);
+        std::string first_line;
+        if (std::getline(file, first_line) && first_line == pid)
+            return path;
+    }
+    return {};
+}
+#endif
+
+#ifdef Q_OS_UNIX
+// The name Qt opens the device by. Through links, the device's own name: Qt names its lock
+// file after it, which then goes by the device, and a long link's name would make that file's
+// name longer than a file name may be. A name that is not UTF-8, which a QString cannot carry,
+// through this process's own descriptor of the device, so that its bytes open it.
+QString qt_name_for(const std::string& device, int own_descriptor) {
+    std::error_code error;
+    const std::string name = std::filesystem::canonical(device, error).string();
+    const std::string& chosen = error ? device : name;
+    const QString text = QString::fromStdString(chosen);
+    if (text.toStdString() == chosen)
+        return text;
+    return QStringLiteral("/proc/%1/fd/%2").arg(::getpid()).arg(own_descriptor);
 }
 #endif
 
@@ -163,47 +220,35 @@ void sleep_ms(int ms) {
 
 } // namespace
 
-QtSerialPort::QtSerialPort() = default;
+QtSerialPort::QtSerialPort(std::filesystem::path proc_root) : proc_root(std::move(proc_root)) {}
 
 QtSerialPort::~QtSerialPort() {
     close();
 }
 
-void QtSerialPort::set_port(const PortChoice& c) {
-    choice = c;
-}
-
-void QtSerialPort::set_settings(const std::string& s) {
-    settings = s;
-}
-
-std::optional<PortFailure> QtSerialPort::open() {
-    close();
-    lost = false;
-
-    const PortDevice target = device_for(choice, this_host());
-    if (!target.device)
-        return PortFailure{PortFailure::Kind::NoSuchPort, {}, target.reason};
-    const std::string& device = *target.device;
-
-    const ParsedSettings parsed = parse_line_settings(settings);
-    if (!parsed.settings)
-        return PortFailure{PortFailure::Kind::BadSettings, device, parsed.reason};
-    const LineSettings& line = *parsed.settings;
+std::string QtSerialPort::unavailable(const LineSettings& line) const {
     // Qt would quietly send one stop bit instead: termios has no 1.5.
     if (this_host() == HostSystem::Posix && line.stop_bits == StopBits::OneAndHalf)
-        return PortFailure{PortFailure::Kind::BadSettings, device,
-                           "1.5 stop bits are not available on this system"};
+        return "1.5 stop bits are not available on this system";
+    return {};
+}
 
+std::optional<PortFailure> QtSerialPort::open_device(const std::string& device,
+                                                     const LineSettings& line) {
+    lost = false;
 #ifdef Q_OS_UNIX
-    const auto claim = claim_device(device);
+    const auto claim = claim_device(device, proc_root);
     if (const auto* refused = std::get_if<PortFailure>(&claim))
         return *refused;
     own_descriptor = std::get<int>(claim);
 #endif
 
     auto candidate = std::make_unique<QSerialPort>();
+#ifdef Q_OS_UNIX
+    candidate->setPortName(qt_name_for(device, own_descriptor));
+#else
     candidate->setPortName(QString::fromStdString(device));
+#endif
     candidate->setBaudRate(line.speed);
     candidate->setParity(qt_parity(line.parity));
     candidate->setDataBits(static_cast<QSerialPort::DataBits>(line.data_bits));
@@ -214,6 +259,11 @@ std::optional<PortFailure> QtSerialPort::open() {
         let_go_of_device();
         return failure;
     }
+#ifdef Q_OS_UNIX
+    if (const std::string lock_file = qt_lock_file_of(candidate->portName().toStdString());
+        !lock_file.empty())
+        watch_lock_file(own_descriptor, lock_file);
+#endif
     // An open can succeed and still leave an error behind (an exclusive-use request the driver
     // does not know); it says nothing about the line.
     candidate->clearError();
@@ -230,6 +280,9 @@ void QtSerialPort::close() {
         // wait for it (up to half a minute on a UART): give it up instead.
         if (output_queued() > 0)
             port->clear(QSerialPort::Output);
+#ifdef Q_OS_UNIX
+        unwatch_lock_file(own_descriptor); // Qt's close removes it
+#endif
         port->close();
     }
     port.reset();

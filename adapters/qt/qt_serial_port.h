@@ -1,7 +1,8 @@
 #pragma once
 
-#include "services/serial_port.h"
+#include "link/device_port.h"
 
+#include <filesystem>
 #include <memory>
 
 class QSerialPort;
@@ -12,16 +13,15 @@ namespace pds {
 // is fetched and output pushed whenever the core polls, and waits block on the device. So it
 // works on the window's thread and on a worker thread alike; the QSerialPort is created by the
 // open on the calling thread and lives no longer than the port is open.
-class QtSerialPort : public SerialPort {
+class QtSerialPort : public DeviceSerialPort {
 public:
-    QtSerialPort();
+    // A port that another process holds open is refused, naming it, where the system shows
+    // other processes' files under `proc_root` (/proc on Linux); empty: not looked for.
+    explicit QtSerialPort(std::filesystem::path proc_root = {});
     ~QtSerialPort() override;
     QtSerialPort(const QtSerialPort&) = delete;
     QtSerialPort& operator=(const QtSerialPort&) = delete;
 
-    void set_port(const PortChoice& choice) override;
-    void set_settings(const std::string& settings) override;
-    std::optional<PortFailure> open() override;
     void close() override;
     bool is_open() const override;
 
@@ -38,6 +38,11 @@ public:
     void begin_unbroken() override;
     void end_unbroken() override;
 
+protected:
+    std::string unavailable(const LineSettings& line) const override;
+    std::optional<PortFailure> open_device(const std::string& device,
+                                           const LineSettings& line) override;
+
 private:
     bool live() const;
     bool take_buffered();
@@ -47,8 +52,7 @@ private:
     void give_up_device();
     void let_go_of_device();
 
-    PortChoice choice;
-    std::string settings = "9600,n,8,1";
+    std::filesystem::path proc_root;
     std::unique_ptr<QSerialPort> port;
     std::vector<std::uint8_t> received; // read from the device, not yet taken by read_all
     double character_ms = 1.0;

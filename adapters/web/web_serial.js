@@ -25,6 +25,7 @@ const PortFailureKind = Object.freeze({
     Permission: 3,
     InUse: 4,
     Other: 5,
+    NeverQuiet: 6,
 });
 
 class WebSerialLink {

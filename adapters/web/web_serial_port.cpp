@@ -1,6 +1,6 @@
 #include "adapters/web/web_serial_port.h"
 
-#include "services/serial_line.h"
+#include "link/serial_line.h"
 
 #include <emscripten/emscripten.h>
 
@@ -50,8 +50,12 @@ const char* parity_name(pds::Parity parity) {
     }
 }
 
+} // namespace
+
+namespace pds {
+
 // What Web Serial cannot set up, said the way the desktop says what its system cannot.
-std::string unavailable(const pds::LineSettings& line) {
+std::string WebSerialPort::unavailable(const LineSettings& line) const {
     if (line.parity == pds::Parity::Mark || line.parity == pds::Parity::Space)
         return "mark and space parity are not available in the browser";
     if (line.stop_bits == pds::StopBits::OneAndHalf)
@@ -61,36 +65,18 @@ std::string unavailable(const pds::LineSettings& line) {
     return {};
 }
 
-} // namespace
-
-namespace pds {
-
 WebSerialPort::~WebSerialPort() {
     // Closing means waiting for the browser, which a destructor cannot do; the page closes
     // the port, and leaving it makes the browser close it.
 }
 
-void WebSerialPort::set_port(const PortChoice& c) {
-    choice = c;
+PortDevice WebSerialPort::find_device() {
+    pds_js_choose(chosen_port().number, chosen_port().typed.c_str());
+    return {take_string(pds_js_port_label()), {}};
 }
 
-void WebSerialPort::set_settings(const std::string& s) {
-    settings = s;
-}
-
-std::optional<PortFailure> WebSerialPort::open() {
-    if (opened)
-        close();
-    pds_js_choose(choice.number, choice.typed.c_str());
-    const std::string device = take_string(pds_js_port_label());
-
-    const ParsedSettings parsed = parse_line_settings(settings);
-    if (!parsed.settings)
-        return PortFailure{PortFailure::Kind::BadSettings, device, parsed.reason};
-    const LineSettings& line = *parsed.settings;
-    if (const std::string why = unavailable(line); !why.empty())
-        return PortFailure{PortFailure::Kind::BadSettings, device, why};
-
+std::optional<PortFailure> WebSerialPort::open_device(const std::string& device,
+                                                      const LineSettings& line) {
     const int stop_bits = line.stop_bits == StopBits::Two ? 2 : 1;
     const int kind = pds_js_open(line.speed, line.data_bits, stop_bits, parity_name(line.parity));
     if (kind >= 0)

@@ -3,17 +3,16 @@
 // Asyncify so the page keeps running while a transfer waits.
 #pragma once
 
-#include "services/serial_port.h"
+#include "link/device_port.h"
 
 namespace pds {
 
-class WebSerialPort : public SerialPort {
+class WebSerialPort : public DeviceSerialPort {
 public:
     ~WebSerialPort() override;
 
-    void set_port(const PortChoice& choice) override;
-    void set_settings(const std::string& settings) override;
-    std::optional<PortFailure> open() override;
+    // The port the page offers for the choice, named by its label.
+    PortDevice find_device() override;
     void close() override;
     bool is_open() const override;
 
@@ -26,9 +25,12 @@ public:
     bool device_lost() const override;
     double ms_per_character() const override;
 
+protected:
+    std::string unavailable(const LineSettings& line) const override;
+    std::optional<PortFailure> open_device(const std::string& device,
+                                           const LineSettings& line) override;
+
 private:
-    PortChoice choice;
-    std::string settings = "9600,n,8,1";
     bool opened = false;
     double character_ms = 0;
 };

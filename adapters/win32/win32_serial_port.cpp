@@ -1,12 +1,11 @@
 #include "adapters/win32/win32_serial_port.h"
 
 #include "adapters/win32/console_guard.h"
-#include "services/serial_line.h"
+#include "link/serial_line.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <climits>
 #include <cmath>
@@ -102,7 +101,8 @@ PortFailure open_failure(DWORD error, const std::string& device) {
 
 // Names such as COM12 reach the device only through the device namespace.
 std::wstring device_path(const std::string& device) {
-    const std::string full = device.starts_with("\\\\.\\") ? device : "\\\\.\\" + device;
+    const std::string name = com_port_name(device).value_or(device);
+    const std::string full = "\\\\.\\" + name;
     return std::wstring(full.begin(), full.end()); // COM names are ASCII
 }
 
@@ -110,12 +110,7 @@ std::wstring device_path(const std::string& device) {
 // Wine): a named object per port, held while it is open, makes programs that use this adapter
 // refuse each other whatever the driver allows. Any name of the port reaches the same object.
 HANDLE claim_port_name(const std::string& device) {
-    std::string name = device.starts_with("\\\\.\\") ? device.substr(4) : device;
-    for (char& c : name)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    // COM05 and COM5 are one port.
-    if (const std::size_t digits = name.find_first_not_of('0', 3); digits != std::string::npos)
-        name.erase(3, digits - 3);
+    std::string name = com_port_name(device).value_or(device);
     name = "Global\\PoleDisplaySetup.port." + name;
     HANDLE claim = ::CreateMutexW(nullptr, FALSE, std::wstring(name.begin(), name.end()).c_str());
     if (claim && ::GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -138,27 +133,9 @@ Win32SerialPort::~Win32SerialPort() {
     close();
 }
 
-void Win32SerialPort::set_port(const PortChoice& c) {
-    choice = c;
-}
-
-void Win32SerialPort::set_settings(const std::string& s) {
-    settings = s;
-}
-
-std::optional<PortFailure> Win32SerialPort::open() {
-    close();
+std::optional<PortFailure> Win32SerialPort::open_device(const std::string& device,
+                                                        const LineSettings& line) {
     lost = false;
-
-    const PortDevice target = device_for(choice, HostSystem::Windows);
-    if (!target.device)
-        return PortFailure{PortFailure::Kind::NoSuchPort, {}, target.reason};
-    const std::string& device = *target.device;
-
-    const ParsedSettings parsed = parse_line_settings(settings);
-    if (!parsed.settings)
-        return PortFailure{PortFailure::Kind::BadSettings, device, parsed.reason};
-    const LineSettings& line = *parsed.settings;
 
     HANDLE name_claim = claim_port_name(device);
     if (!name_claim)

@@ -1,7 +1,7 @@
 // The serial port over the Win32 communications API.
 #pragma once
 
-#include "services/serial_port.h"
+#include "link/device_port.h"
 
 #include <cstdint>
 #include <memory>
@@ -19,16 +19,13 @@ namespace pds {
 // events, so every call returns within the time it was given and nothing runs in the
 // background. Output the system does not take at once is kept here and offered again on every
 // poll.
-class Win32SerialPort : public SerialPort {
+class Win32SerialPort : public DeviceSerialPort {
 public:
     Win32SerialPort();
     ~Win32SerialPort() override;
     Win32SerialPort(const Win32SerialPort&) = delete;
     Win32SerialPort& operator=(const Win32SerialPort&) = delete;
 
-    void set_port(const PortChoice& choice) override;
-    void set_settings(const std::string& settings) override;
-    std::optional<PortFailure> open() override;
     void close() override;
     bool is_open() const override;
 
@@ -44,6 +41,10 @@ public:
     void begin_unbroken() override;
     void end_unbroken() override;
 
+protected:
+    std::optional<PortFailure> open_device(const std::string& device,
+                                           const LineSettings& line) override;
+
 private:
     bool live() const;
     // What the system holds: received bytes not yet read, bytes not yet sent.
@@ -54,8 +55,6 @@ private:
     bool set_read_wait(int wait_ms);
     void give_up_device();
 
-    PortChoice choice;
-    std::string settings = "9600,n,8,1";
     void* handle = nullptr;                // while open
     void* claim = nullptr;                 // the port's name, held while open
     std::unique_ptr<_DCB> settings_before; // the line settings the port had, put back on close

@@ -2,5 +2,5 @@
 #include "ui/application.h"
 
 int main(int argc, char** argv) {
-    return pds::ui::run_application(argc, argv);
+    return pds::ui::run_application(argc, argv, "/proc");
 }

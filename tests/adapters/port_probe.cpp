@@ -2,6 +2,8 @@
 // held or refused. Prints "opened" or "failed KIND REASON"; with --hold keeps the port open
 // until SIGTERM. With --as-user NAME (as root) it first becomes that user.
 #include "adapters/qt/qt_serial_port.h"
+#include "link/link_settings.h"
+#include "link/serial_line.h"
 
 #include <QCoreApplication>
 
@@ -65,9 +67,7 @@ int main(int argc, char** argv) {
 
     QCoreApplication application(argc, argv);
     pds::QtSerialPort port;
-    port.set_port({0, device});
-    port.set_settings("9600,n,8,1");
-    if (const auto failure = port.open()) {
+    if (const auto failure = pds::open_port(port, {0, device}, pds::plain_line(9600))) {
         std::printf("failed %s %s\n", kind_name(failure->kind), failure->reason.c_str());
         return 1;
     }

@@ -1,6 +1,7 @@
 // The real adapter against the virtual display on a pseudo-terminal.
 #include "adapters/qt/qt_event_pump.h"
 #include "adapters/qt/qt_serial_port.h"
+#include "link/link_settings.h"
 #include "support/qt_application.h"
 #include "virtual_display_process.h"
 
@@ -59,9 +60,7 @@ int ms_since(SteadyClock::time_point start) {
 
 std::optional<PortFailure> open_on(QtSerialPort& port, const std::string& device,
                                    const std::string& settings = "9600,n,8,1") {
-    port.set_port({0, device});
-    port.set_settings(settings);
-    return port.open();
+    return open_port(port, {{0, device}, settings});
 }
 
 // One byte at a time, each waiting until it has left, as the transfers send.
@@ -364,6 +363,30 @@ TEST_F(QtSerialPortTest, PortOpenHereUnderAnotherNameIsInUse) {
     port.close();
     QtSerialPort second;
     EXPECT_EQ(open_on(second, link.toStdString()), std::nullopt);
+}
+
+TEST_F(QtSerialPortTest, LongAndNonUtf8NamesOpenTheDeviceTheyName) {
+    VirtualDisplayProcess display({"--no-pacing"}, pattern(4));
+    ASSERT_TRUE(display.started());
+    const QTemporaryDir folder;
+    const std::string base = folder.path().toStdString() + "/";
+
+    std::vector<std::string> names;
+    // A link whose whole name is 250 characters.
+    names.push_back(base + std::string(250 - base.size(), 'd'));
+    ASSERT_EQ(::symlink(display.device().c_str(), names.back().c_str()), 0);
+    // A link named with a byte that is not UTF-8. (A pseudo-terminal opens through its own
+    // file system only, so no node of another name can stand for one here.)
+    names.push_back(base + "display-\xFF");
+    ASSERT_EQ(::symlink(display.device().c_str(), names.back().c_str()), 0);
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const auto failure = open_on(port, name);
+        ASSERT_FALSE(failure) << static_cast<int>(failure->kind) << " " << failure->reason;
+        ASSERT_TRUE(send(port, read_request));
+        EXPECT_EQ(collect(port, 127, 2000), reply_of(pattern(4)));
+        port.close();
+    }
 }
 
 TEST_F(QtSerialPortTest, PathThatIsNoSerialPortSaysWhatItIs) {

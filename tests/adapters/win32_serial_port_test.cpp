@@ -2,6 +2,7 @@
 // with_virtual_displays.sh sets them up: COM5 answers, COM6 is silent, COM7 refuses the check
 // byte, COM8 hangs up inside its reply, COM30 does not exist.
 #include "adapters/win32/win32_serial_port.h"
+#include "link/link_settings.h"
 #include "link/port_failure_message.h"
 #include "link/read_exchange.h"
 #include "link/write_exchange.h"
@@ -63,9 +64,7 @@ protected:
     }
     std::optional<PortFailure> open_on(const std::string& name,
                                        const std::string& settings = "9600,n,8,1") {
-        port.set_port({0, name});
-        port.set_settings(settings);
-        return port.open();
+        return open_port(port, {{0, name}, settings});
     }
 
     Win32SerialPort port;

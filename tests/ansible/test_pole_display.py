@@ -114,7 +114,8 @@ class PlaybookTest(unittest.TestCase):
         tree = tempfile.mkdtemp(dir=self.folder)
         if "display_config" not in variables:
             variables.setdefault("display_src", self.fixture("shop"))
-        variables.update(display_ports=[d.port for d in displays], vfdctl=self.vfdctl)
+        variables.setdefault("vfdctl", self.vfdctl)
+        variables.update(display_ports=[d.port for d in displays])
         inventory = os.path.join(self.folder, "inventory.ini")
         with open(inventory, "w") as hosts:
             hosts.write("[shops]\nlocalhost ansible_connection=local "
@@ -245,6 +246,32 @@ class FailureTest(PlaybookTest):
         self.assertEqual(failing[1].holds(), self.image("old"))
         self.assertEqual(good.holds(), self.image("shop"))
         self.assertEqual(result["ports"][-1]["outcome"], "written")
+
+    def test_a_failure_is_worded_as_vfdctls_document_words_its_status(self):
+        # A vfdctl whose documents word each status their own way: the module has no words of
+        # its own for a status, only those the document lists.
+        wrapper = os.path.join(self.folder, "vfdctl-reworded")
+        with open(wrapper, "w") as script:
+            script.write(
+                "#!/usr/bin/python3\n"
+                "import json, subprocess, sys\n"
+                "run = subprocess.run([%r] + sys.argv[1:], stdout=subprocess.PIPE)\n"
+                "document = json.loads(run.stdout)\n"
+                "for row in document['exit_statuses']:\n"
+                "    row['explanation'] = 'worded for ' + row['meaning']\n"
+                "print(json.dumps(document))\n"
+                "sys.exit(run.returncode)\n" % self.vfdctl)
+        os.chmod(wrapper, 0o755)
+        display = self.display(flags=["--silent"])
+        status, output, result = self.playbook([display], vfdctl=wrapper)
+        self.assertNotEqual(status, 0, output)
+        self.assertIn("%s: no_answer (status 5, worded for no_answer): " % display.port,
+                      result["msg"])
+
+        status, output, result = self.playbook(
+            [display], vfdctl=wrapper, display_src=os.path.join(self.folder, "missing.vfd"))
+        self.assertNotEqual(status, 0, output)
+        self.assertIn("(status 3, worded for bad_file)", result["msg"])
 
     def test_a_bad_configuration_fails_before_any_port_is_opened(self):
         bad_config = os.path.join(self.folder, "bad.json")

@@ -1,6 +1,6 @@
 #include "commands/find_display.h"
 
-#include "services/serial_line.h"
+#include "link/serial_line.h"
 #include "support/link_fixture.h"
 #include "support/sample_images.h"
 
@@ -202,6 +202,27 @@ TEST_F(FindTest, NoAnswerChangesNothingAndSaysSoOnce) {
     ASSERT_EQ(fake.boxes.shown.size(), 2u);
     EXPECT_EQ(fake.boxes.shown[1].text, "No display answered on 3 ports at 9600 or 19200 bit/s; "
                                         "nothing was changed.\rCould not be opened: /dev/ttyACM0");
+}
+
+TEST_F(FindTest, APortAnotherProgramHoldsIsSkippedWithTheWordsOfARead) {
+    device = "/dev/elsewhere";
+    fake.port_list.fixed.push_back({"/dev/ttyACM0", "/dev/ttyACM0", "", "", {}, {}, ""});
+    port.on_call = [this, inner = port.on_call](const std::string& call) {
+        if (call == "set_port") {
+            port.open_failure.reset();
+            if (port.choice.typed == "/dev/ttyACM0")
+                port.open_failure = PortFailure{PortFailure::Kind::InUse, "/dev/ttyACM0",
+                                                "ModemManager (process 812)"};
+        }
+        inner(call);
+    };
+    ScriptedProgress progress;
+    find_display(editor, progress);
+    ASSERT_EQ(fake.boxes.shown.size(), 2u);
+    EXPECT_EQ(fake.boxes.shown[1].text,
+              "No display answered on 3 ports at 9600 or 19200 bit/s; nothing was changed."
+              "\rSkipped /dev/ttyACM0: another program is using this port: ModemManager "
+              "(process 812).");
 }
 
 TEST_F(FindTest, DeclinedOrCancelledFindChangesNothing) {

@@ -1,6 +1,7 @@
 #include "commands/read_from_display.h"
 
 #include "link/port_failure_message.h"
+#include "link/serial_line.h"
 #include "message/message_line.h"
 #include "support/link_fixture.h"
 
@@ -276,6 +277,26 @@ TEST_F(ReadTest, AfterALostDeviceTheNextReadWorks) {
     read_from_display(editor);
     EXPECT_EQ(boxes(), (std::vector<std::string>{receive_check_error, "Upload O.K!"}));
     EXPECT_EQ(editor.image.payload(), payload);
+}
+
+TEST_F(ReadTest, ALineThatNeverFallsQuietIsAPortFaultAndNothingIsSent) {
+    for (std::uint32_t at = 0; at < 2'000; ++at)
+        port.arrive_in(at, {0xD0});
+    const SettingsImage image_before = editor.image;
+
+    read_from_display(editor);
+
+    EXPECT_TRUE(port.sent.empty());
+    const PortFailure never_quiet{PortFailure::Kind::NeverQuiet,
+                                  *device_for(PortChoice{1, ""}, this_host()).device,
+                                  never_quiet_words};
+    ASSERT_EQ(boxes(),
+              std::vector<std::string>{port_failure_message("Com 1", "9600,n,8,1", never_quiet)});
+    EXPECT_NE(boxes()[0].find("Reason: the line never fell quiet: something keeps sending on it."),
+              std::string::npos)
+        << boxes()[0];
+    EXPECT_EQ(editor.image, image_before);
+    EXPECT_EQ(port.closes, 1);
 }
 
 TEST_F(ReadTest, PortThatCannotBeOpenedIsReportedOnceAndNothingChanges) {

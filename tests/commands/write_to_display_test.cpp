@@ -2,6 +2,7 @@
 
 #include "commands/read_from_display.h"
 #include "link/port_failure_message.h"
+#include "link/serial_line.h"
 #include "message/message_line.h"
 #include "support/link_fixture.h"
 
@@ -103,6 +104,24 @@ TEST_F(WriteTest, CapturesBetweenChoosingThePortAndOpeningIt) {
     EXPECT_EQ(captured_at_call, (std::vector<bool>{false, false, true, true, true, true}));
     EXPECT_EQ(port.choice.number, 8);
     EXPECT_EQ(port.settings, "19200,n,8,1");
+}
+
+TEST_F(WriteTest, ALineThatNeverFallsQuietIsAPortFaultAndNothingIsSent) {
+    // Once the write has chosen its port; before, the editor is still being captured.
+    port.on_call = [this](const std::string& call) {
+        if (call == "open")
+            for (std::uint32_t at = 0; at < 2'000; ++at)
+                port.arrive_in(at, {0xD0});
+    };
+    write_to_display(editor);
+
+    EXPECT_TRUE(port.sent.empty());
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0], port_failure_message("Com 1", "9600,n,8,1",
+                                               {PortFailure::Kind::NeverQuiet,
+                                                *device_for(PortChoice{1, ""}, this_host()).device,
+                                                never_quiet_words}));
+    EXPECT_FALSE(display.stored);
 }
 
 TEST_F(WriteTest, OnlyTheFirstAnswerByteCounts) {

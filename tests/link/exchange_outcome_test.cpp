@@ -66,6 +66,20 @@ void quick_reply(ExchangeFixture& x) {
     x.display.reply_delay_ms = 0;
 }
 
+// A byte every character time at 9600 bit/s, `count` of them from now on.
+void sending(ExchangeFixture& x, int count) {
+    for (int k = 0; k < count; ++k)
+        x.fake.port.arrive_in(static_cast<std::uint32_t>(k * 10 / 9.6), {0xAD});
+}
+// What a display sends after its read reply: 200 bytes, about 210 ms at 9600 bit/s.
+void trailing_bytes(ExchangeFixture& x) {
+    sending(x, 200);
+}
+// Something that never stops: two seconds of it is more than any wait for quiet here.
+void endless_sender(ExchangeFixture& x) {
+    sending(x, 2'000);
+}
+
 } // namespace
 
 TEST_P(WriteOutcomeTest, EndsAsScripted) {
@@ -75,6 +89,9 @@ TEST_P(WriteOutcomeTest, EndsAsScripted) {
               GetParam().outcome);
     EXPECT_TRUE(x.fake.port.is_open()); // closing is the caller's
     EXPECT_EQ(x.fake.port.unbroken_marks, GetParam().unbroken);
+    if (GetParam().outcome == WriteOutcome::NeverQuiet) {
+        EXPECT_TRUE(x.fake.port.sent.empty()) << "nothing goes into a line that never fell quiet";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -99,6 +116,8 @@ INSTANTIATE_TEST_SUITE_P(
                   [](ExchangeFixture& x) { x.fake.port.arrive_after_sent(10, 0, {0x8B}); },
                   WriteOutcome::CheckRefused,
                   {}},
+        WriteCase{"PastTwoHundredTrailingBytes", trailing_bytes, WriteOutcome::Written, {10, 137}},
+        WriteCase{"NeverQuiet", endless_sender, WriteOutcome::NeverQuiet, {}},
         WriteCase{"NoAnswer",
                   [](ExchangeFixture& x) { x.display.check_answer.clear(); },
                   WriteOutcome::NoAnswer,
@@ -126,29 +145,33 @@ TEST_P(ReadOutcomeTest, EndsAsScripted) {
     if (result.outcome == ReadOutcome::Received) {
         EXPECT_EQ(result.reply, x.display.reply);
     }
+    if (result.outcome == ReadOutcome::NeverQuiet) {
+        EXPECT_TRUE(x.fake.port.sent.empty()) << "nothing goes into a line that never fell quiet";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Endings, ReadOutcomeTest,
-    ::testing::Values(ReadCase{"Received", [](ExchangeFixture&) {}, ReadOutcome::Received, 127},
-                      ReadCase{"StrayMarks", stray_marks, ReadOutcome::Received, 127},
-                      ReadCase{"QuickDisplay", quick_reply, ReadOutcome::Received, 127},
-                      ReadCase{"NoAnswer", [](ExchangeFixture& x) { x.display.reply.clear(); },
-                               ReadOutcome::NoAnswer, 0},
-                      ReadCase{"LineStuck",
-                               [](ExchangeFixture& x) { x.fake.port.never_drains = true; },
-                               ReadOutcome::LineStuck, 0},
-                      ReadCase{"LostBeforeReply",
-                               [](ExchangeFixture& x) { x.fake.port.lose_in(10); },
-                               ReadOutcome::LostBeforeReply, 0},
-                      ReadCase{"Short", [](ExchangeFixture& x) { x.display.reply.resize(126); },
-                               ReadOutcome::Short, 126},
-                      ReadCase{"BadMark", [](ExchangeFixture& x) { x.display.reply[0] = 0xAB; },
-                               ReadOutcome::BadMark, 127},
-                      ReadCase{"LostDuringReply",
-                               [](ExchangeFixture& x) {
-                                   x.display.rest_delay_ms = 500;
-                                   x.fake.port.lose_in(100);
-                               },
-                               ReadOutcome::LostDuringReply, 0}),
+    ::testing::Values(
+        ReadCase{"Received", [](ExchangeFixture&) {}, ReadOutcome::Received, 127},
+        ReadCase{"StrayMarks", stray_marks, ReadOutcome::Received, 127},
+        ReadCase{"QuickDisplay", quick_reply, ReadOutcome::Received, 127},
+        ReadCase{"PastTwoHundredTrailingBytes", trailing_bytes, ReadOutcome::Received, 127},
+        ReadCase{"NeverQuiet", endless_sender, ReadOutcome::NeverQuiet, 0},
+        ReadCase{"NoAnswer", [](ExchangeFixture& x) { x.display.reply.clear(); },
+                 ReadOutcome::NoAnswer, 0},
+        ReadCase{"LineStuck", [](ExchangeFixture& x) { x.fake.port.never_drains = true; },
+                 ReadOutcome::LineStuck, 0},
+        ReadCase{"LostBeforeReply", [](ExchangeFixture& x) { x.fake.port.lose_in(10); },
+                 ReadOutcome::LostBeforeReply, 0},
+        ReadCase{"Short", [](ExchangeFixture& x) { x.display.reply.resize(126); },
+                 ReadOutcome::Short, 126},
+        ReadCase{"BadMark", [](ExchangeFixture& x) { x.display.reply[0] = 0xAB; },
+                 ReadOutcome::BadMark, 127},
+        ReadCase{"LostDuringReply",
+                 [](ExchangeFixture& x) {
+                     x.display.rest_delay_ms = 500;
+                     x.fake.port.lose_in(100);
+                 },
+                 ReadOutcome::LostDuringReply, 0}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -94,6 +94,16 @@ TEST(PortFailureMessage, SaysEachThingOnce) {
          {Kind::InUse, "/dev/pts/3", ""},
          {"/dev/pts/3", "Another program is using this port"},
          {"Reason", "Permission", "locking"}},
+        {"/dev/ttyUSB0",
+         {Kind::InUse, "/dev/ttyUSB0", "ModemManager (process 812)"},
+         {"Another program is using this port: ModemManager (process 812). Close that program"},
+         {"Reason"}},
+        {"/dev/ttyUSB0",
+         {Kind::NeverQuiet, "/dev/ttyUSB0", never_quiet_words},
+         {"\"/dev/ttyUSB0\" could not be used.",
+          "Reason: the line never fell quiet: something keeps sending on it.",
+          "keeps sending on this line"},
+         {"opened", "Another program is using"}},
     };
     for (const auto& c : cases) {
         const std::string text = port_failure_message(c.typed, "9600,x,8,1", c.failure);

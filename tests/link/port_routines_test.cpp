@@ -113,10 +113,11 @@ TEST_P(WaitFromTick, ASilentLineIsQuietJustPastItsQuietTime) {
 
 TEST_P(WaitFromTick, ABabblingLineIsGivenUpOnAtTheLimit) {
     const std::uint32_t start = clock.now;
-    for (std::uint32_t at = 0; at <= 2 * quiet_limit_ms; ++at)
+    const auto limit = static_cast<std::uint32_t>(quiet_limit_ms(port));
+    for (std::uint32_t at = 0; at <= 2 * limit; ++at)
         port.arrive_in(at, {0x00});
-    wait_quiet(port, clock);
-    EXPECT_EQ(elapsed_since(start), quiet_limit_ms + 1);
+    EXPECT_FALSE(wait_quiet(port, clock));
+    EXPECT_EQ(elapsed_since(start), quiet_limit_ms(port) + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ticks, WaitFromTick,
@@ -165,6 +166,33 @@ TEST_F(PortRoutinesTest, QuietMeansNoByteForFourCharacterTimesOrTheFloor) {
     }
 }
 
+TEST_F(PortRoutinesTest, TheQuietLimitCoversTwoRepliesAndAnAdaptersLatency) {
+    const struct {
+        double character_ms;
+        std::int32_t limit_ms;
+    } lines[] = {
+        {10.0 / 9.6, 267 + adapter_latency_ms + quiet_floor_ms}, // 256 bytes take 266.7 ms
+        {10.0 / 19.2, quiet_limit_floor_ms},                     // 134 + 40 + 20 is less
+        {11.0 / 1.2, 2347 + adapter_latency_ms + 37},
+    };
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.character_ms);
+        port.character_ms = line.character_ms;
+        EXPECT_EQ(quiet_limit_ms(port), line.limit_ms);
+    }
+}
+
+TEST_F(PortRoutinesTest, TwoHundredTrailingBytesAtNineSixHundredFallQuietWithinTheLimit) {
+    // A display's own bytes after its answer, one every character time: about 210 ms.
+    const std::uint32_t start = clock.now;
+    std::uint32_t last = 0;
+    for (int k = 0; k < 200; ++k)
+        port.arrive_in(last = static_cast<std::uint32_t>(k * 10 / 9.6), {0xAD});
+    EXPECT_TRUE(wait_quiet(port, clock));
+    EXPECT_EQ(elapsed_since(start), static_cast<std::int32_t>(last) + quiet_time_ms(port) + 1);
+    EXPECT_EQ(port.bytes_waiting(), 0);
+}
+
 TEST_F(PortRoutinesTest, OnlyInputArrivingOnceTheLastByteIsQueuedIsKept) {
     for (std::uint8_t sent = 1; sent <= 4; ++sent)
         port.arrive_after_sent(sent, 0, {sent});
@@ -179,7 +207,7 @@ TEST_F(PortRoutinesTest, ALostDeviceEndsEveryWaitAtOnce) {
     wait_input(port, clock, 1, 2000);
     EXPECT_EQ(clock.now, 300u);
     EXPECT_TRUE(port.device_lost());
-    wait_quiet(port, clock);
+    EXPECT_TRUE(wait_quiet(port, clock)) << "the send that follows finds the device gone";
     EXPECT_EQ(clock.now, 300u);
 
     const std::uint32_t before = clock.now;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "editor/editor.h"
+#include "link/serial_line.h"
 #include "services/services.h"
 
 #include <algorithm>
@@ -132,10 +133,11 @@ public:
         choice = c;
         record("set_port");
     }
-    void set_settings(const std::string& s) override {
-        settings = s;
+    void set_settings(const LineSettings& s) override {
+        settings = line_settings_text(s);
         record("set_settings");
     }
+    PortDevice find_device() override { return device_for(choice, this_host()); }
     std::optional<PortFailure> open() override {
         ++opens;
         record("open");
@@ -237,7 +239,7 @@ public:
 
     VirtualClock& clock;
     PortChoice choice;
-    std::string settings;
+    std::string settings; // as text, e.g. "9600,n,8,1"
     std::optional<PortFailure> open_failure;
     std::vector<std::uint8_t> sent;
     std::deque<std::uint8_t> input;

@@ -72,6 +72,21 @@ TEST_F(DisplayJobsTest, AutoTriesTheOtherSpeedAndSaysWhichAnswered) {
     EXPECT_FALSE(port.is_open());
 }
 
+TEST_F(DisplayJobsTest, ALineThatNeverFallsQuietIsAPortFaultAndNothingIsSent) {
+    for (std::uint32_t at = 0; at < 2'000; ++at)
+        port.arrive_in(at, {0xD0});
+    const Reading reading = read_display(link, target({9600, 19200}));
+    EXPECT_EQ(reading.report.code, exit_port_unavailable);
+    EXPECT_EQ(reading.report.result, "the line never fell quiet: something keeps sending on it");
+    EXPECT_EQ(port.opens, 1) << "another speed does not quiet the line";
+
+    const Report written = write_display(link, target({9600}), {samples::odd_image(), true});
+    EXPECT_EQ(written.code, exit_port_unavailable);
+    EXPECT_EQ(written.result, "the line never fell quiet: something keeps sending on it");
+    EXPECT_FALSE(written.written);
+    EXPECT_TRUE(port.sent.empty());
+}
+
 TEST_F(DisplayJobsTest, AutoFailureTellsWhatEachSpeedGave) {
     struct Case {
         std::string name;

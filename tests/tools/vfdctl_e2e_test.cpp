@@ -14,11 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -281,11 +284,55 @@ TEST_F(VfdctlTest, PortInUseUnderAnotherNameIsRefused) {
     const Outcome second = vfdctl({"read", "--port", other_name, "-o", "x.vfd"});
     EXPECT_EQ(second.code, 4);
     EXPECT_EQ(second.err, other_name.toStdString() + ": cannot open " + other_name.toStdString() +
-                              ": another program is using this port\n");
+                              ": another program is using this port: vfdctl (process " +
+                              std::to_string(first.processId()) + ")\n");
     EXPECT_FALSE(QFile::exists(path("x.vfd")));
     EXPECT_EQ(finish(first).code, 5);
     EXPECT_EQ(d->output().count("Read request"), 1) << "the second never reached the display";
 }
+
+TEST_F(VfdctlTest, APortAnotherProgramHoldsIsNamedByReadAndSkippedByFind) {
+    // A program that keeps the port open without a lock or exclusive use: `sleep` reading it.
+    const auto d = display({}, samples::factory_image());
+    QProcess holder;
+    holder.setStandardInputFile(device(d));
+    holder.start("sleep", {"60"});
+    ASSERT_TRUE(holder.waitForStarted());
+    const std::string held = "another program is using this port: sleep (process " +
+                             std::to_string(holder.processId()) + ")";
+
+    const Outcome read = vfdctl({"read", "--port", device(d), "-o", "x.vfd"});
+    EXPECT_EQ(read.code, 4);
+    EXPECT_EQ(read.err, d->device() + ": cannot open " + d->device() + ": " + held + "\n");
+    const Outcome find = vfdctl({"find", "--port", device(d)});
+    EXPECT_EQ(find.code, 5);
+    EXPECT_EQ(find.out, d->device() + ": no display: " + held + "\n");
+    EXPECT_FALSE(d->output().contains("Read request")) << "nothing was sent to the display";
+    holder.kill();
+    holder.waitForFinished();
+
+    const Outcome after = vfdctl({"read", "--port", device(d), "-o", "x.vfd"});
+    EXPECT_EQ(after.code, 0) << after.err;
+}
+
+#ifdef TIOCEXCL
+TEST_F(VfdctlTest, AnExclusivePortIsRefusedToRootToo) {
+    const auto d = display({}, samples::factory_image());
+    const int holder = ::open(d->device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::ioctl(holder, TIOCEXCL), 0);
+
+    const Outcome read = vfdctl({"read", "--port", device(d), "-o", "x.vfd"});
+    EXPECT_EQ(read.code, 4);
+    EXPECT_NE(read.err.find(": another program is using this port: "), std::string::npos)
+        << read.err;
+    EXPECT_NE(read.err.find("(process " + std::to_string(::getpid()) + ")"), std::string::npos)
+        << read.err;
+    EXPECT_FALSE(d->output().contains("Read request")) << "nothing was sent to the display";
+    ::ioctl(holder, TIOCNXCL);
+    ::close(holder);
+}
+#endif
 
 TEST_F(VfdctlTest, OneDeviceUnderTwoNamesIsRefusedBeforeAnyPortIsOpened) {
     const auto d = display({}, samples::factory_image());
@@ -631,6 +678,61 @@ TEST_F(VfdctlTest, DevStdoutAppendsToTheLogTheShellOpened) {
               "earlier lines\n" + bytes_of(samples::odd_image()) + "wrote /dev/stdout\n");
 }
 
+// Standard output on sinks of the test's own that take nothing, for root too: a file under a
+// size limit the shell sets for vfdctl alone (0 blocks takes nothing; 2 takes 1 KiB of the
+// JSON's 6 and refuses the rest), and, for the commands that open ports (whose lock files the
+// limit would refuse too), a pipe nobody reads, with SIGPIPE ignored as many runners leave it.
+TEST_F(VfdctlTest, OutputThatDoesNotReachStandardOutputFailsWithStatus3) {
+    const auto d = display({}, samples::factory_image());
+    put("a.vfd", samples::factory_image());
+    put("b.vfd", samples::odd_image());
+    put_json("odd.json", samples::odd_image());
+    const QString port = device(d);
+    const QString null = QString::fromStdString(null_device());
+    const QString closed_pipe = "mkfifo pipe && exec 4<>pipe 5>pipe 4<&- && trap '' PIPE && "
+                                "exec \"$VFDCTL\" %1 >&5";
+    const QString limit = "ulimit -f %2; exec \"$VFDCTL\" %1 > out";
+    const struct {
+        QString command;
+        QString sink;
+        int blocks;
+        const char* reason;
+    } cases[] = {
+        {"export a.vfd", limit, 0, "File too large"},
+        {"export a.vfd", limit, 2, "File too large"},
+        {"export --json a.vfd", limit, 0, "File too large"},
+        {"show a.vfd", limit, 0, "File too large"},
+        {"show --preview a.vfd", limit, 0, "File too large"},
+        {"diff a.vfd b.vfd", limit, 0, "File too large"}, // status 1 without the limit
+        {"import odd.json -o -", limit, 0, "File too large"},
+        {"ports", limit, 0, "File too large"},
+        {"--help", limit, 0, "File too large"},
+        {"show --port " + port, closed_pipe, 0, "Broken pipe"},
+        {"find --port " + port, closed_pipe, 0, "Broken pipe"},
+        {"read --json --port " + port + " -o " + null, closed_pipe, 0, "Broken pipe"},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(path("pipe"));
+        QFile::remove(path("out"));
+        const Outcome run = shell(c.sink.arg(c.command).arg(c.blocks));
+        const std::string what =
+            (c.sink == limit ? "under " + std::to_string(c.blocks) + " blocks: "
+                             : "into a pipe nobody reads: ") +
+            c.command.toStdString();
+        EXPECT_EQ(run.code, 3) << what << ": " << run.err;
+        EXPECT_TRUE(run.err.ends_with(std::string("vfdctl: standard output: cannot write: ") +
+                                      c.reason + "\n"))
+            << what << ": " << run.err;
+        if (c.sink == limit) {
+            EXPECT_EQ(contents("out").size(), c.blocks * 512) << what;
+        }
+    }
+    // The display was read each time, and the sinks are what failed, not the commands.
+    const Outcome unlimited = shell("\"$VFDCTL\" show --port " + port + " > out");
+    EXPECT_EQ(unlimited.code, 0) << unlimited.err;
+    EXPECT_EQ(unlimited.err, "");
+}
+
 TEST_F(VfdctlTest, SymbolicLinkToAFileStaysALink) {
     put_json("odd.json", samples::odd_image());
     put("shop.vfd", samples::factory_image());
@@ -793,6 +895,34 @@ TEST_F(VfdctlTest, InterruptBeforeTheImageStopsAtOnceAndLeavesTheDisplayAlone) {
 #endif
 }
 
+// The lock file Qt keeps for `device` while process `pid` has it open, if any.
+std::optional<std::string> lock_file_of(const std::string& device, qint64 pid) {
+    std::string name = device.substr(std::string("/dev/").size());
+    std::replace(name.begin(), name.end(), '/', '_');
+    for (const char* folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
+                               "/tmp", "/var/tmp", "/var/lock/lockdev", "/run/lock"}) {
+        QFile file(QString::fromStdString(std::string(folder) + "/LCK.." + name));
+        if (file.open(QIODevice::ReadOnly) && file.readLine().trimmed() == QByteArray::number(pid))
+            return file.fileName().toStdString();
+    }
+    return std::nullopt;
+}
+
+TEST_F(VfdctlTest, EveryHandledSignalRemovesTheLockFileAsANormalEndDoes) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const auto d = display({"--silent"}, samples::factory_image());
+        QProcess read;
+        start(read, {"read", "--port", device(d), "-o", "x.vfd"});
+        ASSERT_TRUE(d->wait_for_output("left unanswered", 10000));
+        const auto lock_file = lock_file_of(d->device(), read.processId());
+        ASSERT_TRUE(lock_file) << "Qt keeps a lock file while the port is open";
+        ::kill(static_cast<pid_t>(read.processId()), signal);
+        EXPECT_EQ(finish(read).code, 128 + signal);
+        EXPECT_FALSE(fs::exists(*lock_file)) << *lock_file;
+    }
+}
+
 // --json: what a script gets, read with a parser of its own. Every document holds the
 // summary keys, its status is the exit status, and nothing else reaches either stream.
 QJsonObject document_of(const Outcome& run) {
@@ -941,6 +1071,34 @@ TEST_F(VfdctlTest, JsonBadArgumentsGiveTheShortDocument) {
         EXPECT_EQ(json["meaning"], "bad_arguments");
         EXPECT_EQ(json["message"], c.message);
     }
+}
+
+// The "Exit status:" lines of --help, "  129, 130, 143  ended by ...", as status and words.
+std::map<int, std::string> exit_statuses_in(const std::string& help) {
+    std::map<int, std::string> statuses;
+    std::istringstream lines(help.substr(help.find("Exit status:\n") + 13));
+    for (std::string line; std::getline(lines, line) && line.starts_with("  ");) {
+        const auto words = line.find("  ", 2);
+        std::istringstream codes(line.substr(2, words - 2));
+        for (std::string code; std::getline(codes, code, ',');)
+            statuses[std::stoi(code)] = line.substr(words + 2);
+    }
+    return statuses;
+}
+
+TEST_F(VfdctlTest, JsonListsEveryExitStatusAsHelpDoes) {
+    const auto in_help = exit_statuses_in(vfdctl({"--help"}).out);
+    EXPECT_EQ(in_help.size(), 13u);
+    const QJsonObject json = document_of(vfdctl({"export", "missing.vfd", "--json"}));
+    std::map<int, std::string> in_document;
+    for (const auto& value : json["exit_statuses"].toArray()) {
+        const QJsonObject row = value.toObject();
+        in_document[row["status"].toInt(-1)] = row["explanation"].toString().toStdString();
+        if (row["status"] == json["status"]) {
+            EXPECT_EQ(row["meaning"], json["meaning"]);
+        }
+    }
+    EXPECT_EQ(in_document, in_help);
 }
 
 TEST_F(VfdctlTest, JsonInterruptionStillGivesADocument) {

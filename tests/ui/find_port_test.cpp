@@ -109,9 +109,17 @@ TEST_F(FindPortTest, FindSelectsThePortAndBaudThatAnsweredAndNothingElse) {
     const EditorModel before = w.window->editor().model;
     const SettingsImage image = w.window->editor().image;
     w.show_tab(0);
+    // What the window shows behind the box that says the port and speed are selected.
+    QString comm_behind, baud_behind;
+    fake.boxes.on_show = [&] {
+        comm_behind = comm()->currentText();
+        baud_behind = w.named<QComboBox>("Baud")->currentText();
+    };
     w.click("FindPort");
 
     ASSERT_EQ(fake.boxes.shown.size(), 2u);
+    EXPECT_EQ(comm_behind, QString::fromStdString(usb.device));
+    EXPECT_EQ(baud_behind, "19200,n,8,1") << "the selection is shown before the box says so";
     EXPECT_TRUE(fake.boxes.shown[0].confirmation);
     EXPECT_NE(fake.boxes.shown[0].text.find("read request"), std::string::npos);
     EXPECT_EQ(fake.boxes.shown[1].text, "A display answers on " + usb.device +

@@ -3,8 +3,10 @@
 #include "exit_codes.h"
 #include "inspect/describe.h"
 #include "link/link_settings.h"
+#include "link/port_failure_message.h"
 #include "link/port_routines.h"
 #include "link/read_exchange.h"
+#include "link/serial_line.h"
 #include "link/write_exchange.h"
 #include "message/hex_cells.h"
 #include "settings/option_lists.h"
@@ -21,10 +23,6 @@ std::string at_speed(int speed) {
     return "at " + std::to_string(speed) + " bit/s";
 }
 
-LinkSettings link_settings(const PortTarget& target, int speed) {
-    return {target.choice, std::to_string(speed) + ",n,8,1"};
-}
-
 std::string open_failure_text(const PortFailure& failure) {
     std::string text = "cannot open";
     if (!failure.device.empty())
@@ -33,9 +31,7 @@ std::string open_failure_text(const PortFailure& failure) {
     case PortFailure::Kind::NotAPort:
         return text + ": not a serial port but " + escaped_text(failure.reason);
     case PortFailure::Kind::InUse:
-        if (failure.reason.empty())
-            return text + ": another program is using this port";
-        break;
+        return text + ": " + escaped_text(in_use_words(failure));
     default:
         break;
     }
@@ -52,6 +48,8 @@ Report read_failure(const ReadResult& result, int speed) {
     switch (result.outcome) {
     case ReadOutcome::Received:
         break;
+    case ReadOutcome::NeverQuiet:
+        return {exit_port_unavailable, never_quiet_words, {}};
     case ReadOutcome::NoAnswer:
         return {exit_no_answer,
                 "no answer within " + std::to_string(first_reply_byte_limit_ms) + " ms " +
@@ -84,6 +82,8 @@ Report write_failure(WriteOutcome outcome, int speed) {
     switch (outcome) {
     case WriteOutcome::Written:
         break;
+    case WriteOutcome::NeverQuiet:
+        return {exit_port_unavailable, never_quiet_words, {}};
     case WriteOutcome::NoAnswer:
         return {exit_no_answer,
                 "no check byte within " + std::to_string(check_answer_limit_ms) + " ms " +
@@ -123,7 +123,7 @@ PortChoice port_choice(const std::string& text) {
 Reading read_display(Link& link, const PortTarget& target) {
     std::vector<Report> failures;
     for (const int speed : target.speeds) {
-        if (const auto failure = open_port(link.port, link_settings(target, speed)))
+        if (const auto failure = open_port(link.port, target.choice, plain_line(speed)))
             return {{exit_port_unavailable, open_failure_text(*failure), {}}, std::nullopt, 0};
         const ReadResult result = read_exchange(link.port, link.clock);
         link.port.close();
@@ -180,7 +180,7 @@ Report write_display(Link& link, const PortTarget& target, const WriteRequest& r
             {exit_success, "already holds these settings " + at_speed(speed) + "; nothing written"},
             false);
 
-    if (const auto failure = open_port(link.port, link_settings(target, speed)))
+    if (const auto failure = open_port(link.port, target.choice, plain_line(speed)))
         return after_write({exit_port_unavailable, open_failure_text(*failure), {}}, false);
     const WriteOutcome outcome =
         write_exchange(link.port, link.clock, link.calendar, request.image);

@@ -8,6 +8,7 @@
 #include "services/port_list.h"
 #include "services/serial_port.h"
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -34,7 +35,9 @@ public:
 
 std::unique_ptr<PlatformSession> start_platform(int& argc, char** argv);
 
-LinkServices platform_link_services();
+// `proc_root`: where the system shows other processes' open files (/proc on Linux), so that a
+// port another program holds is refused with its name; ignored where there is no such place.
+LinkServices platform_link_services(const std::filesystem::path& proc_root);
 
 std::vector<SystemPort> platform_ports();
 

@@ -1,5 +1,7 @@
 // vfdctl: the pole display's configuration from the command line, for scripted roll-out.
 #include "commands.h"
+#include "exit_codes.h"
+#include "standard_output.h"
 
 #include <iostream>
 #include <string>
@@ -31,9 +33,27 @@ std::string signal_name(int signal) {
     return "signal " + std::to_string(signal);
 }
 
+// Standard output goes through `buffer` while it lives.
+class OutputThrough {
+public:
+    explicit OutputThrough(std::streambuf& buffer) : before(std::cout.rdbuf(&buffer)) {}
+    ~OutputThrough() { std::cout.rdbuf(before); }
+    OutputThrough(const OutputThrough&) = delete;
+    OutputThrough& operator=(const OutputThrough&) = delete;
+
+private:
+    std::streambuf* before;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
+    pds::cli::StandardOutput standard_output;
+    const OutputThrough through(standard_output);
+#ifdef SIGXFSZ
+    // A file size limit then fails the write, which is reported, rather than killing vfdctl.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     // Ctrl-C and the like wait for a configuration that is being sent; see --help.
     const pds::TerminationGuard guard([](int signal) {
         const std::string stopped = "stopped by " + signal_name(signal) +
@@ -45,6 +65,15 @@ int main(int argc, char** argv) {
         pds::end_program(signal);
     });
     const auto platform = pds::cli::start_platform(argc, argv);
-    return pds::cli::run(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr,
-                         pds::cli::platform_link_services, pds::cli::platform_ports);
+    const auto link_services = [] { return pds::cli::platform_link_services("/proc"); };
+    int status = pds::cli::run(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr,
+                               link_services, pds::cli::platform_ports);
+    // What the command printed counts only once it is out: a failure there fails a command
+    // that succeeded, and is said whatever the status.
+    if (const auto failure = standard_output.close()) {
+        std::cerr << "vfdctl: standard output: cannot write: " << *failure << std::endl;
+        if (status == pds::cli::exit_success || status == pds::cli::exit_different)
+            status = pds::cli::exit_bad_file;
+    }
+    return status;
 }

@@ -2,6 +2,7 @@
 
 #include "exit_codes.h"
 #include "inspect/describe.h"
+#include "link/port_failure_message.h"
 #include "settings/option_lists.h"
 
 #include <thread>
@@ -46,8 +47,14 @@ PortLine describe_probe(const PortProbe& probe) {
     case PortProbe::Result::Failed:
         break;
     }
+    if (last.outcome == ProbeOutcome::NeverQuiet)
+        return {exit_port_unavailable, "failed", std::string("no display: ") + never_quiet_words};
     if (last.outcome == ProbeOutcome::CannotOpen && last.failure) {
         const auto& failure = *last.failure;
+        // Held by another program: said as read says it, since the port may well be fine.
+        if (failure.kind == PortFailure::Kind::InUse)
+            return {exit_port_unavailable, "failed",
+                    "no display: " + escaped_text(in_use_words(failure))};
         std::string text = "no display: cannot open";
         if (!failure.reason.empty())
             text += ": " + escaped_text(failure.reason);

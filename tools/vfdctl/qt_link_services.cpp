@@ -28,10 +28,10 @@ std::unique_ptr<PlatformSession> start_platform(int& argc, char** argv) {
     return std::make_unique<QtSession>(argc, argv);
 }
 
-LinkServices platform_link_services() {
+LinkServices platform_link_services(const std::filesystem::path& proc_root) {
     // Creating an event loop gives a thread that Qt did not start its event dispatcher.
     const QEventLoop dispatcher_maker;
-    return {std::make_unique<QtSerialPort>(), std::make_unique<SteadyClock>(),
+    return {std::make_unique<QtSerialPort>(proc_root), std::make_unique<SteadyClock>(),
             std::make_unique<LocalCalendar>()};
 }
 

@@ -9,30 +9,14 @@
 
 namespace pds::cli {
 
-std::string meaning_of(int status) {
-    switch (status) {
-    case exit_success:
-        return "ok";
-    case exit_different:
-        return "different";
-    case exit_bad_arguments:
-        return "bad_arguments";
-    case exit_bad_file:
-        return "bad_file";
-    case exit_port_unavailable:
-        return "port_unavailable";
-    case exit_no_answer:
-        return "no_answer";
-    case exit_check_refused:
-        return "check_refused";
-    case exit_bad_reply:
-        return "bad_reply";
-    case exit_verify_mismatch:
-        return "verify_mismatch";
-    case exit_line_lost:
-        return "line_lost";
-    }
-    return status > 128 ? "interrupted" : "status_" + std::to_string(status);
+Document exit_status_table() {
+    Document rows = Document::array();
+    for (const auto& status : exit_statuses())
+        for (int code : status.codes)
+            rows.push_back({{"status", code},
+                            {"meaning", status.meaning},
+                            {"explanation", status.explanation}});
+    return rows;
 }
 
 Document differences(const ImageBytes& before, const ImageBytes& after) {

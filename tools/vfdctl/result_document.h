@@ -3,6 +3,7 @@
 #pragma once
 
 #include "display_jobs.h"
+#include "exit_codes.h"
 #include "settings/settings_image.h"
 
 #include <nlohmann/json.hpp>
@@ -14,8 +15,9 @@ namespace pds::cli {
 
 using Document = nlohmann::ordered_json;
 
-// A fixed word for an exit status: "ok", "different", "bad_arguments", ..., "interrupted".
-std::string meaning_of(int status);
+// Every exit status as a row {"status", "meaning", "explanation"}, for a script or module to
+// word a status it was given without a table of its own.
+Document exit_status_table();
 
 // The fields in which `before` and `after` differ, as `diff` names them:
 // [{"field", "before", "after"}], the values as `show` words them.

@@ -35,7 +35,7 @@ std::unique_ptr<PlatformSession> start_platform(int&, char**) {
     return std::make_unique<ConsoleSession>();
 }
 
-LinkServices platform_link_services() {
+LinkServices platform_link_services(const std::filesystem::path&) {
     return {std::make_unique<Win32SerialPort>(), std::make_unique<SteadyClock>(),
             std::make_unique<LocalCalendar>()};
 }

@@ -180,6 +180,7 @@ Step DisplayProtocol::answer(std::vector<std::uint8_t> reply) {
         line_dropped();
     }
     line_bytes += static_cast<int>(reply.size());
+    step.burst = std::min(reply.size(), static_cast<std::size_t>(behaviour.trailing));
     step.reply = std::move(reply);
     return step;
 }

@@ -47,11 +47,14 @@ inline constexpr std::uint8_t noise_bytes[] = {0xAA, 0x55, 0x00, 0xFF};
 // What the display does once a received byte has fully arrived.
 struct Step {
     std::vector<std::uint8_t> reply; // bytes to send, in order
-    int reply_delay_ms = 0;          // from the arrival of the byte to the start of the reply
-    bool hang_up = false;            // drop the line once `reply` has been sent
-    bool stored = false;             // memory() holds a newly written configuration
-    bool check_answer = false;       // `reply` answers a write request, its check byte first
-    std::string note;                // what happened, for the console; empty when nothing did
+    // The last this many bytes of `reply` leave together, as soon as the first of them may:
+    // noise that a busy machine cannot split with a pause a host would take for quiet.
+    std::size_t burst = 0;
+    int reply_delay_ms = 0;    // from the arrival of the byte to the start of the reply
+    bool hang_up = false;      // drop the line once `reply` has been sent
+    bool stored = false;       // memory() holds a newly written configuration
+    bool check_answer = false; // `reply` answers a write request, its check byte first
+    std::string note;          // what happened, for the console; empty when nothing did
 };
 
 class DisplayProtocol {

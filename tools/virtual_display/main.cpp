@@ -277,12 +277,16 @@ private:
                 say("  " + line + "\n");
         std::int64_t at =
             std::max(arrived + std::int64_t{step.reply_delay_ms} * 1'000'000, sent_until);
-        for (auto byte : step.reply) {
-            at += byte_ns;
-            outgoing.push_back({at, byte});
+        const std::size_t burst_from = step.reply.size() - step.burst;
+        for (std::size_t i = 0; i < step.reply.size(); ++i) {
+            if (i <= burst_from)
+                at += byte_ns;
+            outgoing.push_back({at, step.reply[i]});
         }
+        // A burst still takes its time on the line before the next answer may follow.
         if (!step.reply.empty())
-            sent_until = at;
+            sent_until =
+                at + static_cast<std::int64_t>(step.burst > 0 ? step.burst - 1 : 0) * byte_ns;
         if (step.hang_up)
             drop_at = step.reply.empty() ? arrived : at;
         // Held before the check byte goes: whatever the host sends after it waits on the host.
@@ -349,7 +353,10 @@ int main(int argc, char** argv) {
          "counted, then offers a fresh device.",
          "n"},
         {"store-other", "Stores a written configuration with its last byte changed."},
-        {"trailing", "Sends <n> bytes of line noise (AA 55 00 FF ...) after every answer.", "n"},
+        {"trailing",
+         "Sends <n> bytes of line noise (AA 55 00 FF ...) after every answer, all at once, so "
+         "that no pause of a busy machine splits them.",
+         "n"},
         {"stall",
          "Once: holds the line from the host for <ms> after its first byte, as flow control "
          "would.",

@@ -176,21 +176,6 @@ import time
 
 from ansible.module_utils.basic import AnsibleModule
 
-# What each meaning says to someone who reads the task's failure.
-MEANINGS = {
-    "ok": "success",
-    "different": "the configurations differ",
-    "bad_arguments": "vfdctl was given bad arguments",
-    "bad_file": "a file cannot be read or written, or holds no valid configuration",
-    "port_unavailable": "the port cannot be opened",
-    "no_answer": "the display did not answer",
-    "check_refused": "the display's check byte was wrong; nothing was written",
-    "bad_reply": "the display's reply was short or did not start with its mark",
-    "verify_mismatch": "the display reads back other settings than were written",
-    "line_lost": "the device went away, or the port would not send",
-    "interrupted": "vfdctl was interrupted",
-}
-
 SPEEDS = ("9600", "19200", "auto")
 
 
@@ -201,6 +186,8 @@ class Vfdctl(object):
         self.module = module
         self.program = program
         self.baud = baud
+        # vfdctl's exit statuses by meaning, as its documents list them.
+        self.statuses = {}
 
     def run(self, command, arguments, on_ports=False):
         line = [self.program, command, "--json"] + arguments
@@ -220,7 +207,17 @@ class Vfdctl(object):
                 stderr=err,
                 cmd=line,
             )
+        for row in document.get("exit_statuses") or []:
+            self.statuses.setdefault(row.get("meaning"), row)
         return document
+
+    def explanation(self, meaning):
+        """What vfdctl says a meaning stands for."""
+        return self.statuses.get(meaning, {}).get("explanation", "unknown status")
+
+    def status(self, meaning):
+        """The exit status vfdctl gives for a meaning."""
+        return self.statuses[meaning]["status"]
 
 
 def port_arguments(ports, outputs=None):
@@ -232,7 +229,7 @@ def port_arguments(ports, outputs=None):
     return arguments
 
 
-def failure_text(entry):
+def failure_text(vfdctl, entry):
     meaning = entry.get("meaning", "")
     message = entry.get("message", "")
     prefix = entry["port"] + ": "
@@ -244,18 +241,18 @@ def failure_text(entry):
         entry["port"],
         meaning,
         entry.get("status"),
-        MEANINGS.get(meaning, "unknown status"),
+        vfdctl.explanation(meaning),
         message,
         "".join(" " + line.strip() for line in details),
     )
 
 
-def fail_whole(module, document, **extra):
+def fail_whole(module, vfdctl, document, **extra):
     """A failure of the command as a whole, before any port was worked on."""
     meaning = document.get("meaning", "")
     module.fail_json(
         msg="%s (status %s, %s)"
-        % (document.get("message", ""), document.get("status"), MEANINGS.get(meaning, "")),
+        % (document.get("message", ""), document.get("status"), vfdctl.explanation(meaning)),
         status=document.get("status"),
         meaning=meaning,
         **extra
@@ -305,12 +302,12 @@ def desired_file(module, vfdctl):
         path = os.path.join(module.tmpdir, "config.vfd")
         document = vfdctl.run("import", [source, "-o", path])
         if document["status"] != 0:
-            fail_whole(module, document)
+            fail_whole(module, vfdctl, document)
         return path, "config"
     path = module.params["src"]
     document = vfdctl.run("export", [path])
     if document["status"] != 0:
-        fail_whole(module, document)
+        fail_whole(module, vfdctl, document)
     return path, path
 
 
@@ -318,8 +315,8 @@ def read_and_compare(module, vfdctl, ports, desired, entries):
     """Reads every display and notes how it differs from `desired`; gives the files read."""
     held = [os.path.join(module.tmpdir, "held_%d.vfd" % i) for i in range(len(ports))]
     document = vfdctl.run("read", port_arguments(ports, held), on_ports=True)
-    if document["status"] == 2 or not document.get("ports"):
-        fail_whole(module, document)
+    if document.get("meaning") == "bad_arguments" or not document.get("ports"):
+        fail_whole(module, vfdctl, document)
     for port, entry in port_entries(document, ports).items():
         entry.pop("configuration", None)
         entry.pop("output", None)
@@ -344,7 +341,7 @@ def read_and_compare(module, vfdctl, ports, desired, entries):
     return files
 
 
-def take_backups(module, ports, held, entries, force):
+def take_backups(module, vfdctl, ports, held, entries, force):
     folder = module.params["backup_dir"]
     try:
         if not os.path.isdir(folder):
@@ -362,7 +359,7 @@ def take_backups(module, ports, held, entries, force):
         except (IOError, OSError) as error:
             entry.update(
                 outcome="failed",
-                status=3,
+                status=vfdctl.status("bad_file"),
                 meaning="bad_file",
                 message="cannot keep the backup in %s: %s" % (path, error),
             )
@@ -413,7 +410,7 @@ def main():
     if module.check_mode or params["backup"] or (force and module._diff):
         held = read_and_compare(module, vfdctl, ports, desired, entries)
         if params["backup"] and not module.check_mode:
-            backup_files = take_backups(module, ports, held, entries, force)
+            backup_files = take_backups(module, vfdctl, ports, held, entries, force)
 
     for port in held:
         entry = entries[port]
@@ -436,8 +433,8 @@ def main():
             if not params["verify"]:
                 arguments.append("--no-verify")
             document = vfdctl.run("write", arguments, on_ports=True)
-            if document["status"] == 2 or not document.get("ports"):
-                fail_whole(module, document)
+            if document.get("meaning") == "bad_arguments" or not document.get("ports"):
+                fail_whole(module, vfdctl, document)
             for port, entry in port_entries(document, to_write).items():
                 if "differences" in entries.get(port, {}) and "differences" not in entry:
                     entry["differences"] = entries[port]["differences"]
@@ -473,7 +470,7 @@ def main():
         ]
 
     if failed:
-        module.fail_json(msg="; ".join(failure_text(e) for e in failed), **result)
+        module.fail_json(msg="; ".join(failure_text(vfdctl, e) for e in failed), **result)
 
     written = sum(1 for e in results if e["changed"])
     verb = "would write" if module.check_mode else "wrote"

@@ -1,4 +1,4 @@
-#include "services/serial_line.h"
+#include "link/serial_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "services/serial_line.h"
+#include "link/serial_line.h"
 
 #include <cctype>
 #include <charconv>
@@ -99,6 +99,21 @@ ParsedSettings parse_line_settings(std::string_view text) {
     return {line, {}};
 }
 
+std::string line_settings_text(const LineSettings& settings) {
+    static constexpr char parity_letters[] = {'n', 'e', 'o', 'm', 's'};
+    static constexpr const char* stop_bits[] = {"1", "1.5", "2"};
+    return std::to_string(settings.speed) + "," +
+           parity_letters[static_cast<int>(settings.parity)] + "," +
+           std::to_string(settings.data_bits) + "," +
+           stop_bits[static_cast<int>(settings.stop_bits)];
+}
+
+LineSettings plain_line(int speed) {
+    LineSettings line;
+    line.speed = speed;
+    return line;
+}
+
 double character_time_ms(const LineSettings& settings) {
     double bits = 1.0 + settings.data_bits + (settings.parity == Parity::None ? 0.0 : 1.0);
     switch (settings.stop_bits) {
@@ -115,22 +130,20 @@ double character_time_ms(const LineSettings& settings) {
     return bits * 1000.0 / settings.speed;
 }
 
-namespace {
-
-bool is_com_name(std::string_view text) {
+std::optional<std::string> com_port_name(std::string_view text) {
     // Windows also accepts the device namespace form, which names above COM9 need elsewhere.
     if (text.starts_with("\\\\.\\"))
         text.remove_prefix(4);
     if (text.size() < 4)
-        return false;
+        return std::nullopt;
     for (std::size_t i = 0; i < 3; ++i)
         if (std::toupper(static_cast<unsigned char>(text[i])) != "COM"[i])
-            return false;
+            return std::nullopt;
     const auto number = whole_number(text.substr(3));
-    return number && *number >= 1;
+    if (!number || *number < 1)
+        return std::nullopt;
+    return "COM" + std::to_string(*number);
 }
-
-} // namespace
 
 PortDevice device_for(const PortChoice& choice, HostSystem host) {
     if (choice.number >= 1) {
@@ -141,7 +154,7 @@ PortDevice device_for(const PortChoice& choice, HostSystem host) {
 
     const std::string_view typed = trimmed(choice.typed);
     const bool names_device =
-        host == HostSystem::Windows ? is_com_name(typed) : typed.starts_with('/');
+        host == HostSystem::Windows ? com_port_name(typed).has_value() : typed.starts_with('/');
     if (names_device)
         return {std::string(typed), {}};
 
