@@ -7,6 +7,7 @@
 
 #ifdef _WIN32
 #include "adapters/win32/console_guard.h"
+#include "adapters/win32/wide_text.h"
 #else
 #include "adapters/posix/termination_guard.h"
 #endif
@@ -33,7 +34,9 @@ std::string signal_name(int signal) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int run_program(int& argc, char** argv, const std::vector<std::string>& arguments) {
     // Ctrl-C and the like wait for a configuration that is being sent; see --help.
     const pds::TerminationGuard guard([](int signal) {
         const std::string stopped = "stopped by " + signal_name(signal) +
@@ -45,6 +48,21 @@ int main(int argc, char** argv) {
         pds::end_program(signal);
     });
     const auto platform = pds::cli::start_platform(argc, argv);
-    return pds::cli::run(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr,
-                         pds::cli::platform_link_services, pds::cli::platform_ports);
+    return pds::cli::run(arguments, std::cout, std::cerr, pds::cli::platform_link_services,
+                         pds::cli::platform_ports);
 }
+
+} // namespace
+
+#ifdef _WIN32
+// Windows hands the command line over in UTF-16; main() would get it in the ANSI code page,
+// which holds few of the names a shop may give its files.
+int wmain(int argc, wchar_t** argv) {
+    int no_count = 0;
+    return run_program(no_count, nullptr, pds::utf8_arguments(argc, argv));
+}
+#else
+int main(int argc, char** argv) {
+    return run_program(argc, argv, std::vector<std::string>(argv, argv + argc));
+}
+#endif
