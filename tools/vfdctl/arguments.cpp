@@ -245,8 +245,8 @@ bool asks_for_json(const std::vector<std::string>& arguments) {
 }
 
 std::string help_text(const std::string& program) {
-    return "Usage: " + program + " [options] COMMAND [OPERAND...]\n" + description + "\n" +
-           options + arguments_help();
+    return "Usage: " + program + " [options] COMMAND [OPERAND...]\n" + description +
+           commands_help() + after_commands + "\n" + options + arguments_help();
 }
 
 } // namespace pds::cli
