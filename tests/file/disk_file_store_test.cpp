@@ -61,7 +61,7 @@ protected:
         fs::remove_all(folder, ignored);
     }
 
-    std::string at(const std::string& name) const { return (folder / name).string(); }
+    std::string at(const std::string& name) const { return file_name(folder / file_path(name)); }
     std::string file_with(const std::string& name, const Bytes& bytes) const {
         std::ofstream(at(name), std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
