@@ -281,13 +281,23 @@ TEST_F(VfdctlWindowsTest, PathsAndDeviceNamesAsWindowsHasThem) {
     std::ofstream(folder / "odd.json", std::ios::binary)
         << vfdctl("export " + at("odd.vfd"), false).output;
     // A path from the current drive's root starts with a slash, as an option does elsewhere.
-    const InFolder inside(folder);
-    std::string rooted = fs::current_path().relative_path().generic_string();
-    rooted = "/" + rooted;
-    const Outcome imported = vfdctl("import " + rooted + "/odd.json -o " + rooted + "/again.vfd");
-    EXPECT_EQ(imported.status, 0) << imported.output;
-    EXPECT_EQ(bytes_of(folder / "again.vfd"), bytes_of(samples::odd_image()));
+    // On drive Z:, Wine's view of the whole Linux tree, /tmp is the same folder whether the
+    // slash is read as Windows or as Wine reads it.
+    const std::string name = folder.filename().string();
+    const fs::path rooted = fs::path("Z:\\tmp") / name;
+    fs::create_directories(rooted);
+    fs::copy_file(folder / "odd.json", rooted / "odd.json");
+    {
+        const InFolder on_z(rooted);
+        const Outcome imported =
+            vfdctl("import /tmp/" + name + "/odd.json -o /tmp/" + name + "/again.vfd");
+        EXPECT_EQ(imported.status, 0) << imported.output;
+    }
+    EXPECT_EQ(bytes_of(rooted / "again.vfd"), bytes_of(samples::odd_image()));
+    std::error_code ignored;
+    fs::remove_all(rooted, ignored);
 
+    const InFolder inside(folder);
     // Windows keeps these names for devices in every folder.
     for (const std::string device : {"CON", "NUL", "aux", "COM5", "sub\\LPT1.vfd"}) {
         const Outcome refused = vfdctl("import odd.json -o " + device);
