@@ -19,12 +19,16 @@ inline constexpr const char* load_error = "Error";
 
 // The message shown when a save cannot create or write its file.
 std::string save_failure_message(const std::string& path, const std::string& reason);
+// The message shown when a load cannot read its file: a FIFO, a device, a folder, a file
+// the user may not read. A file that is read but refused shows "Error".
+std::string load_failure_message(const std::string& path, const std::string& reason);
 
 // Captures the editor and writes the image to the file the operator chooses. The previous
 // file is replaced as a whole or not at all.
 void save_to_file(Editor& editor);
 
-// Asks for a file and a confirmation, then loads it; shows "Error" when it cannot.
+// Asks for a file and a confirmation, then loads it; says why when the file cannot be read,
+// and shows "Error" when it holds no settings the lists take.
 void load_from_file(Editor& editor);
 
 // Reads file_name into the image and shows it: lists, both lines, character 1. Returns false,

@@ -3,17 +3,8 @@
 #include "file/file_kinds.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <random>
-#include <system_error>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <windows.h>
-#endif
 
 namespace pds {
 
@@ -27,64 +18,63 @@ FileError system_error(int code) {
     return {std::generic_category().message(code != 0 ? code : EIO)};
 }
 
-// A file that did not exist before, opened for writing; errno tells why not.
-std::FILE* open_new(const fs::path& path) {
-#ifdef _WIN32
-    const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        switch (::GetLastError()) {
-        case ERROR_FILE_EXISTS:
-        case ERROR_ALREADY_EXISTS:
-            errno = EEXIST;
-            break;
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-            errno = ENOENT;
-            break;
-        default:
-            errno = EACCES;
-            break;
-        }
-        return nullptr;
+// The system's path for a name, or why there is none: on Windows a name that is not UTF-8.
+std::variant<fs::path, FileError> path_of(const std::string& name) {
+    if (name.empty())
+        return system_error(ENOENT);
+    try {
+        return file_path(name);
+    } catch (const std::exception&) {
+        return FileError{"the name is not UTF-8 text"};
     }
-    const int descriptor = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
-    if (descriptor < 0) {
-        ::CloseHandle(handle);
-        return nullptr;
-    }
-    std::FILE* file = ::_fdopen(descriptor, "wb");
-    if (!file)
-        ::_close(descriptor);
-    return file;
-#else
-    return std::fopen(path.c_str(), "wbx");
-#endif
-}
-
-// Puts `temporary` where `target` is, in one step, whether or not `target` exists.
-std::error_code rename_over(const fs::path& temporary, const fs::path& target) {
-#ifdef _WIN32
-    std::error_code exists_error;
-    const bool exists = fs::exists(target, exists_error);
-    const BOOL moved = exists ? ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-                              : ::MoveFileExW(temporary.c_str(), target.c_str(),
-                                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!moved)
-        return {static_cast<int>(::GetLastError()), std::system_category()};
-    return {};
-#else
-    std::error_code error;
-    fs::rename(temporary, target, error);
-    return error;
-#endif
 }
 
 } // namespace
 
+std::optional<FileError> DiskFileStore::not_a_file(const fs::path&) const {
+    return std::nullopt;
+}
+
+std::FILE* DiskFileStore::create_new(const fs::path& path) {
+    // C11's exclusive mode: fails with EEXIST where anything has the name. (Windows' C library
+    // has no such mode and narrow names in a code page: its store creates files otherwise.)
+    return std::fopen(path.string().c_str(), "wbx");
+}
+
+std::error_code DiskFileStore::move_over(const fs::path& temporary, const fs::path& target) {
+    std::error_code error;
+    fs::rename(temporary, target, error);
+    return error;
+}
+
 std::variant<std::vector<std::uint8_t>, FileError> DiskFileStore::read(const std::string& path,
                                                                        std::size_t max_bytes) {
+    const auto at = path_of(path);
+    if (const auto* failure = std::get_if<FileError>(&at))
+        return *failure;
+    return read_file(std::get<fs::path>(at), max_bytes);
+}
+
+std::variant<std::monostate, FileError>
+DiskFileStore::replace(const std::string& path, std::span<const std::uint8_t> bytes) {
+    const auto at = path_of(path);
+    if (const auto* failure = std::get_if<FileError>(&at))
+        return *failure;
+    return replace_file(std::get<fs::path>(at), bytes);
+}
+
+std::variant<std::monostate, FileError> DiskFileStore::write(const std::string& path,
+                                                             std::span<const std::uint8_t> bytes) {
+    const auto at = path_of(path);
+    if (const auto* failure = std::get_if<FileError>(&at))
+        return *failure;
+    return write_file(std::get<fs::path>(at), bytes);
+}
+
+std::variant<std::vector<std::uint8_t>, FileError> DiskFileStore::read_file(const fs::path& path,
+                                                                            std::size_t max_bytes) {
+    if (auto refusal = not_a_file(path))
+        return *refusal;
     std::error_code error;
     const fs::file_type type = fs::status(path, error).type();
     if (is_special(type))
@@ -92,7 +82,7 @@ std::variant<std::vector<std::uint8_t>, FileError> DiskFileStore::read(const std
     if (type == fs::file_type::directory)
         return FileError{"file to open is a directory"};
     errno = 0;
-    std::ifstream file(fs::path(path), std::ios::binary);
+    std::ifstream file(path, std::ios::binary);
     if (!file)
         return system_error(errno != 0 ? errno : ENOENT);
     std::vector<std::uint8_t> bytes(max_bytes);
@@ -104,9 +94,9 @@ std::variant<std::vector<std::uint8_t>, FileError> DiskFileStore::read(const std
 }
 
 std::variant<std::monostate, FileError>
-DiskFileStore::replace(const std::string& path, std::span<const std::uint8_t> bytes) {
-    if (path.empty())
-        return system_error(ENOENT);
+DiskFileStore::replace_file(const fs::path& path, std::span<const std::uint8_t> bytes) {
+    if (auto refusal = not_a_file(path))
+        return *refusal;
     if (!replaceable(path))
         return FileError{not_regular};
     const fs::path target = follow_links(path).path;
@@ -127,7 +117,7 @@ DiskFileStore::replace(const std::string& path, std::span<const std::uint8_t> by
         temporary = target;
         temporary += suffix;
         errno = 0;
-        file = open_new(temporary);
+        file = create_new(temporary);
         if (!file && errno != EEXIST)
             return system_error(errno);
     }
@@ -146,19 +136,21 @@ DiskFileStore::replace(const std::string& path, std::span<const std::uint8_t> by
     }
     if (fs::exists(before))
         fs::permissions(temporary, before.permissions(), error);
-    if (const std::error_code renamed = rename_over(temporary, target)) {
+    if (const std::error_code moved = move_over(temporary, target)) {
         fs::remove(temporary, error);
-        return FileError{renamed.message()};
+        return FileError{moved.message()};
     }
     return std::monostate{};
 }
 
-std::variant<std::monostate, FileError> DiskFileStore::write(const std::string& path,
-                                                             std::span<const std::uint8_t> bytes) {
-    if (path.empty() || replaceable(path))
-        return replace(path, bytes);
+std::variant<std::monostate, FileError>
+DiskFileStore::write_file(const fs::path& path, std::span<const std::uint8_t> bytes) {
+    if (auto refusal = not_a_file(path))
+        return *refusal;
+    if (replaceable(path))
+        return replace_file(path, bytes);
     errno = 0;
-    std::ofstream file(fs::path(path), std::ios::binary | std::ios::app);
+    std::ofstream file(path, std::ios::binary | std::ios::app);
     if (file)
         file.write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));

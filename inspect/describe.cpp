@@ -104,6 +104,47 @@ std::string escaped_text(std::string_view text) {
         reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
+std::string escaped_controls(std::string_view text) {
+    std::string shown;
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
+    for (std::size_t i = 0; i < text.size();) {
+        const std::uint8_t lead = byte(i);
+        // The length of the UTF-8 sequence that starts here, and the lowest and highest second
+        // byte that keeps it the shortest form of a character up to U+10FFFF, not a surrogate.
+        std::size_t length = 1;
+        std::uint8_t low = 0x80, high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        }
+        bool whole =
+            length > 1 && i + length <= text.size() && byte(i + 1) >= low && byte(i + 1) <= high;
+        for (std::size_t k = 2; whole && k < length; ++k)
+            whole = byte(i + k) >= 0x80 && byte(i + k) <= 0xBF;
+        const bool c1_control = lead == 0xC2 && whole && byte(i + 1) <= 0x9F;
+        if (whole && !c1_control) {
+            shown.append(text.substr(i, length));
+            i += length;
+        } else if (lead >= 0x20 && lead <= 0x7E) {
+            shown += static_cast<char>(lead);
+            ++i;
+        } else {
+            // A control character, or a byte that starts no character: each byte escaped.
+            for (std::size_t k = 0; k < (c1_control ? 2 : 1); ++k)
+                shown += "\\x" + hex_cell_text(byte(i + k));
+            i += c1_control ? 2 : 1;
+        }
+    }
+    return shown;
+}
+
 std::optional<std::vector<std::uint8_t>> unescaped_text(std::string_view text) {
     std::vector<std::uint8_t> bytes;
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -22,6 +22,10 @@ std::string escaped_text(std::span<const std::uint8_t> bytes);
 // The same for text from outside, such as a file name, so that it cannot steer the terminal
 // or start a line of its own where it is echoed.
 std::string escaped_text(std::string_view text);
+// Text from outside that is meant to be read as it is, such as a Windows file name, whose
+// backslashes separate folders: UTF-8 characters as themselves, control characters (C0, DEL
+// and C1) and bytes that are not UTF-8 as \xNN, so that it still cannot steer the terminal.
+std::string escaped_controls(std::string_view text);
 // The bytes of such a text; also takes lower-case digits. Nothing when the text holds a
 // backslash that does not start \xNN, or a character outside 0x20..0x7E.
 std::optional<std::vector<std::uint8_t>> unescaped_text(std::string_view text);

@@ -4,9 +4,9 @@
 #include "adapters/qt/qt_calendar.h"
 #include "adapters/qt/qt_clock.h"
 #include "adapters/qt/qt_event_pump.h"
-#include "adapters/qt/qt_file_store.h"
 #include "adapters/qt/qt_port_list.h"
 #include "adapters/qt/qt_serial_port.h"
+#include "adapters/system_file_store.h"
 #include "services/services.h"
 #include "ui/qt_file_dialog.h"
 #include "ui/qt_message_boxes.h"
@@ -37,7 +37,7 @@ private:
     QtCalendar calendar;
     QtMessageBoxes boxes;
     QtFileDialog dialog;
-    QtFileStore files;
+    SystemFileStore files;
     QtShell shell;
     QtPortList port_list;
     Services services_{port, clock, events, calendar, boxes, dialog, files, shell, port_list};

@@ -239,7 +239,11 @@ const std::vector<Fault>& faults() {
              s.file = s.folder.filePath("folder.vfd").toStdString();
              choose_file(st, s);
          },
-         [](auto&, auto&) { return Texts{load_question, load_error}; }, false},
+         [](auto&, const Scene& s) {
+             return Texts{load_question,
+                          load_failure_message(s.file, "file to open is a directory")};
+         },
+         false},
         {"ShortFile", Operation::Load, {},
          [](Station& st, Scene& s) { file_of(st, s, bytes_of(display_memory()).left(100)); },
          [](auto&, auto&) { return Texts{load_question, load_error}; }, false},
@@ -272,7 +276,10 @@ const std::vector<Fault>& faults() {
          },
          false},
         {"FifoToLoad", Operation::Load, {}, fifo_chosen,
-         [](auto&, auto&) { return Texts{load_question, load_error}; }, false},
+         [](auto&, const Scene& s) {
+             return Texts{load_question, load_failure_message(s.file, "Not a regular file")};
+         },
+         false},
     };
     // clang-format on
     return rows;

@@ -6,8 +6,8 @@
 #include "adapters/qt/qt_calendar.h"
 #include "adapters/qt/qt_clock.h"
 #include "adapters/qt/qt_event_pump.h"
-#include "adapters/qt/qt_file_store.h"
 #include "adapters/qt/qt_serial_port.h"
+#include "adapters/system_file_store.h"
 #include "commands/defaults.h"
 #include "settings/option_lists.h"
 #include "support/fake_services.h"
@@ -51,7 +51,7 @@ struct Station {
     QtCalendar calendar;
     fakes::RecordedBoxes boxes;
     fakes::ScriptedDialog dialog;
-    QtFileStore files;
+    SystemFileStore files;
     fakes::RecordedShell shell;
     Services services{port, clock, events, calendar, boxes, dialog, files, shell};
     Editor editor{services};

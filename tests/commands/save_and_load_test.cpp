@@ -284,7 +284,11 @@ TEST_F(SettingsFileTest, RefusedFileChangesNothing) {
 
         choose("/data/bad.vfd", "bad.vfd");
         load_from_file(editor);
-        EXPECT_EQ(texts(), (std::vector<std::string>{"Are you sure to Load ?", "Error"})) << c.name;
+        // A file that cannot be read says why, as a save does; one that is read but refused
+        // says "Error".
+        const std::string refusal =
+            c.exists ? "Error" : load_failure_message("/data/bad.vfd", "No such file or directory");
+        EXPECT_EQ(texts(), (std::vector<std::string>{"Are you sure to Load ?", refusal})) << c.name;
         EXPECT_EQ(fake.boxes.shown.back().title, "") << c.name;
         EXPECT_EQ(shown(), before) << c.name;
         EXPECT_EQ(editor.file_name, "/data/bad.vfd") << c.name;

@@ -1,4 +1,5 @@
-#include "file/disk_file_store.h"
+// The one file store every program keeps its files through, as built for this system.
+#include "adapters/system_file_store.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,8 @@
 #include <string>
 #include <variant>
 #include <vector>
+
+#include "file/file_kinds.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -58,7 +61,7 @@ protected:
         fs::remove_all(folder, ignored);
     }
 
-    std::string at(const std::string& name) const { return (folder / name).string(); }
+    std::string at(const std::string& name) const { return file_name(folder / file_path(name)); }
     std::string file_with(const std::string& name, const Bytes& bytes) const {
         std::ofstream(at(name), std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
@@ -68,12 +71,12 @@ protected:
     std::set<std::string> names() const {
         std::set<std::string> all;
         for (const auto& entry : fs::directory_iterator(folder))
-            all.insert(entry.path().filename().string());
+            all.insert(file_name(entry.path().filename()));
         return all;
     }
 
     fs::path folder;
-    DiskFileStore files;
+    SystemFileStore files;
 };
 
 TEST_F(DiskFileStoreTest, ReplaceSwapsInTheNewBytesAndKeepsThePermissions) {
@@ -129,6 +132,25 @@ TEST_F(DiskFileStoreTest, ReadGivesAtMostTheAskedBytesOrTheReason) {
     EXPECT_EQ(std::get<FileError>(directory).reason, "file to open is a directory");
 }
 
+TEST_F(DiskFileStoreTest, NamesBeyondASCIIAreTheFilesOfThoseNames) {
+    // Names come as UTF-8 on every system; on Windows no code page may stand between.
+    const Bytes old = {'o', 'l', 'd'};
+    const auto bytes = pattern(126, 0x20);
+    for (const std::string name :
+         {"\xD0\x9C\xD0\xB0\xD0\xB3\xD0\xB0\xD0\xB7\xD0\xB8\xD0\xBD.vfd", // Магазин
+          "\xE5\xBA\x97\xE8\x88\x97.vfd",                                 // 店舗
+          "t\xC3\xA9st\xE2\x82\xAC.vfd"}) {                               // tést€
+        const std::string target = at(name);
+        ASSERT_TRUE(succeeded(files.replace(target, old))) << name;
+        ASSERT_TRUE(succeeded(files.write(target, bytes))) << name << ": over an existing file";
+        const auto read = files.read(target, 1000);
+        ASSERT_TRUE(std::holds_alternative<Bytes>(read)) << name;
+        EXPECT_EQ(std::get<Bytes>(read), bytes) << name;
+        EXPECT_EQ(contents(folder / file_path(name)), bytes) << name;
+    }
+    EXPECT_EQ(names().size(), 3u) << "one file a name, no temporary file left behind";
+}
+
 #ifndef _WIN32
 // Special files, symbolic links and descriptor links as POSIX systems have them.
 class DiskFileStorePosixTest : public DiskFileStoreTest {
@@ -164,6 +186,22 @@ public:
 private:
     int fd;
 };
+
+TEST_F(DiskFileStorePosixTest, ReplaceThatCannotWriteLeavesTheOldFileAlone) {
+    fs::create_directory(folder / "locked");
+    const Bytes old = {'o', 'l', 'd'};
+    const std::string target = file_with("locked/shop.vfd", old);
+    // A read-only folder refuses the temporary file that the replacement needs. Root ignores
+    // permissions, so a missing folder stands in for it there.
+    fs::permissions(folder / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    const std::string unwritable = ::geteuid() == 0 ? at("missing/shop.vfd") : target;
+    const auto result = files.replace(unwritable, pattern(126, 0));
+    fs::permissions(folder / "locked", fs::perms::owner_all);
+
+    EXPECT_EQ(reason(result), ::geteuid() == 0 ? "No such file or directory" : "Permission denied");
+    EXPECT_EQ(contents(target), old);
+    EXPECT_EQ(fs::directory_iterator(folder / "locked")->path().filename(), "shop.vfd");
+}
 
 TEST_F(DiskFileStorePosixTest, ReplaceRefusesDevicesFifosAndHeldFilesAndLeavesThemAlone) {
     const Bytes earlier = {'e', 'a', 'r', 'l', 'y', '\n'};
@@ -249,6 +287,57 @@ TEST_F(DiskFileStorePosixTest, ReadRefusesDevicesAndFifosWithoutWaitingOnThem) {
         EXPECT_EQ(std::get<FileError>(read).reason, "Not a regular file") << source;
     }
     ::close(writer);
+}
+#endif
+
+#ifdef _WIN32
+TEST_F(DiskFileStoreTest, DeviceNamesAreRefusedUnopened) {
+    const std::string devices[] = {
+        "CON",  "nul",     "AUX.vfd",      "COM5",         "lpt1.txt",
+        "PRN ", "CONOUT$", at("COM1.vfd"), "\\\\.\\COM12", "sub\\com\xC2\xB9"};
+    for (const auto& device : devices) {
+        const std::string refused = "a Windows device name, not a file";
+        EXPECT_EQ(reason(files.replace(device, pattern(126, 0))), refused) << device;
+        EXPECT_EQ(reason(files.write(device, pattern(126, 0))), refused) << device;
+        const auto read = files.read(device, 126);
+        ASSERT_TRUE(std::holds_alternative<FileError>(read)) << device;
+        EXPECT_EQ(std::get<FileError>(read).reason, refused) << device;
+    }
+    EXPECT_TRUE(names().empty());
+    // Names that only look like one are files.
+    for (const std::string name : {"CONSOLE.vfd", "COM10.vfd", "NULL.vfd", "com.vfd", "LPT.vfd"})
+        EXPECT_TRUE(succeeded(files.replace(at(name), pattern(126, 0)))) << name;
+    EXPECT_EQ(names().size(), 5u);
+}
+
+// The current folder is the test's own while it lives, for names without a folder.
+class InFolder {
+public:
+    explicit InFolder(const fs::path& folder) : before(fs::current_path()) {
+        fs::current_path(folder);
+    }
+    ~InFolder() { fs::current_path(before); }
+
+private:
+    fs::path before;
+};
+
+TEST_F(DiskFileStoreTest, EveryFormOfANameIsReplacedOrMade) {
+    fs::create_directory(folder / "sub");
+    const InFolder inside(folder);
+    const std::string drive_absolute = at("absolute.vfd");
+    const std::string forms[] = {"bare.vfd", ".\\dotted.vfd", "sub\\nested.vfd", drive_absolute};
+    for (const auto& form : forms) {
+        const auto first = pattern(126, 1);
+        const auto second = pattern(126, 2);
+        ASSERT_TRUE(succeeded(files.write(form, first))) << form << " over no file";
+        EXPECT_EQ(contents(fs::path(form)), first) << form;
+        const auto replaced = files.write(form, second);
+        EXPECT_TRUE(succeeded(replaced)) << form << " over an existing file: " << reason(replaced);
+        EXPECT_EQ(contents(fs::path(form)), second) << form;
+    }
+    EXPECT_EQ(names(), (std::set<std::string>{"sub", "bare.vfd", "dotted.vfd", "absolute.vfd"}));
+    EXPECT_EQ(fs::directory_iterator(folder / "sub")->path().filename(), "nested.vfd");
 }
 #endif
 

@@ -53,6 +53,27 @@ TEST(EscapedTextTest, MalformedTextGivesNothing) {
         EXPECT_FALSE(unescaped_text(text)) << text;
 }
 
+TEST(EscapedControlsTest, CharactersAsTheyAreControlsAndStrayBytesAsHex) {
+    const struct {
+        std::string text;
+        std::string shown;
+    } cases[] = {
+        {"C:\\Shop\\shop.vfd", "C:\\Shop\\shop.vfd"},
+        {"\xD0\x9C\xD0\xB0\xD0\xB3 \xE5\xBA\x97 \xE2\x82\xAC \xF0\x9F\x98\x80",
+         "\xD0\x9C\xD0\xB0\xD0\xB3 \xE5\xBA\x97 \xE2\x82\xAC \xF0\x9F\x98\x80"},
+        {std::string("a\nb\rc\x1B[2Jd\x7F") + std::string(1, '\0'),
+         "a\\x0Ab\\x0Dc\\x1B[2Jd\\x7F\\x00"},
+        {"\xC2\x9B"
+         "1m \xC2\xA0",
+         "\\xC2\\x9B"
+         "1m \xC2\xA0"}, // C1 CSI escaped, no-break space kept
+        {"\xFF\xC0\xAF \xE2\x82 \xED\xA0\x80 \xF4\x90\x80\x80",
+         "\\xFF\\xC0\\xAF \\xE2\\x82 \\xED\\xA0\\x80 \\xF4\\x90\\x80\\x80"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(escaped_controls(c.text), c.shown) << escaped_text(c.text);
+}
+
 TEST(LineTextTest, LeavesOffOnlyTheEmptyCellsAtTheEnd) {
     EXPECT_EQ(line_text(Bytes{'A', 0, 'B', 0, 0}), "A\\x00B");
     EXPECT_EQ(line_text(Bytes{0, 0, 0}), "");

@@ -1,6 +1,7 @@
 // vfdctl.exe as a script runs it, under Wine, against the virtual displays that
 // with_virtual_displays.sh puts behind COM ports: COM5 answers, COM6 is silent, COM7 refuses
 // the check byte, COM30 does not exist.
+#include "file/file_kinds.h"
 #include "support/sample_images.h"
 
 #include <nlohmann/json.hpp>
@@ -47,6 +48,26 @@ Bytes bytes_of(const ImageBytes& image) {
     return Bytes(image.begin(), image.end());
 }
 
+std::wstring wide(const std::string& text) {
+    return file_path(text).wstring();
+}
+
+bool says(const Outcome& run, const std::string& text) {
+    return run.output.find(text) != std::string::npos;
+}
+
+// The current folder is the test's own while it lives, for names without a folder.
+class InFolder {
+public:
+    explicit InFolder(const fs::path& folder) : before(fs::current_path()) {
+        fs::current_path(folder);
+    }
+    ~InFolder() { fs::current_path(before); }
+
+private:
+    fs::path before;
+};
+
 class VfdctlWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -58,12 +79,13 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    // Runs vfdctl with `arguments` (no blanks inside one) through the command processor, as a
-    // batch file would; with `both_streams` standard error is caught too.
+    // Runs vfdctl with `arguments` (UTF-8, no blanks inside one) through the command
+    // processor, as a batch file would, handing it the command line in UTF-16 as Windows does;
+    // with `both_streams` standard error is caught too.
     Outcome vfdctl(const std::string& arguments, bool both_streams = true) {
         const std::string command = program() + " " + arguments + (both_streams ? " 2>&1" : "");
         Outcome run;
-        std::FILE* pipe = ::_popen(command.c_str(), "rb");
+        std::FILE* pipe = ::_wpopen(wide(command).c_str(), L"rb");
         if (!pipe)
             return run;
         char buffer[4096];
@@ -73,16 +95,16 @@ protected:
         return run;
     }
 
-    std::string at(const std::string& name) { return (folder / name).string(); }
+    std::string at(const std::string& name) { return file_name(folder / file_path(name)); }
     std::string put(const std::string& name, const ImageBytes& image) {
-        std::ofstream(folder / name, std::ios::binary)
+        std::ofstream(folder / file_path(name), std::ios::binary)
             .write(reinterpret_cast<const char*>(image.data()), image.size());
         return at(name);
     }
     std::set<std::string> names() {
         std::set<std::string> found;
         for (const auto& entry : fs::directory_iterator(folder))
-            found.insert(entry.path().filename().string());
+            found.insert(file_name(entry.path().filename()));
         return found;
     }
 
@@ -190,6 +212,109 @@ TEST_F(VfdctlWindowsTest, FailuresGiveTheirStatus) {
         EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.output;
         EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
     }
+}
+
+TEST_F(VfdctlWindowsTest, NamesBeyondASCIIReachTheirFilesAndComeBackAsTyped) {
+    // Cyrillic, CJK and the euro sign, which no one ANSI code page holds together.
+    const std::string stems[] = {
+        "\xD0\x9C\xD0\xB0\xD0\xB3\xD0\xB0\xD0\xB7\xD0\xB8\xD0\xBD", // Магазин
+        "\xE5\xBA\x97\xE8\x88\x97",                                 // 店舗
+        "t\xC3\xA9st\xE2\x82\xAC"};                                 // tést€
+    for (const auto& stem : stems) {
+        const std::string settings = put(stem + ".vfd", samples::odd_image());
+        const Outcome write = vfdctl("write " + settings + " --port COM5 --force");
+        EXPECT_EQ(write.status, 0) << stem << "\n" << write.output;
+
+        const std::string read_into = at(stem + "-read.vfd");
+        const Outcome read = vfdctl("read --port COM5 -o " + read_into);
+        EXPECT_EQ(read.status, 0) << stem << "\n" << read.output;
+        EXPECT_TRUE(says(read, "into " + read_into)) << read.output;
+        EXPECT_EQ(bytes_of(folder / file_path(stem + "-read.vfd")), bytes_of(samples::odd_image()));
+
+        const Outcome exported = vfdctl("export " + settings, false);
+        ASSERT_EQ(exported.status, 0) << stem << "\n" << exported.output;
+        std::ofstream(folder / file_path(stem + ".json"), std::ios::binary) << exported.output;
+        const std::string imported = at(stem + "-imported.vfd");
+        const Outcome import = vfdctl("import " + at(stem + ".json") + " -o " + imported);
+        EXPECT_EQ(import.status, 0) << stem << "\n" << import.output;
+        EXPECT_TRUE(says(import, "wrote " + imported)) << import.output;
+        EXPECT_EQ(bytes_of(folder / file_path(stem + "-imported.vfd")),
+                  bytes_of(samples::odd_image()));
+
+        const Outcome same = vfdctl("diff " + settings + " " + imported);
+        EXPECT_EQ(same.status, 0) << stem << "\n" << same.output;
+        EXPECT_TRUE(says(same, settings + " and " + imported + " hold the same settings"))
+            << same.output;
+
+        const std::string missing = at(stem + "-missing.vfd");
+        const Outcome refused = vfdctl("show " + missing);
+        EXPECT_EQ(refused.status, 3) << refused.output;
+        EXPECT_TRUE(says(refused, missing + ": cannot read")) << refused.output;
+    }
+    EXPECT_EQ(names().size(), 4 * std::size(stems)) << "nothing made under another name";
+}
+
+TEST_F(VfdctlWindowsTest, OutputInEveryFormIsMadeAndReplaced) {
+    put("odd.vfd", samples::odd_image());
+    std::ofstream(folder / "odd.json", std::ios::binary)
+        << vfdctl("export " + at("odd.vfd"), false).output;
+    fs::create_directory(folder / "sub");
+    const InFolder inside(folder);
+    const std::string forms[] = {"bare.vfd", ".\\dotted.vfd", "sub\\nested.vfd",
+                                 at("absolute.vfd")};
+    for (const auto& form : forms) {
+        // The first run makes the file, the second replaces it.
+        for (const char* over : {"no file", "an existing file"}) {
+            const Outcome imported = vfdctl("import odd.json -o " + form);
+            EXPECT_EQ(imported.status, 0) << form << " over " << over << "\n" << imported.output;
+            EXPECT_EQ(bytes_of(form), bytes_of(samples::odd_image())) << form << " over " << over;
+        }
+        const Outcome read = vfdctl("read --port COM5 -o " + form);
+        EXPECT_EQ(read.status, 0) << form << "\n" << read.output;
+    }
+    EXPECT_EQ(names(), (std::set<std::string>{"odd.vfd", "odd.json", "sub", "bare.vfd",
+                                              "dotted.vfd", "absolute.vfd"}));
+}
+
+TEST_F(VfdctlWindowsTest, PathsAndDeviceNamesAsWindowsHasThem) {
+    put("odd.vfd", samples::odd_image());
+    std::ofstream(folder / "odd.json", std::ios::binary)
+        << vfdctl("export " + at("odd.vfd"), false).output;
+    // A path from the current drive's root starts with a slash, as an option does elsewhere.
+    // On drive Z:, Wine's view of the whole Linux tree, /tmp is the same folder whether the
+    // slash is read as Windows or as Wine reads it.
+    const std::string name = folder.filename().string();
+    const fs::path rooted = fs::path("Z:\\tmp") / name;
+    fs::create_directories(rooted);
+    fs::copy_file(folder / "odd.json", rooted / "odd.json");
+    {
+        const InFolder on_z(rooted);
+        const Outcome imported =
+            vfdctl("import /tmp/" + name + "/odd.json -o /tmp/" + name + "/again.vfd");
+        EXPECT_EQ(imported.status, 0) << imported.output;
+    }
+    EXPECT_EQ(bytes_of(rooted / "again.vfd"), bytes_of(samples::odd_image()));
+    std::error_code ignored;
+    fs::remove_all(rooted, ignored);
+
+    const InFolder inside(folder);
+    // Windows keeps these names for devices in every folder.
+    for (const std::string device : {"CON", "NUL", "aux", "COM5", "sub\\LPT1.vfd"}) {
+        const Outcome refused = vfdctl("import odd.json -o " + device);
+        EXPECT_EQ(refused.status, 3) << device << "\n" << refused.output;
+        EXPECT_TRUE(says(refused, device + ": cannot write: a Windows device name, not a file"))
+            << refused.output;
+    }
+    const Outcome nul = vfdctl("show NUL");
+    EXPECT_EQ(nul.status, 3) << nul.output;
+    EXPECT_TRUE(says(nul, "NUL: cannot read: a Windows device name, not a file")) << nul.output;
+
+    // The backslash is the path separator here: names come back as they were typed.
+    const std::string missing = at("sub\\missing.vfd");
+    const Outcome show = vfdctl("show " + missing);
+    EXPECT_EQ(show.status, 3) << show.output;
+    EXPECT_TRUE(says(show, missing + ": cannot read: No such file or directory")) << show.output;
+    EXPECT_FALSE(says(show, "\\x5C")) << show.output;
 }
 
 } // namespace

@@ -207,6 +207,8 @@ std::variant<Arguments, ArgumentError> parse_arguments(const std::vector<std::st
     app.set_help_flag();
     // Unknown options are collected and named together, after the values are checked.
     app.allow_extras();
+    // On Windows a word that starts with a slash is a path from the drive's root, not /option.
+    app.allow_windows_style_options(false);
     for (const auto& flag : flags)
         app.add_flag(flag.names, parsed.*flag.member)->disable_flag_override();
     // One value per --port or -o, however many times they are given.

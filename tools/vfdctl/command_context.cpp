@@ -3,6 +3,7 @@
 #include "exit_codes.h"
 #include "inspect/describe.h"
 #include "option_rules.h"
+#include "shown_name.h"
 
 namespace pds::cli {
 
@@ -18,7 +19,7 @@ int bad_file(Output& output, const std::string& problem) {
 }
 
 PortTarget target(const Arguments& arguments, const std::string& port) {
-    return {escaped_text(port), port_choice(port), *speeds(arguments.baud)};
+    return {shown_name(port), port_choice(port), *speeds(arguments.baud)};
 }
 
 std::vector<PortTarget> targets(const Arguments& arguments) {

@@ -7,6 +7,7 @@
 #include "option_rules.h"
 #include "preview_text.h"
 #include "settings_files.h"
+#include "shown_name.h"
 
 #include <optional>
 #include <string>
@@ -119,7 +120,7 @@ int show_configuration(CommandContext& context) {
         for (const auto& line : shown(arguments, std::get<ImageBytes>(loaded)))
             output.say(line);
         context.extra["configuration"] = configuration(std::get<ImageBytes>(loaded));
-        context.success = "shown " + escaped_text(arguments.operands[0]);
+        context.success = "shown " + shown_name(arguments.operands[0]);
         return exit_success;
     }
 
@@ -152,7 +153,7 @@ int diff_configurations(CommandContext& context) {
         const std::string& operand = operands[i];
         if (operand.starts_with(port_prefix)) {
             const std::string port = operand.substr(std::string(port_prefix).size());
-            if (const auto problem = names_no_device("\"" + escaped_text(operand) + "\"", port))
+            if (const auto problem = names_no_device("\"" + shown_name(operand) + "\"", port))
                 return usage(output, *problem);
             port_operands.push_back(target(arguments, port));
             ports_given.push_back(port);
@@ -185,7 +186,7 @@ int diff_configurations(CommandContext& context) {
         output.say(line);
     context.extra["differences"] = differences(*images[0], *images[1]);
     context.extra["same"] = lines.empty();
-    const std::string pair = escaped_text(operands[0]) + " and " + escaped_text(operands[1]);
+    const std::string pair = shown_name(operands[0]) + " and " + shown_name(operands[1]);
     if (lines.empty()) {
         context.success = pair + " hold the same settings";
         output.say(context.success);

@@ -10,6 +10,7 @@
 #include "link/write_exchange.h"
 #include "message/hex_cells.h"
 #include "settings/option_lists.h"
+#include "shown_name.h"
 
 #include <algorithm>
 #include <chrono>
@@ -26,7 +27,7 @@ std::string at_speed(int speed) {
 std::string open_failure_text(const PortFailure& failure) {
     std::string text = "cannot open";
     if (!failure.device.empty())
-        text += " " + escaped_text(failure.device);
+        text += " " + shown_name(failure.device);
     switch (failure.kind) {
     case PortFailure::Kind::NotAPort:
         return text + ": not a serial port but " + escaped_text(failure.reason);

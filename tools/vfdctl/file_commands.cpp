@@ -1,10 +1,11 @@
 // export and import: a settings file as JSON, and back.
+#include "adapters/system_file_store.h"
 #include "command_bodies.h"
 #include "exit_codes.h"
-#include "file/disk_file_store.h"
 #include "image_json.h"
 #include "inspect/describe.h"
 #include "settings_files.h"
+#include "shown_name.h"
 
 #include <string>
 #include <string_view>
@@ -19,7 +20,7 @@ int export_configuration(CommandContext& context) {
         return bad_file(context.output, *problem);
     if (context.output.json) {
         context.extra["configuration"] = configuration(std::get<ImageBytes>(loaded));
-        context.success = "exported " + escaped_text(operands[0]);
+        context.success = "exported " + shown_name(operands[0]);
     } else {
         context.output.out << export_text(std::get<ImageBytes>(loaded));
     }
@@ -30,9 +31,9 @@ int import_configuration(CommandContext& context) {
     const auto& operands = context.arguments.operands;
     const auto& outputs = context.arguments.outputs;
     Output& output = context.output;
-    const std::string source = escaped_text(operands[0]);
+    const std::string source = shown_name(operands[0]);
     // One byte past the limit is enough to know the file is over it.
-    const auto read = DiskFileStore().read(operands[0], json_size_limit + 1);
+    const auto read = SystemFileStore().read(operands[0], json_size_limit + 1);
     if (const auto* failure = std::get_if<FileError>(&read))
         return bad_file(output, source + ": cannot read: " + escaped_text(failure->reason));
     const auto& text = std::get<std::vector<std::uint8_t>>(read);

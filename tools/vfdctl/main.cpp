@@ -9,6 +9,7 @@
 
 #ifdef _WIN32
 #include "adapters/win32/console_guard.h"
+#include "adapters/win32/wide_text.h"
 #else
 #include "adapters/posix/termination_guard.h"
 #endif
@@ -45,9 +46,7 @@ private:
     std::streambuf* before;
 };
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run_program(int& argc, char** argv, const std::vector<std::string>& arguments) {
     pds::cli::StandardOutput standard_output;
     const OutputThrough through(standard_output);
 #ifdef SIGXFSZ
@@ -66,8 +65,8 @@ int main(int argc, char** argv) {
     });
     const auto platform = pds::cli::start_platform(argc, argv);
     const auto link_services = [] { return pds::cli::platform_link_services("/proc"); };
-    int status = pds::cli::run(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr,
-                               link_services, pds::cli::platform_ports);
+    int status =
+        pds::cli::run(arguments, std::cout, std::cerr, link_services, pds::cli::platform_ports);
     // What the command printed counts only once it is out: a failure there fails a command
     // that succeeded, and is said whatever the status.
     if (const auto failure = standard_output.close()) {
@@ -77,3 +76,18 @@ int main(int argc, char** argv) {
     }
     return status;
 }
+
+} // namespace
+
+#ifdef _WIN32
+// Windows hands the command line over in UTF-16; main() would get it in the ANSI code page,
+// which holds few of the names a shop may give its files.
+int wmain(int argc, wchar_t** argv) {
+    int no_count = 0;
+    return run_program(no_count, nullptr, pds::utf8_arguments(argc, argv));
+}
+#else
+int main(int argc, char** argv) {
+    return run_program(argc, argv, std::vector<std::string>(argv, argv + argc));
+}
+#endif

@@ -5,6 +5,7 @@
 #include "inspect/describe.h"
 #include "link/serial_line.h"
 #include "settings_files.h"
+#include "shown_name.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -63,8 +64,8 @@ same_device(const std::vector<std::string>& ports) {
 
 std::string given_twice(const std::pair<std::string, std::string>& names) {
     if (names.first == names.second)
-        return "the port " + escaped_text(names.first) + " is given twice";
-    return "the ports " + escaped_text(names.first) + " and " + escaped_text(names.second) +
+        return "the port " + shown_name(names.first) + " is given twice";
+    return "the ports " + shown_name(names.first) + " and " + shown_name(names.second) +
            " are the same device";
 }
 
@@ -89,7 +90,7 @@ std::optional<std::string> option_problem(const Arguments& arguments, const Comm
     if (!speeds(arguments.baud))
         return "--baud takes 9600, 19200 or auto, not \"" + escaped_text(arguments.baud) + "\"";
     for (const auto& port : arguments.ports)
-        if (const auto problem = names_no_device("--port \"" + escaped_text(port) + "\"", port))
+        if (const auto problem = names_no_device("--port \"" + shown_name(port) + "\"", port))
             return problem;
     if (const auto twice = same_device(arguments.ports))
         return given_twice(*twice);
@@ -108,8 +109,8 @@ std::optional<std::string> read_operands(const Arguments& arguments) {
     if (const auto twice = same_file(arguments.outputs)) {
         if (twice->first == twice->second)
             return "an -o file is given twice";
-        return "the -o files " + escaped_text(twice->first) + " and " +
-               escaped_text(twice->second) + " are the same file";
+        return "the -o files " + shown_name(twice->first) + " and " + shown_name(twice->second) +
+               " are the same file";
     }
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 #include "inspect/describe.h"
 #include "link/port_failure_message.h"
 #include "settings/option_lists.h"
+#include "shown_name.h"
 
 #include <thread>
 
@@ -119,7 +120,7 @@ PortCommandResult find_report(const std::vector<std::string>& names,
     std::size_t found = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const PortLine line = describe_probe(probes[i]);
-        const std::string name = escaped_text(names[i]);
+        const std::string name = shown_name(names[i]);
         result.lines.push_back(name + ": " + line.message);
         Document entry = {{"port", names[i]},
                           {"status", line.status},

@@ -1,13 +1,13 @@
 // The virtual pole display: plays the display on a pseudo-terminal, at the pace of a real
 // serial line, so the utility can be tried and tested without the hardware.
 #include "display_protocol.h"
+#include "file/disk_file_store.h"
 #include "inspect/describe.h"
 #include "pseudo_terminal.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,10 +15,13 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <optional>
 #include <poll.h>
 #include <time.h>
 #include <unistd.h>
+#include <variant>
+#include <vector>
 
 namespace {
 
@@ -85,17 +88,28 @@ private:
     std::FILE* file = nullptr;
 };
 
+// The display's memory file, through the store every program keeps its files with.
+std::string memory_file_name(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
 ImageBytes load_memory(const QString& path) {
     ImageBytes memory{};
     if (path.isEmpty() || !QFile::exists(path))
         return memory;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        fail("cannot read " + path.toStdString() + ": " + file.errorString().toStdString());
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() != pds::image_size)
-        fail(path.toStdString() + " holds " + std::to_string(bytes.size()) + " bytes, not " +
+    // One byte past the image tells a longer file.
+    const auto read = pds::DiskFileStore().read(memory_file_name(path), pds::image_size + 1);
+    if (const auto* failure = std::get_if<pds::FileError>(&read))
+        fail("cannot read " + memory_file_name(path) + ": " + failure->reason);
+    const auto& bytes = std::get<std::vector<std::uint8_t>>(read);
+    if (bytes.size() != pds::image_size) {
+        std::error_code unknown;
+        const auto size = bytes.size() > pds::image_size
+                              ? std::filesystem::file_size(memory_file_name(path), unknown)
+                              : bytes.size();
+        fail(memory_file_name(path) + " holds " + std::to_string(size) + " bytes, not " +
              std::to_string(pds::image_size));
+    }
     std::copy(bytes.begin(), bytes.end(), memory.begin());
     return memory;
 }
@@ -103,14 +117,10 @@ ImageBytes load_memory(const QString& path) {
 void save_memory(const QString& path, const ImageBytes& memory) {
     if (path.isEmpty())
         return;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(memory.data()), pds::image_size) !=
-            pds::image_size ||
-        !file.commit())
+    const auto written = pds::DiskFileStore().replace(memory_file_name(path), memory);
+    if (const auto* failure = std::get_if<pds::FileError>(&written))
         std::fprintf(stderr, "virtual_display: cannot store the configuration in %s: %s\n",
-                     QFile::encodeName(path).constData(),
-                     file.errorString().toLocal8Bit().constData());
+                     memory_file_name(path).c_str(), failure->reason.c_str());
 }
 
 struct Outgoing {
