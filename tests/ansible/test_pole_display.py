@@ -273,6 +273,35 @@ class FailureTest(PlaybookTest):
         self.assertNotEqual(status, 0, output)
         self.assertIn("(status 3, worded for bad_file)", result["msg"])
 
+    def test_a_write_stopped_once_the_image_went_out_is_a_change(self):
+        # The display holds the line as the check byte goes, so the image waits on the host; a
+        # vfdctl that is sent SIGTERM then, as a task's timeout would, still sends it whole.
+        display = self.display(flags=["--stall", "700", "--stall-at-check"])
+        wrapper = os.path.join(self.folder, "vfdctl-stopped")
+        with open(wrapper, "w") as script:
+            script.write(
+                "#!/usr/bin/python3\n"
+                "import signal, subprocess, sys, time\n"
+                "run = subprocess.Popen([%r] + sys.argv[1:], stdout=subprocess.PIPE)\n"
+                "if sys.argv[1] == 'write':\n"
+                "    while 'The line is held.' not in open(%r).read():\n"
+                "        time.sleep(0.02)\n"
+                "    time.sleep(0.25)\n"
+                "    run.send_signal(signal.SIGTERM)\n"
+                "sys.stdout.write(run.communicate()[0].decode())\n"
+                "sys.exit(run.returncode)\n" % (self.vfdctl, display.log))
+        os.chmod(wrapper, 0o755)
+        status, output, result = self.playbook([display], vfdctl=wrapper)
+        self.assertNotEqual(status, 0, output)
+        self.assertTrue(result["changed"], output)
+        entry = result["ports"][0]
+        self.assertEqual((entry["outcome"], entry["meaning"], entry["changed"]),
+                         ("interrupted", "interrupted", True), entry)
+        deadline = time.monotonic() + START_LIMIT_S
+        while display.stores() == 0 and time.monotonic() < deadline:
+            time.sleep(0.05)
+        self.assertEqual(display.holds(), self.image("shop"))
+
     def test_a_bad_configuration_fails_before_any_port_is_opened(self):
         bad_config = os.path.join(self.folder, "bad.json")
         with open(os.path.join(HERE, "files", "shop.json")) as shop:

@@ -111,6 +111,8 @@ TEST(ImageJsonTest, BadInputIsRefusedNamingTheField) {
          "-1 is not a byte (0 to 255)"},
         {byte_at("welcome_line1", "bytes", 0, 65.5), "welcome_line1.bytes[0]",
          "65.5 is not a byte (0 to 255)"},
+        {byte_at("welcome_line1", "bytes", 1, -0.0), "welcome_line1.bytes[1]",
+         "-0 is not a byte (0 to 255)"},
         {byte_at("welcome_line1", "bytes", 0, "A"), "welcome_line1.bytes[0]", "is not a number"},
         {in("welcome_line1", "text", "A\\x5CB\"C"), "welcome_line1.text", "does not match bytes"},
         {in("welcome_line1", "text", "A\\B"), "welcome_line1.text",

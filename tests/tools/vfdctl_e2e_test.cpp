@@ -1118,5 +1118,90 @@ TEST_F(VfdctlTest, JsonInterruptionStillGivesADocument) {
                                "configuration");
 }
 
+TEST_F(VfdctlTest, JsonInterruptionGivesEachPortsOutcomeAsFarAsItGot) {
+    // The first display holds the line as the check byte goes, so its image waits on the host
+    // when the signal lands; the second never answers the write request.
+    VirtualDisplayProcess sending({"--stall", "700", "--stall-at-check"}, samples::factory_image());
+    ASSERT_TRUE(sending.started());
+    const auto silent = display({"--silent"}, samples::factory_image());
+    put("odd.vfd", samples::odd_image());
+    QProcess write;
+    start(write, {"write", "odd.vfd", "--force", "--json", "--port",
+                  QString::fromStdString(sending.device()), "--port", device(silent)});
+    ASSERT_TRUE(sending.wait_for_output("The line is held.", 10000));
+    QThread::msleep(250); // the host takes the check byte and begins the image
+    ::kill(static_cast<pid_t>(write.processId()), SIGTERM);
+
+    const Outcome run = finish(write);
+    EXPECT_EQ(run.code, 143);
+    const QJsonObject json = document_of(run); // nothing on standard error
+    EXPECT_EQ(json["meaning"], "interrupted");
+    const QJsonArray ports = json["ports"].toArray();
+    ASSERT_EQ(ports.size(), 2) << run.out;
+    const QJsonObject sent = ports[0].toObject();
+    EXPECT_EQ(sent["port"], QString::fromStdString(sending.device()));
+    EXPECT_EQ(sent["status"], 143);
+    EXPECT_EQ(sent["outcome"], "interrupted");
+    EXPECT_EQ(sent["image_sent"], true);
+    EXPECT_EQ(sent["changed"], true) << "the display may hold the new configuration";
+    ASSERT_TRUE(sending.wait_for_output("Stored a new configuration", 5000));
+    EXPECT_EQ(sending.memory(), samples::odd_image());
+
+    const QJsonObject unsent = ports[1].toObject();
+    EXPECT_EQ(unsent["port"], device(silent));
+    EXPECT_EQ(unsent["changed"], false) << run.out;
+    EXPECT_NE(unsent["image_sent"], true) << run.out;
+    EXPECT_EQ(silent->memory(), samples::factory_image());
+}
+
+TEST_F(VfdctlTest, JsonNamesThatAreNoUtf8AreEscapedAsInText) {
+    // Two ports that differ only in a byte that is no UTF-8 stay two names in the document.
+    const Outcome run = shell("\"$VFDCTL\" read --json --port \"$(printf '/dev/no\\377')\" "
+                              "--port \"$(printf '/dev/no\\376')\" -o a.vfd -o b.vfd");
+    const QJsonObject json = document_of(run);
+    EXPECT_EQ(run.code, 4);
+    const QJsonArray ports = json["ports"].toArray();
+    ASSERT_EQ(ports.size(), 2) << run.out;
+    EXPECT_EQ(ports[0]["port"], "/dev/no\\xFF");
+    EXPECT_EQ(ports[1]["port"], "/dev/no\\xFE");
+}
+
+// Whether `pid` runs `threads` threads or more within `limit_ms`: vfdctl's stop handler has
+// a thread of its own, so a second thread means a signal is handled from then on.
+bool has_threads(qint64 pid, int threads, int limit_ms = 10000) {
+    const fs::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    for (int waited = 0; waited < limit_ms; waited += 10) {
+        std::error_code error;
+        const auto found = std::distance(fs::directory_iterator(tasks, error), {});
+        if (!error && found >= threads)
+            return true;
+        QThread::msleep(10);
+    }
+    return false;
+}
+
+TEST_F(VfdctlTest, StopOfACommandOnFilesSpeaksOfNoDisplay) {
+    // -o into a FIFO nobody reads holds import in its open until the signal comes.
+    put_json("odd.json", samples::odd_image());
+    fifo("held");
+    for (const bool json : {false, true}) {
+        QProcess import;
+        QStringList arguments{"import", "odd.json", "-o", "held"};
+        if (json)
+            arguments << "--json";
+        start(import, arguments);
+        ASSERT_TRUE(has_threads(import.processId(), 2));
+        QThread::msleep(300); // on to the open
+        ::kill(static_cast<pid_t>(import.processId()), SIGINT);
+        const Outcome run = finish(import);
+        EXPECT_EQ(run.code, 130);
+        if (json) {
+            EXPECT_EQ(document_of(run)["message"], "stopped by SIGINT");
+        } else {
+            EXPECT_EQ(run.err, "vfdctl: stopped by SIGINT\n");
+        }
+    }
+}
+
 } // namespace
 } // namespace pds

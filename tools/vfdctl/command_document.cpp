@@ -19,6 +19,8 @@ struct Underway {
     bool printed = false;
     std::string command;
     std::chrono::steady_clock::time_point start;
+    bool displays_in_use = false;
+    std::function<Document(int status)> ports_so_far;
 };
 
 Underway& underway() {
@@ -47,6 +49,25 @@ void note_command(const std::string& command) {
     state.command = command;
 }
 
+void note_displays_in_use() {
+    Underway& state = underway();
+    const std::lock_guard lock(state.mutex);
+    state.displays_in_use = true;
+}
+
+PortsSoFar::PortsSoFar(std::function<Document(int status)> ports_so_far) {
+    note_displays_in_use();
+    Underway& state = underway();
+    const std::lock_guard lock(state.mutex);
+    state.ports_so_far = std::move(ports_so_far);
+}
+
+PortsSoFar::~PortsSoFar() {
+    Underway& state = underway();
+    const std::lock_guard lock(state.mutex);
+    state.ports_so_far = nullptr;
+}
+
 int finish(int status, const std::string& command, Output& output, const Document& extra,
            const std::string& success) {
     if (!output.json)
@@ -71,15 +92,23 @@ int finish(int status, const std::string& command, Output& output, const Documen
     return status;
 }
 
-std::optional<std::string> interruption_document(int status, const std::string& message) {
+Interruption interruption(int status, const std::string& signal_name) {
     Underway& state = underway();
     const std::lock_guard lock(state.mutex);
-    if (!state.json || state.printed)
-        return std::nullopt;
+    std::string message = "stopped by " + signal_name;
+    if (state.displays_in_use)
+        message += "; no display was left with part of a configuration";
+    if (!state.json)
+        return {"vfdctl: " + message, std::nullopt};
+    // The document alone, or nothing when the run's own is out already.
+    if (state.printed)
+        return {};
     state.printed = true;
     Document document = summary(known_command(state.command), status, message, state.start);
+    if (state.ports_so_far)
+        document["ports"] = state.ports_so_far(status);
     document["exit_statuses"] = exit_status_table();
-    return document_text(document);
+    return {"", document_text(document)};
 }
 
 } // namespace pds::cli

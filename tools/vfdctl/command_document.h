@@ -1,10 +1,11 @@
 // With --json, the one document a run owes its reader: made by finish() at the end, or by
-// interruption_document() (commands.h) for a signal that ends the program first; never both.
+// interruption() (commands.h) for a signal that ends the program first; never both.
 #pragma once
 
 #include "command_output.h"
 #include "result_document.h"
 
+#include <functional>
 #include <string>
 
 namespace pds::cli {
@@ -14,6 +15,19 @@ void begin_document(bool json);
 
 // The command the run turned out to be, as given.
 void note_command(const std::string& command);
+
+// Displays are being worked on from now: a stop's message speaks of them.
+void note_displays_in_use();
+
+// While it lives, a stop's document carries "ports" as `ports_so_far` gives them, for the
+// status the stop ends with; it must be safe to call from another thread.
+class PortsSoFar {
+public:
+    explicit PortsSoFar(std::function<Document(int status)> ports_so_far);
+    ~PortsSoFar();
+    PortsSoFar(const PortsSoFar&) = delete;
+    PortsSoFar& operator=(const PortsSoFar&) = delete;
+};
 
 // With --json, prints the document for what the command did, carrying its lines and its own
 // keys; gives back `status`.

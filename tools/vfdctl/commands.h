@@ -16,8 +16,14 @@ namespace pds::cli {
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
         const MakeLinkServices& link_services, const ListPorts& listed_ports);
 
-// For a signal that ends the program while run() works: the document --json owes its reader,
-// with `status` and `message`; nothing without --json or once run() has printed its own.
-std::optional<std::string> interruption_document(int status, const std::string& message);
+// What to print for a signal that ends the program while run() works: a line for standard
+// error, or with --json the document its reader is owed instead (with each port's outcome as
+// far as it got), or nothing once run() has printed its own. `status` is the one the program
+// ends with, `signal_name` e.g. "SIGTERM".
+struct Interruption {
+    std::string error;                   // empty with --json
+    std::optional<std::string> document; // with --json, unless run() printed its own
+};
+Interruption interruption(int status, const std::string& signal_name);
 
 } // namespace pds::cli

@@ -1,5 +1,6 @@
 // read, write, show and diff: the commands that read or write displays, each port at once.
 #include "command_bodies.h"
+#include "command_document.h"
 #include "every_port.h"
 #include "exit_codes.h"
 #include "file/file_check.h"
@@ -9,6 +10,8 @@
 #include "settings_files.h"
 #include "shown_name.h"
 
+#include <atomic>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <variant>
@@ -32,6 +35,22 @@ std::vector<std::string> shown(const Arguments& arguments, const ImageBytes& ima
     return preview_text(image, arguments.ascii ? DotStyle::Ascii : DotStyle::Braille);
 }
 
+// A port whose write a stop cut short: whether its image had begun to go out, in which case
+// it went out whole and the display may hold it, unverified.
+Document interrupted_write(const std::string& port, int status, WriteStage stage) {
+    const bool image_sent = stage == WriteStage::ImageBegun;
+    return {{"port", document_name(port)},
+            {"status", status},
+            {"meaning", meaning_of(status)},
+            {"message", image_sent ? "stopped once the configuration had gone out whole; the "
+                                     "display may hold it, unverified"
+                                   : "stopped before the configuration went out; the display "
+                                     "keeps what it held"},
+            {"outcome", "interrupted"},
+            {"changed", image_sent},
+            {"image_sent", image_sent}};
+}
+
 } // namespace
 
 int read_displays(CommandContext& context) {
@@ -39,6 +58,7 @@ int read_displays(CommandContext& context) {
     Output& output = context.output;
     const auto& outputs = arguments.outputs;
     const auto all = targets(arguments);
+    note_displays_in_use();
     const auto readings = on_every_port(context.link_services, all, read_display);
     std::vector<int> codes;
     for (std::size_t i = 0; i < all.size(); ++i) {
@@ -67,7 +87,7 @@ int read_displays(CommandContext& context) {
         report_port(output, port, reading.report);
         Document result = read_result(arguments.ports[i], reading);
         if (saved)
-            result["output"] = outputs[i];
+            result["output"] = document_name(outputs[i]);
         context.extra["ports"].push_back(result);
         codes.push_back(reading.report.code);
         if (i == 0)
@@ -88,14 +108,8 @@ int write_displays(CommandContext& context) {
     request.force = arguments.force;
     request.verify = !arguments.no_verify;
     const auto all = targets(arguments);
-    const auto reports =
-        on_every_port(context.link_services, all, [&](Link& link, const PortTarget& target) {
-            return write_display(link, target, request);
-        });
-    std::vector<int> codes;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        const Report& report = reports[i];
-        report_port(context.output, all[i].name, report);
+    // Each port's entry once its write is done; until then, for a stop, how far it got.
+    const auto entry = [&](std::size_t i, const Report& report) {
         Document result = port_result(arguments.ports[i], report);
         result["outcome"] = report.code != exit_success ? "failed"
                             : report.written            ? "written"
@@ -103,8 +117,32 @@ int write_displays(CommandContext& context) {
         result["changed"] = report.written;
         if (report.found)
             result["differences"] = differences(*report.found, request.image);
-        context.extra["ports"].push_back(result);
-        codes.push_back(report.code);
+        return result;
+    };
+    std::vector<std::atomic<WriteStage>> stages(all.size());
+    std::vector<std::optional<Document>> done(all.size());
+    std::mutex done_mutex;
+    const PortsSoFar so_far([&](int status) {
+        Document ports = Document::array();
+        const std::lock_guard lock(done_mutex);
+        for (std::size_t i = 0; i < all.size(); ++i)
+            ports.push_back(done[i] ? *done[i]
+                                    : interrupted_write(arguments.ports[i], status, stages[i]));
+        return ports;
+    });
+    const auto reports =
+        on_every_port(context.link_services, all, [&](Link& link, const PortTarget& target) {
+            const auto i = static_cast<std::size_t>(&target - all.data());
+            const Report report = write_display(link, target, request, &stages[i]);
+            const std::lock_guard lock(done_mutex);
+            done[i] = entry(i, report);
+            return report;
+        });
+    std::vector<int> codes;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        report_port(context.output, all[i].name, reports[i]);
+        context.extra["ports"].push_back(*done[i]);
+        codes.push_back(reports[i].code);
     }
     context.success = summed_up(all, reports[0]);
     return first_failure(codes);
@@ -125,6 +163,7 @@ int show_configuration(CommandContext& context) {
     }
 
     const auto all = targets(arguments);
+    note_displays_in_use();
     const auto readings = on_every_port(context.link_services, all, read_display);
     std::vector<int> codes;
     for (std::size_t i = 0; i < all.size(); ++i) {
@@ -169,6 +208,8 @@ int diff_configurations(CommandContext& context) {
     if (const auto twice = same_device(ports_given))
         return usage(output, given_twice(*twice));
 
+    if (!port_operands.empty())
+        note_displays_in_use();
     const auto readings = on_every_port(context.link_services, port_operands, read_display);
     std::vector<int> codes;
     for (std::size_t k = 0; k < readings.size(); ++k) {

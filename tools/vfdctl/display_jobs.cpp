@@ -106,6 +106,40 @@ Report write_failure(WriteOutcome outcome, int speed) {
     return {};
 }
 
+// The port as the write exchange uses it, noting when the image begins: that is where the
+// exchange asks for an unbroken run. Noted once the run is granted, so that a stop obeyed
+// before it finds the display untouched.
+class ImageWatch : public SerialPort {
+public:
+    ImageWatch(SerialPort& port, std::atomic<WriteStage>* stage) : port(port), stage(stage) {}
+
+    void set_port(const PortChoice& choice) override { port.set_port(choice); }
+    void set_settings(const std::string& settings) override { port.set_settings(settings); }
+    std::optional<PortFailure> open() override { return port.open(); }
+    void close() override { port.close(); }
+    bool is_open() const override { return port.is_open(); }
+    int bytes_waiting() override { return port.bytes_waiting(); }
+    std::vector<std::uint8_t> read_all() override { return port.read_all(); }
+    void queue(std::span<const std::uint8_t> bytes) override { port.queue(bytes); }
+    int bytes_pending() override { return port.bytes_pending(); }
+    void wait_for_activity(int max_ms) override { port.wait_for_activity(max_ms); }
+    bool device_lost() const override { return port.device_lost(); }
+    double ms_per_character() const override { return port.ms_per_character(); }
+    void begin_unbroken() override {
+        port.begin_unbroken();
+        began = true;
+        if (stage)
+            *stage = WriteStage::ImageBegun;
+    }
+    bool image_began() const { return began; }
+    void end_unbroken() override { port.end_unbroken(); }
+
+private:
+    SerialPort& port;
+    std::atomic<WriteStage>* stage;
+    bool began = false;
+};
+
 // A display that answers garbled or not at all may be listening at the other speed; one
 // that went away or cannot be opened will not do better at another.
 bool worth_another_speed(int code) {
@@ -156,7 +190,9 @@ Reading read_display(Link& link, const PortTarget& target) {
     return reading;
 }
 
-Report write_display(Link& link, const PortTarget& target, const WriteRequest& request) {
+// The write itself, from the read before to the read-back.
+static Report write_stages(Link& link, const PortTarget& target, const WriteRequest& request,
+                           std::atomic<WriteStage>* stage) {
     int speed = target.speeds.front();
     std::optional<ImageBytes> found;
     if (!request.force || target.speeds.size() > 1) {
@@ -183,11 +219,14 @@ Report write_display(Link& link, const PortTarget& target, const WriteRequest& r
 
     if (const auto failure = open_port(link.port, target.choice, plain_line(speed)))
         return after_write({exit_port_unavailable, open_failure_text(*failure), {}}, false);
-    const WriteOutcome outcome =
-        write_exchange(link.port, link.clock, link.calendar, request.image);
+    if (stage)
+        *stage = WriteStage::Writing;
+    ImageWatch watched(link.port, stage);
+    const WriteOutcome outcome = write_exchange(watched, link.clock, link.calendar, request.image);
     link.port.close();
+    // A write that failed once the image had begun may still have changed the display.
     if (outcome != WriteOutcome::Written)
-        return after_write(write_failure(outcome, speed), false);
+        return after_write(write_failure(outcome, speed), watched.image_began());
     if (!request.verify)
         return after_write({exit_success, "written " + at_speed(speed) + "; not verified", {}},
                            true);
@@ -208,6 +247,14 @@ Report write_display(Link& link, const PortTarget& target, const WriteRequest& r
                             describe_differences(request.image, *after.image)},
                            true);
     return after_write({exit_success, "written and verified " + at_speed(speed), {}}, true);
+}
+
+Report write_display(Link& link, const PortTarget& target, const WriteRequest& request,
+                     std::atomic<WriteStage>* stage) {
+    Report report = write_stages(link, target, request, stage);
+    if (stage)
+        *stage = WriteStage::Done;
+    return report;
 }
 
 } // namespace pds::cli

@@ -8,6 +8,7 @@
 #include "services/serial_port.h"
 #include "settings/settings_image.h"
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <utility>
@@ -39,7 +40,7 @@ struct Report {
     std::string result;
     std::vector<std::string> details;
     int speed = 0;                   // bit/s the display answered at; 0 when it did not
-    bool written = false;            // a write: the image went to the display
+    bool written = false;            // a write: the image went (or began to go) to the display
     std::optional<ImageBytes> found; // a write: what the display held when read before it
 };
 
@@ -59,8 +60,18 @@ struct WriteRequest {
     int settle_ms = 1000; // between the write and the read-back, as the window pauses
 };
 
+// How far a write has got, for whoever must tell its outcome while it still runs.
+enum class WriteStage {
+    Reading,    // opening the port, or reading the display before the write
+    Writing,    // the write request is out; the display keeps what it held until the image
+    ImageBegun, // the image has begun to go out (whole, as the port sends it): it may hold it
+    Done,
+};
+
 // Reads the display first (to skip an identical write, and to find the speed), writes, then
-// reads back. With `force` and a single speed nothing is read first.
-Report write_display(Link& link, const PortTarget& target, const WriteRequest& request);
+// reads back. With `force` and a single speed nothing is read first. `stage`, when given,
+// follows the write from any thread.
+Report write_display(Link& link, const PortTarget& target, const WriteRequest& request,
+                     std::atomic<WriteStage>* stage = nullptr);
 
 } // namespace pds::cli

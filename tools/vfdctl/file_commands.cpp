@@ -48,7 +48,7 @@ int import_configuration(CommandContext& context) {
     context.success = "wrote " + output_name(outputs[0]);
     output.say(context.success);
     context.extra["configuration"] = configuration(std::get<ImageBytes>(parsed));
-    context.extra["output"] = outputs[0];
+    context.extra["output"] = document_name(outputs[0]);
     return exit_success;
 }
 

@@ -181,7 +181,8 @@ public:
             return std::nullopt;
         }
         const double number = value.get<double>();
-        if (number != std::floor(number) || number < 0 || number > 255) {
+        // -0 passes every comparison with 0, but no byte is written so.
+        if (number != std::floor(number) || std::signbit(number) || number > 255) {
             fail(field, number_text(number) + " is not a byte (0 to 255)");
             return std::nullopt;
         }

@@ -55,12 +55,11 @@ int run_program(int& argc, char** argv, const std::vector<std::string>& argument
 #endif
     // Ctrl-C and the like wait for a configuration that is being sent; see --help.
     const pds::TerminationGuard guard([](int signal) {
-        const std::string stopped = "stopped by " + signal_name(signal) +
-                                    "; no display was left with part of a configuration";
-        std::cerr << "vfdctl: " << stopped << std::endl;
-        if (const auto document =
-                pds::cli::interruption_document(pds::status_after(signal), stopped))
-            std::cout << *document << std::flush;
+        const auto stopped = pds::cli::interruption(pds::status_after(signal), signal_name(signal));
+        if (!stopped.error.empty())
+            std::cerr << stopped.error << std::endl;
+        if (stopped.document)
+            std::cout << *stopped.document << std::flush;
         pds::end_program(signal);
     });
     const auto platform = pds::cli::start_platform(argc, argv);

@@ -73,7 +73,7 @@ PortCommandResult list_ports(const std::vector<SystemPort>& listed) {
         const std::string line = escaped_text(port_entry_text(port));
         result.lines.push_back(line);
         Document entry = {
-            {"port", port.device},
+            {"port", document_name(port.device)},
             {"status", 0},
             {"meaning", "ok"},
             {"message", line},
@@ -122,7 +122,7 @@ PortCommandResult find_report(const std::vector<std::string>& names,
         const PortLine line = describe_probe(probes[i]);
         const std::string name = shown_name(names[i]);
         result.lines.push_back(name + ": " + line.message);
-        Document entry = {{"port", names[i]},
+        Document entry = {{"port", document_name(names[i])},
                           {"status", line.status},
                           {"meaning", meaning_of(line.status)},
                           {"message", line.message},

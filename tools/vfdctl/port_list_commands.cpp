@@ -1,5 +1,6 @@
 // ports and find: the system's list of ports, or a probe of every port in it or given.
 #include "command_bodies.h"
+#include "command_document.h"
 #include "exit_codes.h"
 #include "port_commands.h"
 
@@ -34,6 +35,7 @@ int find_displays(CommandContext& context) {
     if (names.empty())
         for (const auto& port : context.listed_ports())
             names.push_back(port.device);
+    note_displays_in_use();
     std::vector<PortChoice> choices;
     for (const auto& port : names)
         choices.push_back(port_choice(port));

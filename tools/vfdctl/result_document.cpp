@@ -40,6 +40,15 @@ std::string document_text(const Document& document) {
     return document.dump(4, ' ', false, Document::error_handler_t::replace) + "\n";
 }
 
+std::string document_name(const std::string& name) {
+    try {
+        (void)Document(name).dump();
+        return name;
+    } catch (const nlohmann::json::type_error&) { // not UTF-8
+        return escaped_text(name);
+    }
+}
+
 Document summary(const std::string& command, int status, const std::string& message,
                  std::chrono::steady_clock::time_point start) {
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -52,7 +61,7 @@ Document summary(const std::string& command, int status, const std::string& mess
 }
 
 Document port_result(const std::string& port, const Report& report) {
-    Document result = {{"port", port},
+    Document result = {{"port", document_name(port)},
                        {"status", report.code},
                        {"meaning", meaning_of(report.code)},
                        {"message", report.result}};

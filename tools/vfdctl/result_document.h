@@ -30,6 +30,10 @@ Document configuration(const ImageBytes& image);
 // (a port or file name may hold any) become U+FFFD rather than failing the document.
 std::string document_text(const Document& document);
 
+// A port or file name as the document gives it: as it is when it is UTF-8, else escaped as
+// the text lines give it ("\xFF"), so that two names stay apart instead of both losing a byte.
+std::string document_name(const std::string& name);
+
 // The top of every document, in the order scripts see it: the command, status, meaning,
 // message and time taken; the command's own keys follow.
 Document summary(const std::string& command, int status, const std::string& message,

@@ -120,11 +120,15 @@ ports:
     outcome:
       description:
         - C(written), C(unchanged) (it held the configuration already), C(failed); in check
-          mode C(would_write) instead of C(written).
+          mode C(would_write) instead of C(written); C(interrupted) when vfdctl was stopped
+          while it worked on the display.
       type: str
       sample: written
     changed:
-      description: Whether the display was (or in check mode would be) written.
+      description:
+        - Whether the display was (or in check mode would be) written.
+        - Also when a write that failed or was stopped may have reached it, such as one whose
+          configuration had begun to go out.
       type: bool
     status:
       description: The exit status of C(vfdctl) for this port.
@@ -202,6 +206,8 @@ class Vfdctl(object):
             self.module.fail_json(
                 msg="%s %s printed no result document; is it a vfdctl with --json?"
                 % (self.program, command),
+                # A write that ended without a word may have reached any of its displays.
+                changed=command == "write",
                 rc=rc,
                 stdout=out,
                 stderr=err,
@@ -435,7 +441,11 @@ def main():
             document = vfdctl.run("write", arguments, on_ports=True)
             if document.get("meaning") == "bad_arguments" or not document.get("ports"):
                 fail_whole(module, vfdctl, document)
+            stopped = document.get("meaning") == "interrupted"
             for port, entry in port_entries(document, to_write).items():
+                # A stopped write that does not say how far a port got may have reached it.
+                if stopped and "changed" not in entry:
+                    entry["changed"] = True
                 if "differences" in entries.get(port, {}) and "differences" not in entry:
                     entry["differences"] = entries[port]["differences"]
                 if "backup_file" in entries.get(port, {}):
