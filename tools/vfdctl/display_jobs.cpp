@@ -2,6 +2,7 @@
 
 #include "exit_codes.h"
 #include "inspect/describe.h"
+#include "link/forwarding_port.h"
 #include "link/link_settings.h"
 #include "link/port_failure_message.h"
 #include "link/port_routines.h"
@@ -109,33 +110,20 @@ Report write_failure(WriteOutcome outcome, int speed) {
 // The port as the write exchange uses it, noting when the image begins: that is where the
 // exchange asks for an unbroken run. Noted once the run is granted, so that a stop obeyed
 // before it finds the display untouched.
-class ImageWatch : public SerialPort {
+class ImageWatch : public ForwardingSerialPort {
 public:
-    ImageWatch(SerialPort& port, std::atomic<WriteStage>* stage) : port(port), stage(stage) {}
+    ImageWatch(SerialPort& port, std::atomic<WriteStage>* stage)
+        : ForwardingSerialPort(port), stage(stage) {}
 
-    void set_port(const PortChoice& choice) override { port.set_port(choice); }
-    void set_settings(const std::string& settings) override { port.set_settings(settings); }
-    std::optional<PortFailure> open() override { return port.open(); }
-    void close() override { port.close(); }
-    bool is_open() const override { return port.is_open(); }
-    int bytes_waiting() override { return port.bytes_waiting(); }
-    std::vector<std::uint8_t> read_all() override { return port.read_all(); }
-    void queue(std::span<const std::uint8_t> bytes) override { port.queue(bytes); }
-    int bytes_pending() override { return port.bytes_pending(); }
-    void wait_for_activity(int max_ms) override { port.wait_for_activity(max_ms); }
-    bool device_lost() const override { return port.device_lost(); }
-    double ms_per_character() const override { return port.ms_per_character(); }
     void begin_unbroken() override {
-        port.begin_unbroken();
+        inner.begin_unbroken();
         began = true;
         if (stage)
             *stage = WriteStage::ImageBegun;
     }
     bool image_began() const { return began; }
-    void end_unbroken() override { port.end_unbroken(); }
 
 private:
-    SerialPort& port;
     std::atomic<WriteStage>* stage;
     bool began = false;
 };
