@@ -1,5 +1,7 @@
 #include "arguments.h"
 
+#include "command_table.h"
+
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -13,31 +15,10 @@ namespace {
 const char* const description =
     R"(Reads, writes, shows and compares the configuration of pole displays, for scripts.
 
-Commands:
-  read --port P -o FILE.vfd       Read the display's configuration into FILE.vfd.
-  write FILE.vfd --port P         Write FILE.vfd into the display. The display is read first
-                                  and left alone when it already holds FILE.vfd (--force
-                                  writes anyway); after the write it is read back and
-                                  compared (--no-verify skips that).
-  show FILE.vfd | --port P        Show a configuration field by field; with --preview,
-                                  the welcome lines in the display's dots instead.
-  diff A B                        Compare two configurations field by field; A and B are
-                                  each a file or port:P.
-  export FILE.vfd                 Print the configuration as JSON.
-  import CONFIG.json -o FILE.vfd  Make a settings file from JSON as export prints it.
-  ports                           List the serial ports the system reports, one a line:
-                                  device (on Linux its /dev/serial/by-id name, the kernel
-                                  name beside it), description, manufacturer, USB id and
-                                  serial number.
-  find [--port P ...]             Find the displays: sends the two-byte read request (1B EE,
-                                  which stores nothing) to every listed port, or to each
-                                  --port, all at once, at 9600 and then 19200 bit/s, and
-                                  waits at most 250 ms for a first reply byte, since a
-                                  display answers at once. Prints for each port the speed a
-                                  display answered at, its code page, command set and first
-                                  welcome line, or no display. Status 0 when a display
-                                  answered, 5 when none did.
-Give --port several times (and -o once for each) to work on several displays at once.
+)";
+
+const char* const after_commands =
+    R"(Give --port several times (and -o once for each) to work on several displays at once.
 -o replaces a regular file as a whole, or not at all; a device, FIFO or terminal is written
 as it is, and -o - writes to standard output (the report lines then go to standard error).
 Files read must be regular files; a JSON file at most 1 MiB.
@@ -84,11 +65,27 @@ const char* const options =
   -q, --quiet          Print only errors (export still prints its JSON).
   --json               Print one JSON document with the outcome instead of
                        lines; see the README.
-
-Arguments:
-  command              read, write, show, diff, export, import, ports or find.
-  operands             Files, or port:P for diff.
 )";
+
+// Each command's synopsis in a column of its own, what it does beside it.
+std::string commands_help() {
+    const std::size_t column = 34;
+    std::string text = "Commands:\n";
+    for (const auto& command : command_table()) {
+        std::string synopsis = "  " + command.synopsis;
+        text +=
+            synopsis + std::string(column - synopsis.size(), ' ') + command.summary.front() + "\n";
+        for (std::size_t i = 1; i < command.summary.size(); ++i)
+            text += std::string(column, ' ') + command.summary[i] + "\n";
+    }
+    return text;
+}
+
+// The operands, under the options; the command names come from the table.
+std::string arguments_help() {
+    return "\nArguments:\n  command              " + command_names() +
+           ".\n  operands             Files, or port:P for diff.\n";
+}
 
 const char* const end_of_options = "--";
 
@@ -246,7 +243,8 @@ bool asks_for_json(const std::vector<std::string>& arguments) {
 }
 
 std::string help_text(const std::string& program) {
-    return "Usage: " + program + " [options] COMMAND [OPERAND...]\n" + description + "\n" + options;
+    return "Usage: " + program + " [options] COMMAND [OPERAND...]\n" + description +
+           commands_help() + after_commands + "\n" + options + arguments_help();
 }
 
 } // namespace pds::cli

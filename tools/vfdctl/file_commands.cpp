@@ -1,0 +1,54 @@
+// export and import: a settings file as JSON, and back.
+#include "command_bodies.h"
+#include "exit_codes.h"
+#include "file/disk_file_store.h"
+#include "image_json.h"
+#include "inspect/describe.h"
+#include "settings_files.h"
+
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace pds::cli {
+
+int export_configuration(CommandContext& context) {
+    const auto& operands = context.arguments.operands;
+    const auto loaded = load_settings(operands[0], true);
+    if (const auto* problem = std::get_if<std::string>(&loaded))
+        return bad_file(context.output, *problem);
+    if (context.output.json) {
+        context.extra["configuration"] = configuration(std::get<ImageBytes>(loaded));
+        context.success = "exported " + escaped_text(operands[0]);
+    } else {
+        context.output.out << export_text(std::get<ImageBytes>(loaded));
+    }
+    return exit_success;
+}
+
+int import_configuration(CommandContext& context) {
+    const auto& operands = context.arguments.operands;
+    const auto& outputs = context.arguments.outputs;
+    Output& output = context.output;
+    const std::string source = escaped_text(operands[0]);
+    // One byte past the limit is enough to know the file is over it.
+    const auto read = DiskFileStore().read(operands[0], json_size_limit + 1);
+    if (const auto* failure = std::get_if<FileError>(&read))
+        return bad_file(output, source + ": cannot read: " + escaped_text(failure->reason));
+    const auto& text = std::get<std::vector<std::uint8_t>>(read);
+    const auto parsed =
+        image_from_json(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+    if (const auto* problem = std::get_if<JsonProblem>(&parsed))
+        return bad_file(output, source + ": " +
+                                    (problem->field.empty() ? "" : problem->field + ": ") +
+                                    problem->reason + "; nothing written");
+    if (const auto failure = save_settings(outputs[0], std::get<ImageBytes>(parsed), output.out))
+        return bad_file(output, *failure);
+    context.success = "wrote " + output_name(outputs[0]);
+    output.say(context.success);
+    context.extra["configuration"] = configuration(std::get<ImageBytes>(parsed));
+    context.extra["output"] = outputs[0];
+    return exit_success;
+}
+
+} // namespace pds::cli

@@ -1,0 +1,164 @@
+#include "option_rules.h"
+
+#include "command_table.h"
+#include "display_jobs.h"
+#include "inspect/describe.h"
+#include "services/serial_line.h"
+#include "settings_files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <map>
+
+namespace pds::cli {
+
+namespace {
+
+// The device itself, so that two names of it compare equal: "Com 1" and /dev/ttyS0,
+// /dev/pts/3 and /dev//pts/3, a link and what it points to.
+std::string device_identity(const std::string& port) {
+    const std::string device = device_for(port_choice(port), this_host()).device.value_or(port);
+    if (this_host() == HostSystem::Windows) {
+        std::string name = device;
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        if (name.starts_with("\\\\.\\"))
+            name.erase(0, 4);
+        return name;
+    }
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path canonical = fs::canonical(device, error);
+    if (!error)
+        return canonical.string();
+    std::string clean = fs::path(device).lexically_normal().string();
+    if (clean.size() > 1 && clean.ends_with('/'))
+        clean.pop_back();
+    return clean;
+}
+
+} // namespace
+
+std::optional<std::vector<int>> speeds(const std::string& baud) {
+    if (baud == "9600")
+        return std::vector<int>{9600};
+    if (baud == "19200")
+        return std::vector<int>{19200};
+    if (baud == "auto")
+        return std::vector<int>{9600, 19200};
+    return std::nullopt;
+}
+
+std::optional<std::string> names_no_device(const std::string& given, const std::string& port) {
+    if (device_for(port_choice(port), this_host()).device)
+        return std::nullopt;
+    return given + " names no device: give Com 1 to Com 8 or a device such as " +
+           (this_host() == HostSystem::Windows ? "COM12" : "/dev/ttyUSB0");
+}
+
+std::optional<std::pair<std::string, std::string>>
+same_device(const std::vector<std::string>& ports) {
+    std::map<std::string, std::string> seen;
+    for (const auto& port : ports) {
+        const auto [earlier, fresh] = seen.emplace(device_identity(port), port);
+        if (!fresh)
+            return std::pair{earlier->second, port};
+    }
+    return std::nullopt;
+}
+
+std::string given_twice(const std::pair<std::string, std::string>& names) {
+    if (names.first == names.second)
+        return "the port " + escaped_text(names.first) + " is given twice";
+    return "the ports " + escaped_text(names.first) + " and " + escaped_text(names.second) +
+           " are the same device";
+}
+
+std::optional<std::string> option_problem(const Arguments& arguments, const CommandSpec& command,
+                                          bool json, bool data_on_out) {
+    const std::pair<std::string, bool> options[] = {
+        {"port", !arguments.ports.empty()},
+        {"baud", arguments.baud_given},
+        {"output", !arguments.outputs.empty()},
+        {"force", arguments.force},
+        {"no-verify", arguments.no_verify},
+        {"preview", arguments.preview},
+        {"ascii", arguments.ascii},
+    };
+    for (const auto& [option, given] : options)
+        if (given && std::find(command.options.begin(), command.options.end(), option) ==
+                         command.options.end())
+            return (option == "output" ? "-o" : "--" + option) + " does not apply to " +
+                   arguments.command;
+    if (arguments.ascii && !arguments.preview)
+        return "--ascii applies to --preview only";
+    if (!speeds(arguments.baud))
+        return "--baud takes 9600, 19200 or auto, not \"" + escaped_text(arguments.baud) + "\"";
+    for (const auto& port : arguments.ports)
+        if (const auto problem = names_no_device("--port \"" + escaped_text(port) + "\"", port))
+            return problem;
+    if (const auto twice = same_device(arguments.ports))
+        return given_twice(*twice);
+    if (json && data_on_out)
+        return "-o - does not go with --json, whose document takes standard output";
+    return std::nullopt;
+}
+
+std::optional<std::string> read_operands(const Arguments& arguments) {
+    if (!arguments.operands.empty())
+        return "read takes no file operand; name the file with -o";
+    if (arguments.ports.empty())
+        return "read needs --port";
+    if (arguments.outputs.size() != arguments.ports.size())
+        return "read needs one -o for each --port";
+    if (const auto twice = same_file(arguments.outputs)) {
+        if (twice->first == twice->second)
+            return "an -o file is given twice";
+        return "the -o files " + escaped_text(twice->first) + " and " +
+               escaped_text(twice->second) + " are the same file";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> write_operands(const Arguments& arguments) {
+    if (arguments.operands.size() != 1)
+        return "write needs one settings file";
+    if (arguments.ports.empty())
+        return "write needs --port";
+    return std::nullopt;
+}
+
+std::optional<std::string> show_operands(const Arguments& arguments) {
+    if (arguments.operands.size() + (arguments.ports.empty() ? 0 : 1) != 1)
+        return "show needs either one settings file or --port";
+    return std::nullopt;
+}
+
+std::optional<std::string> diff_operands(const Arguments& arguments) {
+    if (arguments.operands.size() != 2)
+        return "diff needs two operands, each a settings file or port:P";
+    return std::nullopt;
+}
+
+std::optional<std::string> export_operands(const Arguments& arguments) {
+    if (arguments.operands.size() != 1)
+        return "export needs one settings file";
+    return std::nullopt;
+}
+
+std::optional<std::string> import_operands(const Arguments& arguments) {
+    if (arguments.operands.size() != 1)
+        return "import needs one JSON file";
+    if (arguments.outputs.size() != 1)
+        return "import needs one -o file";
+    return std::nullopt;
+}
+
+std::optional<std::string> no_operands(const Arguments& arguments) {
+    if (!arguments.operands.empty())
+        return arguments.command + " takes no operand";
+    return std::nullopt;
+}
+
+} // namespace pds::cli

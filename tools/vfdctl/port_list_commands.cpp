@@ -1,0 +1,44 @@
+// ports and find: the system's list of ports, or a probe of every port in it or given.
+#include "command_bodies.h"
+#include "exit_codes.h"
+#include "port_commands.h"
+
+#include <string>
+#include <vector>
+
+namespace pds::cli {
+
+namespace {
+
+int print_port_command(CommandContext& context, const PortCommandResult& result) {
+    // The summary of a find that found nothing is what a script's log needs to see.
+    for (std::size_t i = 0; i < result.lines.size(); ++i) {
+        if (i + 1 == result.lines.size() && result.status != exit_success)
+            context.output.error(result.lines[i]);
+        else
+            context.output.say(result.lines[i]);
+    }
+    context.extra["ports"] = result.ports;
+    context.success = result.message;
+    return result.status;
+}
+
+} // namespace
+
+int list_system_ports(CommandContext& context) {
+    return print_port_command(context, list_ports(context.listed_ports()));
+}
+
+int find_displays(CommandContext& context) {
+    std::vector<std::string> names = context.arguments.ports;
+    if (names.empty())
+        for (const auto& port : context.listed_ports())
+            names.push_back(port.device);
+    std::vector<PortChoice> choices;
+    for (const auto& port : names)
+        choices.push_back(port_choice(port));
+    return print_port_command(context,
+                              find_report(names, probe_every_port(choices, context.link_services)));
+}
+
+} // namespace pds::cli
