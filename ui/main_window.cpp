@@ -7,6 +7,7 @@
 #include "commands/save_and_load.h"
 #include "commands/startup.h"
 #include "commands/udc_page.h"
+#include "commands/welcome_lines.h"
 #include "commands/write_to_display.h"
 #include "message/message_line.h"
 #include "ui/dot_button.h"
@@ -36,12 +37,16 @@ namespace {
 
 // The client area and the band above the tabs, in twips.
 constexpr int client_width = 7110;
-constexpr int client_height = 7590;
+constexpr int client_height = 7920;
 constexpr int band_height = 1440;
 
 // The dot preview under the two lines of the "Welcome Msg" tab, in twips.
 constexpr int preview_height = 1380;
 constexpr int preview_note_height = 225;
+// Under the preview's note: the note on the welcome lines' characters, and the command that
+// draws the missing ones.
+constexpr int character_row_height = 300;
+constexpr int add_missing_width = 2280;
 
 Twips screen_twips(const QWidget* window) {
     const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
@@ -229,9 +234,11 @@ void MainWindow::connect_band() {
     Comm->before_opening = [this] { list_system_ports(); };
     connect(FindPort, &QAbstractButton::clicked, this, [this] { find_port(); });
 
+    connect(Char, &QComboBox::activated, this,
+            [this](int index) { act([this, index] { choose_code_page(editor_, index); }); });
     for (auto [widget, list] :
-         {std::pair{Char, &model.code_page}, std::pair{Command, &model.command_set},
-          std::pair{BaudRate, &model.display_baud}, std::pair{Passthru, &model.passthru_mode}}) {
+         {std::pair{Command, &model.command_set}, std::pair{BaudRate, &model.display_baud},
+          std::pair{Passthru, &model.passthru_mode}}) {
         connect(widget, &QComboBox::activated, this,
                 [this, list](int index) { act([list, index] { list->select(index); }); });
     }
@@ -258,15 +265,20 @@ void MainWindow::build_page(int index) {
             std::make_unique<MessageLineFrame>(page, 1, QStringLiteral("Welcome Msg 1"), 60, twips);
         line2_ = std::make_unique<MessageLineFrame>(page, 2, QStringLiteral("Welcome Msg 2 "),
                                                     60 + message_frame_height(20) + 60, twips);
-        for (auto [frame, line] :
-             {std::pair{line1_.get(), &model.line1}, std::pair{line2_.get(), &model.line2}}) {
-            on_click(frame->Op_A, [line] { select_view(*line, MessageView::Characters); });
-            on_click(frame->Op_H, [line] { select_view(*line, MessageView::Hex); });
-            on_click(frame->CLR_MSG, [line] { clear_message_line(*line); });
+        for (auto [frame, number] : {std::pair{line1_.get(), 1}, std::pair{line2_.get(), 2}}) {
+            MessageLine* line = &line_numbered(model, number);
+            on_click(frame->Op_A, [this, number] {
+                select_line_view(editor_, number, MessageView::Characters);
+            });
+            on_click(frame->Op_H,
+                     [this, number] { select_line_view(editor_, number, MessageView::Hex); });
+            on_click(frame->CLR_MSG, [this, number] { clear_line(editor_, number); });
             for (int k = 1; k <= frame->cells(); ++k) {
                 connect(frame->A[k], &QLineEdit::textEdited, this,
-                        [this, line, k](const QString& text) {
-                            act([line, k, text] { line->chars[k] = text.toStdString(); });
+                        [this, number, k](const QString& text) {
+                            act([this, number, k, text] {
+                                type_character(editor_, number, k, text.toStdString());
+                            });
                         });
                 connect(frame->H[k], &QLineEdit::textEdited, this,
                         [this, line, k](const QString& text) {
@@ -287,6 +299,22 @@ void MainWindow::build_page(int index) {
         note->setGeometry(
             twips.rect(60, preview_top + preview_height + 30, 6960, preview_note_height));
         note->show();
+        const int character_row_top = preview_top + preview_height + 30 + preview_note_height + 30;
+        CharNote = new QLabel(page);
+        CharNote->setObjectName(QStringLiteral("CharNote"));
+        CharNote->setWordWrap(true);
+        CharNote->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        QFont small = CharNote->font();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        CharNote->setFont(small);
+        CharNote->setGeometry(
+            twips.rect(60, character_row_top, 6960 - add_missing_width - 60, character_row_height));
+        CharNote->show();
+        AddMissing = make_button("AddMissing", add_missing_caption, page,
+                                 twips.rect(60 + 6960 - add_missing_width, character_row_top,
+                                            add_missing_width, character_row_height));
+        on_click(AddMissing, [this] { add_missing_characters(editor_); });
+        AddMissing->show();
         line1_->draw(model.line1);
         line2_->draw(model.line2);
         draw_preview();
@@ -346,6 +374,8 @@ void MainWindow::draw() {
     if (line1_) {
         line1_->draw(model.line1);
         line2_->draw(model.line2);
+        if (CharNote->text() != QString::fromStdString(model.character_note))
+            CharNote->setText(QString::fromStdString(model.character_note));
         draw_preview();
     }
     if (characters_)

@@ -75,9 +75,11 @@ function buildBand(window) {
 
 const tabCaptions = ["Command Setting", "Welcome Msg", "User Defined Character"];
 const tabBarHeight = 330;
+const windowHeight = 7920;
+const tabsHeight = windowHeight - 1440;
 
 function buildTabs(window) {
-    const tabs = place(make("div", window, { id: "SSTab1", class: "tabs" }), 0, 1440, 7095, 6150);
+    const tabs = place(make("div", window, { id: "SSTab1", class: "tabs" }), 0, 1440, 7095, tabsHeight);
     const bar = make("div", tabs, { class: "tab-bar", role: "tablist" });
     bar.setAttribute("role", "tablist");
     const pages = tabCaptions.map((caption, index) => {
@@ -85,7 +87,7 @@ function buildTabs(window) {
         tab.setAttribute("role", "tab");
         tab.setAttribute("aria-controls", `SSTab1_page${index}`);
         const page = place(make("div", tabs, { id: `SSTab1_page${index}`, class: "page" }),
-                           0, tabBarHeight, 7095, 6150 - tabBarHeight);
+                           0, tabBarHeight, 7095, tabsHeight - tabBarHeight);
         page.setAttribute("role", "tabpanel");
         page.setAttribute("aria-label", caption);
         return page;
@@ -173,6 +175,14 @@ function buildWelcomePage(page, rulers) {
         text: "Drawn in the code page chosen; a display's national variant or firmware may differ." }),
         60, top + 1380 + 30, 6960, 225);
     note.className = "note";
+    // The characters the code page lacks, or what "Add Missing Characters" did.
+    const characterTop = top + 1380 + 30 + 225 + 30;
+    const addMissingWidth = 2280;
+    const characterNote = place(make("div", page, { id: "CharNote", class: "note character-note" }),
+                                60, characterTop, 6960 - addMissingWidth - 60, 300);
+    characterNote.setAttribute("aria-live", "polite");
+    makeButton(page, "AddMissing", "Add Missing Characters",
+               [60 + 6960 - addMissingWidth, characterTop, addMissingWidth, 300]);
 }
 
 function buildCharacterPage(page) {
@@ -213,7 +223,7 @@ function buildCharacterPage(page) {
 
 // Builds the whole window inside `window`; the rulers come from the core's model.
 function buildWindow(window, rulers) {
-    place(window, 0, 0, 7110, 7590);
+    place(window, 0, 0, 7110, windowHeight);
     buildBand(window);
     const pages = buildTabs(window);
     buildCommandPage(pages[0]);
