@@ -393,6 +393,7 @@ test("the cells follow Char: Cyrillic under CP-866, a missing sign refused, then
     // € is not in CP-437: the cell keeps its character, the note says so; the command draws it.
     // Typed over the selected character, as one edit.
     const euro = ["cell:1:A:1:\u20ac"];
+    await page.click("#SSTab1_1");
     await page.click("#L1A_1", { clickCount: 3 });
     await page.keyboard.type("\u20ac");
     await idle(page);
