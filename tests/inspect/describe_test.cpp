@@ -75,7 +75,9 @@ TEST(LineTextTest, InTheCodePageEachCodeIsItsCharacterAndTheRestHex) {
     EXPECT_EQ(codes->codes, (Bytes{0x9F, 0x00, 0, 'a', 0}));
     EXPECT_EQ(codes->missing,
               (std::vector<std::pair<int, std::string>>{{3, "\u20AC"}, {5, "\u20BD"}}));
-    for (const std::string text : {"\\", "ab\\x4", "\\xG1", "tab\there", "\uF7E0", "a\xFFb"})
+    for (const std::string text : {"\\", "ab\\x4", "\\xG1", "tab\there", "\uF7E0",
+                                   "a\xFF"
+                                   "b"})
         EXPECT_FALSE(line_codes_of_text(text, cp866)) << text;
 }
 
