@@ -1,6 +1,7 @@
 #include "commands/defaults.h"
 
 #include "commands/udc_page.h"
+#include "commands/welcome_lines.h"
 #include "message/message_line.h"
 #include "settings/option_lists.h"
 
@@ -23,8 +24,9 @@ void set_all_default(Editor& editor) {
     model.passthru_mode.select(0);
 
     // A line in its hex view is converted back first, so the texts land in the shown cells.
-    select_view(model.line1, MessageView::Characters);
-    select_view(model.line2, MessageView::Characters);
+    select_view(model.line1, MessageView::Characters, chosen_characters(model));
+    select_view(model.line2, MessageView::Characters, chosen_characters(model));
+    forget_missing_characters(editor);
     write_character_cells(model.line1, default_line1);
     write_character_cells(model.line2, default_line2);
 

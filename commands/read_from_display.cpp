@@ -1,5 +1,6 @@
 #include "commands/read_from_display.h"
 
+#include "commands/welcome_lines.h"
 #include "editor/host_link.h"
 #include "link/port_failure_message.h"
 #include "link/read_exchange.h"
@@ -21,10 +22,13 @@ void show_received_settings(Editor& editor) {
         if (code < list.size())
             list.select(code);
     }
+    forget_missing_characters(editor);
     unpack_message_line(model.line1,
-                        editor.image.bytes_from(position::welcome_line1, model.line1.cells));
+                        editor.image.bytes_from(position::welcome_line1, model.line1.cells),
+                        chosen_characters(model));
     unpack_message_line(model.line2,
-                        editor.image.bytes_from(position::welcome_line2, model.line2.cells));
+                        editor.image.bytes_from(position::welcome_line2, model.line2.cells),
+                        chosen_characters(model));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "commands/capture.h"
 #include "commands/udc_page.h"
+#include "commands/welcome_lines.h"
 #include "file/file_check.h"
 #include "message/message_line.h"
 
@@ -14,8 +15,8 @@ namespace pds {
 namespace {
 
 void show_both_lines_as_characters(EditorModel& model) {
-    select_view(model.line1, MessageView::Characters);
-    select_view(model.line2, MessageView::Characters);
+    select_view(model.line1, MessageView::Characters, chosen_characters(model));
+    select_view(model.line2, MessageView::Characters, chosen_characters(model));
 }
 
 // Puts a file's contents into the image and shows them: lists, both lines, character 1. False,
@@ -30,15 +31,18 @@ bool show_settings(Editor& editor, const std::vector<std::uint8_t>& file) {
         return false;
 
     auto& model = editor.model;
-    select_view(model.line1, MessageView::Hex);
-    select_view(model.line2, MessageView::Hex);
+    select_view(model.line1, MessageView::Hex, chosen_characters(model));
+    select_view(model.line2, MessageView::Hex, chosen_characters(model));
     editor.image.set_payload(*image);
     for (const auto& field : image_list_fields)
         list_of(model, field).select(editor.image[field.position]);
+    forget_missing_characters(editor);
     unpack_message_line(model.line1,
-                        editor.image.bytes_from(position::welcome_line1, model.line1.cells));
+                        editor.image.bytes_from(position::welcome_line1, model.line1.cells),
+                        chosen_characters(model));
     unpack_message_line(model.line2,
-                        editor.image.bytes_from(position::welcome_line2, model.line2.cells));
+                        editor.image.bytes_from(position::welcome_line2, model.line2.cells),
+                        chosen_characters(model));
 
     editor.udc_number = 1;
     editor.udc_start = first_udc_start;

@@ -1,6 +1,7 @@
 #include "commands/startup.h"
 
 #include "commands/defaults.h"
+#include "commands/welcome_lines.h"
 #include "message/message_line.h"
 
 #include <filesystem>
@@ -13,8 +14,8 @@ void start_up(Editor& editor) {
     set_all_default(editor);
     // Both lines already show characters after the defaults, so these convert nothing; they
     // stay so that start-up ends in the character view whatever the defaults do.
-    select_view(model.line1, MessageView::Characters);
-    select_view(model.line2, MessageView::Characters);
+    select_view(model.line1, MessageView::Characters, chosen_characters(model));
+    select_view(model.line2, MessageView::Characters, chosen_characters(model));
     editor.udc_start = first_udc_start;
     editor.udc_number = 1;
     model.shown_tab = 0;

@@ -1,6 +1,7 @@
 #include "commands/write_to_display.h"
 
 #include "commands/capture.h"
+#include "commands/welcome_lines.h"
 #include "editor/host_link.h"
 #include "link/port_failure_message.h"
 #include "link/port_routines.h"
@@ -42,8 +43,8 @@ void write_to_display(Editor& editor) {
     }
 
     wait_ms(p.events, p.clock, after_write_pause_ms);
-    select_view(editor.model.line1, MessageView::Characters);
-    select_view(editor.model.line2, MessageView::Characters);
+    select_line_view(editor, 1, MessageView::Characters);
+    select_line_view(editor, 2, MessageView::Characters);
     p.boxes.show(download_successful);
 }
 

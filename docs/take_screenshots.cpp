@@ -1,5 +1,7 @@
 // Takes the README's pictures of the three tabs from the X server the program runs on (Xvfb
 // in scripts/screenshots.sh). On the third tab it draws an "A" first, as an operator would.
+// Then the "Welcome Msg" tab twice more: Cyrillic lines under "Russian (CP-866)", and under
+// CP-437 a price with the euro sign, which "Add Missing Characters" draws.
 // Then the Comm list opened and the result of Find, over an example list of ports whose last
 // is a virtual display at 19200 bit/s.
 // Usage: take_screenshots FOLDER
@@ -49,6 +51,57 @@ void draw_letter_a(QWidget& window) {
     auto* code = window.findChild<QLineEdit*>(QStringLiteral("UDC_TEXT"));
     code->setFocus();
     code->insert(QStringLiteral("41"));
+}
+
+// Chooses a code page as the operator does: the list reports the choice as activated.
+void choose_code_page(QWidget& window, int index) {
+    auto* list = window.findChild<QComboBox*>(QStringLiteral("Char"));
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+}
+
+// Types a line into the character cells of line 1 or 2, one character a cell, as typed.
+void type_line(QWidget& window, int line, const QString& text) {
+    const int cells = line == 1 ? 20 : 40;
+    const QString name = QStringLiteral("L%1A").arg(line);
+    for (auto* cell : window.findChildren<QLineEdit*>(name)) {
+        const int k = cell->property("index").toInt();
+        if (k < 1 || k > cells)
+            continue;
+        cell->setFocus();
+        cell->selectAll();
+        if (k <= text.size())
+            cell->insert(text.mid(k - 1, 1));
+        else
+            cell->del();
+    }
+}
+
+bool take_character_pictures(QWidget& window, QTabWidget& tabs, const QDir& folder) {
+    tabs.tabBar()->setCurrentIndex(1);
+    choose_code_page(window, 30); // Russian (CP-866)
+    type_line(window, 1,
+              QString::fromUtf8("\u0414\u043E\u0431\u0440\u043E "
+                                "\u043F\u043E\u0436\u0430\u043B\u043E\u0432\u0430\u0442\u044C!"));
+    type_line(window, 2,
+              QString::fromUtf8(
+                  "\u0421\u043F\u0430\u0441\u0438\u0431\u043E \u0437\u0430 "
+                  "\u043F\u043E\u043A\u0443\u043F\u043A\u0443, "
+                  "\u0436\u0434\u0451\u043C \u0432\u0430\u0441 \u0441\u043D\u043E\u0432\u0430"));
+    window.findChild<QAbstractButton*>(QStringLiteral("Op_L1A"))->setFocus();
+    settle();
+    bool saved =
+        window.screen()->grabWindow(window.winId()).save(folder.filePath("welcome-cp866.png"));
+
+    choose_code_page(window, 0); // US English (CP-437)
+    type_line(window, 1, QStringLiteral("    COFFEE 2.50 ") + QString::fromUtf8("\u20AC"));
+    type_line(window, 2,
+              QString::fromUtf8("Caf\u00E9 cr\u00E8me 3.20 \u20AC  Th\u00E9 2.10 \u20AC"));
+    window.findChild<QAbstractButton*>(QStringLiteral("AddMissing"))->click();
+    window.findChild<QAbstractButton*>(QStringLiteral("Op_L1A"))->setFocus();
+    settle();
+    return window.screen()->grabWindow(window.winId()).save(folder.filePath("welcome-euro.png")) &&
+           saved;
 }
 
 // The window and whatever stands over it (an open list, a box), from the screen itself.
@@ -156,6 +209,10 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "take_screenshots: cannot write %s\n", files[i]);
             return 1;
         }
+    }
+    if (!take_character_pictures(window, *tabs, folder)) {
+        std::fprintf(stderr, "take_screenshots: cannot take the pictures of the characters\n");
+        return 1;
     }
     window.hide();
     if (!take_find_pictures(folder)) {

@@ -3,12 +3,14 @@
 #pragma once
 
 #include "editor/editor_model.h"
+#include "glyphs/missing_signs.h"
 #include "services/services.h"
 #include "settings/settings_image.h"
 #include "udc/slot_codec.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pds {
 
@@ -24,6 +26,7 @@ struct Editor {
     std::uint8_t udc_number = 1;              // character shown on the character page, 1..9
     std::uint8_t udc_start = first_udc_start; // image position of its slot
     std::uint8_t udc_code = 0;                // code last accepted from the code box
+    std::vector<MissingCharacter> missing;    // typed characters the code page lacks, by cell
 
     Services& services;
 };

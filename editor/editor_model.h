@@ -23,8 +23,9 @@ struct EditorModel {
     ListBox passthru_mode; // Passthru
 
     // Tab 1, "Welcome Msg"
-    MessageLine line1{20}; // L1A / L1H, Op_L1A / Op_L1H
-    MessageLine line2{40}; // L2A / L2H, Op_L2A / Op_L2H
+    MessageLine line1{20};      // L1A / L1H, Op_L1A / Op_L1H
+    MessageLine line2{40};      // L2A / L2H, Op_L2A / Op_L2H
+    std::string character_note; // CharNote: characters the code page lacks, or what was added
 
     // Tab 2, "User Defined Character"
     std::string character_caption; // UDC_label

@@ -1,5 +1,6 @@
 #include "inspect/describe.h"
 
+#include "glyphs/code_page_glyphs.h"
 #include "message/hex_cells.h"
 
 #include <algorithm>
@@ -21,12 +22,12 @@ std::string list_value(const ImageField& field, std::uint8_t code) {
     return std::to_string(code) + " \"" + std::string(*entry) + "\"";
 }
 
-std::string line_value(std::span<const std::uint8_t> cells) {
+std::string line_value(std::span<const std::uint8_t> cells, const CodePageCharacters& page) {
     const auto last = std::find_if(cells.rbegin(), cells.rend(), [](auto b) { return b != 0; });
     const auto empty = static_cast<std::size_t>(last - cells.rbegin());
     if (empty == cells.size())
         return "all " + std::to_string(cells.size()) + " cells empty";
-    std::string text = "\"" + line_text(cells) + "\"";
+    std::string text = "\"" + line_text(cells, page) + "\"";
     if (empty > 0)
         text += " and " + std::to_string(empty) + (empty == 1 ? " empty cell" : " empty cells");
     return text;
@@ -172,6 +173,48 @@ std::string line_text(std::span<const std::uint8_t> cells) {
     return escaped_text(cells.first(static_cast<std::size_t>(cells.rend() - last)));
 }
 
+std::string line_text(std::span<const std::uint8_t> cells, const CodePageCharacters& page) {
+    const auto last = std::find_if(cells.rbegin(), cells.rend(), [](auto b) { return b != 0; });
+    std::string text;
+    for (const auto code : cells.first(static_cast<std::size_t>(cells.rend() - last))) {
+        if (page[code] && code != '\\')
+            text += utf8_of(page[code]);
+        else
+            text += "\\x" + hex_cell_text(code);
+    }
+    return text;
+}
+
+std::optional<LineCodes> line_codes_of_text(std::string_view text, const CodePageCharacters& page) {
+    LineCodes line;
+    const auto characters = split_characters(text);
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+        const auto character = characters[i];
+        if (character == "\\") {
+            if (i + 3 >= characters.size() || characters[i + 1] != "x" ||
+                characters[i + 2].size() != 1 || characters[i + 3].size() != 1)
+                return std::nullopt;
+            const auto high = hex_digit_value(characters[i + 2][0]);
+            const auto low = hex_digit_value(characters[i + 3][0]);
+            if (!high || !low)
+                return std::nullopt;
+            line.codes.push_back(static_cast<std::uint8_t>(*high * 16 + *low));
+            i += 3;
+            continue;
+        }
+        // Stand-ins are the cells' own: in a text only \xNN names a code without a character.
+        const char32_t code_point = code_point_of(character);
+        if (code_of_stand_in(character) || code_point == 0 ||
+            (code_point == 0xFFFD && character.size() == 1))
+            return std::nullopt;
+        const auto code = code_of_cell_text(page, character);
+        line.codes.push_back(code.value_or(0));
+        if (!code)
+            line.missing.emplace_back(static_cast<int>(line.codes.size()), std::string(character));
+    }
+    return line;
+}
+
 std::array<std::string, udc_rows> column_rows(std::span<const std::uint8_t> columns) {
     return dot_rows(dots_of_columns(columns.first<udc_columns>()));
 }
@@ -182,7 +225,7 @@ std::string field_value(const ImageField& field, const ImageBytes& image) {
     case FieldKind::List:
         return list_value(field, bytes[0]);
     case FieldKind::Line:
-        return line_value(bytes);
+        return line_value(bytes, characters_of_code_page(at_position(image, position::code_page)));
     case FieldKind::Character:
         return character_value(bytes);
     case FieldKind::Reserved:

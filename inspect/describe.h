@@ -3,6 +3,7 @@
 #pragma once
 
 #include "inspect/image_fields.h"
+#include "message/charset.h"
 #include "settings/settings_image.h"
 #include "udc/slot_codec.h"
 
@@ -33,6 +34,20 @@ std::optional<std::vector<std::uint8_t>> unescaped_text(std::string_view text);
 // A welcome line up to its last non-empty cell, escaped. The display shows a 0 cell as empty;
 // packing pads a line with 0, so the empty cells after the text are left off.
 std::string line_text(std::span<const std::uint8_t> cells);
+
+// The same in the characters of a code page: each code as its character there, and the
+// backslash and every code without a character in the page (0 and the control codes among
+// them) as \xNN. Printable ASCII reads as in line_text.
+std::string line_text(std::span<const std::uint8_t> cells, const CodePageCharacters& page);
+
+// The codes of such a text, one for each character or \xNN; a character the page lacks is 0
+// there and listed in `missing` with its place (1 on). Nothing when the text holds a backslash
+// that does not start \xNN, or a control character.
+struct LineCodes {
+    std::vector<std::uint8_t> codes;
+    std::vector<std::pair<int, std::string>> missing;
+};
+std::optional<LineCodes> line_codes_of_text(std::string_view text, const CodePageCharacters& page);
 
 // A character's dots from its five column bytes, top row first, '#' lit and '.' unlit.
 std::array<std::string, udc_rows> column_rows(std::span<const std::uint8_t> columns);

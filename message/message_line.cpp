@@ -19,20 +19,20 @@ std::string_view character_at(const std::vector<std::string_view>& characters, s
     return i < characters.size() ? characters[i] : std::string_view();
 }
 
-void convert_to_hex(MessageLine& line) {
+void convert_to_hex(MessageLine& line, const CodePageCharacters& page) {
     for (int k = 1; k <= line.cells; ++k) {
         // An empty character cell leaves its hex cell as it is, which is empty.
         if (!line.chars[k].empty())
-            line.hex[k] = hex_cell_text(code_of_character(line.chars[k]));
+            line.hex[k] = hex_cell_text(code_of_cell_text(page, line.chars[k]).value_or('?'));
         line.chars[k].clear();
     }
 }
 
-void convert_to_characters(MessageLine& line) {
+void convert_to_characters(MessageLine& line, const CodePageCharacters& page) {
     for (int k = 1; k <= line.cells; ++k) {
         const auto digits = split_characters(line.hex[k]);
-        line.chars[k] =
-            character_of_code(hex_pair_value(character_at(digits, 0), character_at(digits, 1)));
+        line.chars[k] = cell_text_of_code(
+            page, hex_pair_value(character_at(digits, 0), character_at(digits, 1)));
         line.hex[k].clear();
     }
 }
@@ -42,13 +42,13 @@ void convert_to_characters(MessageLine& line) {
 MessageLine::MessageLine(int cell_count)
     : cells(cell_count), chars(cell_count + 1), hex(cell_count + 1), ruler(ruler_for(cell_count)) {}
 
-void select_view(MessageLine& line, MessageView view) {
+void select_view(MessageLine& line, MessageView view, const CodePageCharacters& page) {
     if (line.view == view)
         return;
     if (view == MessageView::Hex)
-        convert_to_hex(line);
+        convert_to_hex(line, page);
     else
-        convert_to_characters(line);
+        convert_to_characters(line, page);
     line.view = view;
 }
 
@@ -69,11 +69,12 @@ std::vector<std::uint8_t> pack_message_line(const MessageLine& line) {
     return bytes;
 }
 
-void unpack_message_line(MessageLine& line, std::span<const std::uint8_t> bytes) {
-    select_view(line, MessageView::Hex);
+void unpack_message_line(MessageLine& line, std::span<const std::uint8_t> bytes,
+                         const CodePageCharacters& page) {
+    select_view(line, MessageView::Hex, page);
     for (int k = 1; k <= line.cells; ++k)
         line.hex[k] = hex_cell_text(bytes[k - 1]);
-    select_view(line, MessageView::Characters);
+    select_view(line, MessageView::Characters, page);
 }
 
 } // namespace pds

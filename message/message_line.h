@@ -2,6 +2,8 @@
 // moving a line between its hexadecimal cells and its image bytes.
 #pragma once
 
+#include "message/charset.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -29,8 +31,10 @@ struct MessageLine {
     bool operator==(const MessageLine&) const = default;
 };
 
-// Choosing a view. Converts the line only when the view changes.
-void select_view(MessageLine& line, MessageView view);
+// Choosing a view. Converts the line only when the view changes, through the characters of the
+// display's code page. A character cell whose text the page lacks, which no command lets in,
+// becomes '?'.
+void select_view(MessageLine& line, MessageView view, const CodePageCharacters& page);
 
 // Empties the cells of the shown view.
 void clear_message_line(MessageLine& line);
@@ -40,6 +44,7 @@ void clear_message_line(MessageLine& line);
 std::vector<std::uint8_t> pack_message_line(const MessageLine& line);
 
 // Shows the bytes in the line's hexadecimal cells and ends in the character view.
-void unpack_message_line(MessageLine& line, std::span<const std::uint8_t> bytes);
+void unpack_message_line(MessageLine& line, std::span<const std::uint8_t> bytes,
+                         const CodePageCharacters& page);
 
 } // namespace pds

@@ -7,6 +7,7 @@
 #include "commands/save_and_load.h"
 #include "commands/startup.h"
 #include "commands/udc_page.h"
+#include "commands/welcome_lines.h"
 #include "commands/write_to_display.h"
 #include "message/message_line.h"
 #include "ui/dot_button.h"
@@ -238,9 +239,11 @@ void MainWindow::connect_band() {
     Comm->before_opening = [this] { list_system_ports(); };
     connect(FindPort, &QAbstractButton::clicked, this, [this] { find_port(); });
 
+    connect(Char, &QComboBox::activated, this,
+            [this](int index) { act([this, index] { choose_code_page(editor_, index); }); });
     for (auto [widget, list] :
-         {std::pair{Char, &model.code_page}, std::pair{Command, &model.command_set},
-          std::pair{BaudRate, &model.display_baud}, std::pair{Passthru, &model.passthru_mode}}) {
+         {std::pair{Command, &model.command_set}, std::pair{BaudRate, &model.display_baud},
+          std::pair{Passthru, &model.passthru_mode}}) {
         connect(widget, &QComboBox::activated, this,
                 [this, list](int index) { act([list, index] { list->select(index); }); });
     }
@@ -276,8 +279,10 @@ void MainWindow::build_page(int index) {
             on_click(frame->CLR_MSG, [line] { clear_message_line(*line); });
             for (int k = 1; k <= frame->cells(); ++k) {
                 connect(frame->A[k], &QLineEdit::textEdited, this,
-                        [this, line, k](const QString& text) {
-                            act([line, k, text] { line->chars[k] = text.toStdString(); });
+                        [this, number, k](const QString& text) {
+                            act([this, number, k, text] {
+                                type_character(editor_, number, k, text.toStdString());
+                            });
                         });
                 connect(frame->H[k], &QLineEdit::textEdited, this,
                         [this, line, k](const QString& text) {
@@ -300,6 +305,22 @@ void MainWindow::build_page(int index) {
         below.top += preview.top + preview.height;
         note->setGeometry(twips.rect(below));
         note->show();
+        TwipsRect character_note = geometry::character_note;
+        TwipsRect add_missing = geometry::add_missing;
+        character_note.top += below.top + below.height;
+        add_missing.top += below.top + below.height;
+        CharNote = new QLabel(page);
+        CharNote->setObjectName(QStringLiteral("CharNote"));
+        CharNote->setWordWrap(true);
+        CharNote->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        QFont small = CharNote->font();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        CharNote->setFont(small);
+        CharNote->setGeometry(twips.rect(character_note));
+        CharNote->show();
+        AddMissing = make_button("AddMissing", add_missing_caption, page, twips.rect(add_missing));
+        on_click(AddMissing, [this] { add_missing_characters(editor_); });
+        AddMissing->show();
         line1_->draw(model.line1);
         line2_->draw(model.line2);
         draw_preview();
@@ -359,6 +380,8 @@ void MainWindow::draw() {
     if (line1_) {
         line1_->draw(model.line1);
         line2_->draw(model.line2);
+        if (CharNote->text() != QString::fromStdString(model.character_note))
+            CharNote->setText(QString::fromStdString(model.character_note));
         draw_preview();
     }
     if (characters_)

@@ -16,6 +16,7 @@
 
 class QAbstractButton;
 class QComboBox;
+class QLabel;
 class QPushButton;
 class QTabWidget;
 
@@ -99,6 +100,8 @@ private:
     std::unique_ptr<MessageLineFrame> line1_;
     std::unique_ptr<MessageLineFrame> line2_;
     PreviewPanel* preview_ = nullptr;
+    QLabel* CharNote = nullptr;
+    QPushButton* AddMissing = nullptr;
     std::unique_ptr<CharacterPage> characters_;
 };
 

@@ -1,5 +1,6 @@
 #include "commands/capture.h"
 
+#include "commands/welcome_lines.h"
 #include "message/message_line.h"
 #include "settings/option_lists.h"
 #include "support/fake_services.h"
@@ -48,7 +49,7 @@ TEST_F(CaptureTest, LinesArePackedFromTheirHexViewAndLeftThere) {
 }
 
 TEST_F(CaptureTest, LineAlreadyInHexViewIsPackedAsItStands) {
-    select_view(editor.model.line1, MessageView::Hex);
+    select_view(editor.model.line1, MessageView::Hex, chosen_characters(editor.model));
     editor.model.line1.hex[1] = "4";
     editor.model.line1.hex[2] = "1B";
     capture_settings(editor);

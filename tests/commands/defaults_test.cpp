@@ -2,6 +2,7 @@
 
 #include "commands/capture.h"
 #include "commands/udc_page.h"
+#include "commands/welcome_lines.h"
 #include "message/message_line.h"
 #include "settings/option_lists.h"
 #include "support/fake_services.h"
@@ -86,7 +87,7 @@ TEST_F(DefaultsTest, LeavesTheHostSettingsAndFileNameAlone) {
 }
 
 TEST_F(DefaultsTest, LineInHexViewIsSwitchedBeforeItIsOverwritten) {
-    select_view(editor.model.line1, MessageView::Hex);
+    select_view(editor.model.line1, MessageView::Hex, chosen_characters(editor.model));
     editor.model.line1.hex[20] = "41";
     set_all_default(editor);
     EXPECT_TRUE(editor.model.line1.characters_shown());

@@ -2,6 +2,7 @@
 
 #include "commands/capture.h"
 #include "commands/udc_page.h"
+#include "commands/welcome_lines.h"
 #include "message/message_line.h"
 #include "settings/option_lists.h"
 #include "support/fake_services.h"
@@ -43,7 +44,7 @@ struct PreviewImageTest : ::testing::Test, fakes::EditorFixture {
 } // namespace
 
 TEST_F(PreviewImageTest, IsTheImageAWriteWouldSendAndLeavesTheEditorAsItWas) {
-    select_view(editor.model.line2, MessageView::Hex);
+    select_view(editor.model.line2, MessageView::Hex, chosen_characters(editor.model));
     editor.model.line2.hex[3] = "4"; // half a byte: packing must not rewrite the cell
     draw_in_slot_two("");
     const EditorModel model_before = editor.model;

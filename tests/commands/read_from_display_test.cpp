@@ -1,5 +1,6 @@
 #include "commands/read_from_display.h"
 
+#include "commands/welcome_lines.h"
 #include "link/port_failure_message.h"
 #include "link/serial_line.h"
 #include "message/message_line.h"
@@ -57,7 +58,7 @@ EditorView view_of(const Editor& e) {
 } // namespace
 
 TEST_F(ReadTest, GoodReplyReplacesTheImageAndIsShownAfterTheBox) {
-    select_view(editor.model.line1, MessageView::Hex);
+    select_view(editor.model.line1, MessageView::Hex, chosen_characters(editor.model));
     editor.model.character_dots.set(2, 3, true);
     editor.model.character_code = "41";
     editor.udc_number = 4;

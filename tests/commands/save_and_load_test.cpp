@@ -2,6 +2,7 @@
 
 #include "commands/defaults.h"
 #include "commands/udc_page.h"
+#include "commands/welcome_lines.h"
 #include "message/message_line.h"
 #include "settings/option_lists.h"
 #include "support/fake_services.h"
@@ -110,7 +111,7 @@ TEST_F(SettingsFileTest, SaveWritesTheTableAsStoredNotAsDrawn) {
 }
 
 TEST_F(SettingsFileTest, SaveRefusesTheNameOrbitVfdInAnyFolder) {
-    select_view(editor.model.line2, MessageView::Hex);
+    select_view(editor.model.line2, MessageView::Hex, chosen_characters(editor.model));
     const Shown before = shown();
     for (const std::string folder : {"/data/", "/tmp/other/"}) {
         choose(folder + "ORBIT.vfd", "ORBIT.vfd");
@@ -133,7 +134,7 @@ TEST_F(SettingsFileTest, SaveRefusesTheNameOrbitVfdInAnyFolder) {
 
 TEST_F(SettingsFileTest, CancelledSaveChangesNothing) {
     editor.file_name = "/data/old.vfd";
-    select_view(editor.model.line1, MessageView::Hex);
+    select_view(editor.model.line1, MessageView::Hex, chosen_characters(editor.model));
     const Shown before = shown();
     save_to_file(editor); // the scripted dialog answers like Cancel
     EXPECT_EQ(editor.file_name, "");
@@ -167,7 +168,7 @@ TEST_F(SettingsFileTest, SaveThenLoadGivesEverythingBack) {
     m.passthru_mode.select(2);
     m.line1.chars[1] = "\xC3\xA9"; // é, code 0xE9
     m.line1.chars[20] = "~";
-    select_view(m.line2, MessageView::Hex);
+    select_view(m.line2, MessageView::Hex, chosen_characters(m));
     m.line2.hex[1] = "7F";
     for (int k = 34; k <= 40; ++k) // filled: empty hex cells would shift the later ones
         m.line2.hex[k] = "01";
@@ -277,10 +278,11 @@ TEST_F(SettingsFileTest, RefusedFileChangesNothing) {
         if (c.exists)
             file("/data/bad.vfd") = c.bytes;
         fake.boxes.shown.clear();
-        select_view(m.line2, MessageView::Hex); // must come back in its character view
-        select_view(m.line2, MessageView::Characters);
+        select_view(m.line2, MessageView::Hex,
+                    chosen_characters(m)); // must come back in its character view
+        select_view(m.line2, MessageView::Characters, chosen_characters(m));
         const Shown before = shown();
-        select_view(m.line2, MessageView::Hex);
+        select_view(m.line2, MessageView::Hex, chosen_characters(m));
 
         choose("/data/bad.vfd", "bad.vfd");
         load_from_file(editor);
@@ -310,7 +312,7 @@ TEST_F(SettingsFileTest, CancelledLoadKeepsTheEditor) {
     file("/data/in.vfd") = distinct_image();
     go_to_character(5);
     toggle_dot(editor, 4, 2);
-    select_view(editor.model.line1, MessageView::Hex);
+    select_view(editor.model.line1, MessageView::Hex, chosen_characters(editor.model));
 
     // Cancel in the dialog: not even the question is asked.
     Shown before = shown();
@@ -320,9 +322,9 @@ TEST_F(SettingsFileTest, CancelledLoadKeepsTheEditor) {
     EXPECT_EQ(shown(), before);
 
     // Cancel to the question: nothing read, both lines end in their character view.
-    select_view(editor.model.line1, MessageView::Characters);
+    select_view(editor.model.line1, MessageView::Characters, chosen_characters(editor.model));
     before = shown();
-    select_view(editor.model.line1, MessageView::Hex);
+    select_view(editor.model.line1, MessageView::Hex, chosen_characters(editor.model));
     fake.boxes.confirm_answer = false;
     choose("/data/in.vfd", "in.vfd");
     load_from_file(editor);

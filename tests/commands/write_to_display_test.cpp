@@ -1,3 +1,4 @@
+#include "commands/welcome_lines.h"
 #include "commands/write_to_display.h"
 
 #include "commands/read_from_display.h"
@@ -71,7 +72,8 @@ TEST_F(WriteTest, TraceOfAWriteOn2026_12_06) {
 }
 
 TEST_F(WriteTest, SuccessPausesASecondWithThePortClosedThenShowsCharactersAndTheBox) {
-    select_view(editor.model.line2, MessageView::Hex); // a line already in hex view comes back too
+    select_view(editor.model.line2, MessageView::Hex,
+                chosen_characters(editor.model)); // a line already in hex view comes back too
     bool open_during_pause = false;
     fake.events.during_pass = [&] { open_during_pause = open_during_pause || port.is_open(); };
     std::uint32_t box_at = 0;

@@ -1,6 +1,7 @@
 // Any cell texts through both views of a welcome line, and any bytes through unpack and pack.
 // Input: the first byte picks line 1 or 2, the rest is cell texts separated by newlines.
 #include "fuzz_check.h"
+#include "glyphs/glyph_table.h"
 #include "message/message_line.h"
 
 #include <algorithm>
@@ -35,12 +36,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0)
         return 0;
     MessageLine line(data[0] % 2 ? 40 : 20);
+    const auto tables = glyph_tables();
+    const CodePageCharacters& page = tables[(data[0] / 2) % tables.size()].characters;
     const auto texts = cell_texts(data + 1, size - 1);
 
     // Typed into the character cells, then shown as hex: every hex cell is two digits or empty.
     for (int k = 1; k <= line.cells && k <= static_cast<int>(texts.size()); ++k)
         line.chars[k] = texts[k - 1];
-    select_view(line, MessageView::Hex);
+    select_view(line, MessageView::Hex, page);
     for (int k = 1; k <= line.cells; ++k) {
         fuzz::check(is_hex_cell(line.hex[k]), "a converted cell holds two upper-case digits");
         fuzz::check(line.chars[k].empty(), "the hidden view is empty");
@@ -53,9 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(static_cast<int>(bytes.size()) == line.cells, "one byte a cell");
 
     // Shown and captured again, the bytes come back with their zeros moved to the end.
-    unpack_message_line(line, bytes);
+    unpack_message_line(line, bytes, page);
     fuzz::check(line.view == MessageView::Characters, "unpacking ends in the character view");
-    select_view(line, MessageView::Hex);
+    select_view(line, MessageView::Hex, page);
     const auto end = std::remove(bytes.begin(), bytes.end(), std::uint8_t{0});
     std::fill(end, bytes.end(), std::uint8_t{0});
     fuzz::check(pack_message_line(line) == bytes, "unpack then pack keeps every non-zero code");

@@ -1,5 +1,8 @@
 #include "inspect/describe.h"
 
+#include "glyphs/code_page_glyphs.h"
+#include "settings/option_lists.h"
+
 #include "support/sample_images.h"
 
 #include <gtest/gtest.h>
@@ -80,6 +83,42 @@ TEST(LineTextTest, LeavesOffOnlyTheEmptyCellsAtTheEnd) {
     EXPECT_EQ(line_text(Bytes{0, 0, 'C'}), "\\x00\\x00C");
 }
 
+TEST(LineTextTest, InTheCodePageEachCodeIsItsCharacterAndTheRestHex) {
+    const auto& cp866 = characters_of_code_page(30);
+    EXPECT_EQ(line_text(Bytes{0x8F, 0xE0, 0xA8, 0xA2, 0xA5, 0xE2, '!', 0, 0}, cp866),
+              "\u041F\u0440\u0438\u0432\u0435\u0442!");
+    EXPECT_EQ(line_text(Bytes{'\\', 0, 0x07, 0x7F, 'x'}, cp866), "\\x5C\\x00\\x07\\x7Fx");
+    EXPECT_EQ(line_text(Bytes{0x9F}, characters_of_code_page(0)), "\u0192");  // CP-437
+    EXPECT_EQ(line_text(Bytes{0x9F}, characters_of_code_page(200)), "\\x9F"); // no such page
+
+    const auto codes = line_codes_of_text("\u042F\\x00\u20ACa\u20BD", cp866);
+    ASSERT_TRUE(codes);
+    EXPECT_EQ(codes->codes, (Bytes{0x9F, 0x00, 0, 'a', 0}));
+    EXPECT_EQ(codes->missing,
+              (std::vector<std::pair<int, std::string>>{{3, "\u20AC"}, {5, "\u20BD"}}));
+    for (const std::string text : {"\\", "ab\\x4", "\\xG1", "tab\there", "\uF7E0",
+                                   "a\xFF"
+                                   "b"})
+        EXPECT_FALSE(line_codes_of_text(text, cp866)) << text;
+}
+
+// What show and export print reads back to the same bytes, in every code page of the list.
+TEST(LineTextTest, EveryByteOfEveryPageComesBack) {
+    for (int page = 0; page < static_cast<int>(char_entries.size()); ++page) {
+        const auto& characters = characters_of_code_page(static_cast<std::uint8_t>(page));
+        Bytes all(255);
+        for (int code = 1; code <= 255; ++code)
+            all[code - 1] = static_cast<std::uint8_t>(code);
+        all.push_back(0); // and a 0 inside the line
+        all.push_back('A');
+        const auto text = line_text(all, characters);
+        const auto back = line_codes_of_text(text, characters);
+        ASSERT_TRUE(back) << page;
+        EXPECT_EQ(back->codes, all) << page;
+        EXPECT_TRUE(back->missing.empty()) << page;
+    }
+}
+
 TEST(DotRowsTest, BitRIsRowRFromTheTopAndBitSevenIsNoDot) {
     // The letter H: full outer columns, the bar in row 3.
     EXPECT_EQ(column_rows(Bytes{0x7F, 0x08, 0x08, 0x08, 0x7F}),
@@ -111,7 +150,8 @@ TEST(DescribeImageTest, OddBytesAreShownNotHidden) {
         "code_page: 35 \"850+Euro Sign at 0xD5 (CP-858)\"",
         "command_set: 9 \"LogicControl\"",
         "passthru_mode: 2 \"without ESC/POS command\"",
-        "welcome_line1: \"A\\x5CB\"C\\x00\\xD5\\x7FPLAY ORBIT \\x1B\"",
+        // In the file's code page, CP-858, 0xD5 is the euro sign.
+        "welcome_line1: \"A\\x5CB\"C\\x00\u20AC\\x7FPLAY ORBIT \\x1B\"",
         "welcome_line2: \"**HAVE A NICE DAY AND THANK YOU**\" and 7 empty cells",
         "udc_1: empty",
         "udc_2: empty",

@@ -1,5 +1,6 @@
 #include "message/message_line.h"
 
+#include "glyphs/code_page_glyphs.h"
 #include "message/charset.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,9 @@
 using namespace pds;
 
 namespace {
+
+// These cases were written for Windows-1252, where é is 0xE9 and 0x80 is €.
+const CodePageCharacters& page = glyph_table_of_entry("(CP-1252)")->characters;
 
 MessageLine line_with(std::initializer_list<const char*> characters, int cells = 20) {
     MessageLine line(cells);
@@ -26,7 +30,7 @@ void expect_view_invariants(const MessageLine& line) {
 
 TEST(MessageView, HexViewShowsCodesAndBackKeepsEveryCharacter) {
     auto line = line_with({"A", "a", " ", "", "\u00E9"});
-    select_view(line, MessageView::Hex);
+    select_view(line, MessageView::Hex, page);
     EXPECT_TRUE(line.hex_shown());
     EXPECT_EQ(line.hex[1], "41");
     EXPECT_EQ(line.hex[2], "61");
@@ -35,7 +39,7 @@ TEST(MessageView, HexViewShowsCodesAndBackKeepsEveryCharacter) {
     EXPECT_EQ(line.hex[5], "E9");
     expect_view_invariants(line);
 
-    select_view(line, MessageView::Characters);
+    select_view(line, MessageView::Characters, page);
     EXPECT_EQ(line.chars[1], "A");
     EXPECT_EQ(line.chars[2], "a");
     EXPECT_EQ(line.chars[3], " ");
@@ -46,27 +50,27 @@ TEST(MessageView, HexViewShowsCodesAndBackKeepsEveryCharacter) {
 
 TEST(MessageView, SelectingTheShownViewConvertsNothing) {
     auto line = line_with({"H", "I"});
-    select_view(line, MessageView::Characters);
+    select_view(line, MessageView::Characters, page);
     EXPECT_EQ(line.chars[1], "H");
     EXPECT_EQ(line.chars[2], "I");
 
-    select_view(line, MessageView::Hex);
+    select_view(line, MessageView::Hex, page);
     line.hex[3] = "4"; // typed, not yet converted
-    select_view(line, MessageView::Hex);
+    select_view(line, MessageView::Hex, page);
     EXPECT_EQ(line.hex[1], "48");
     EXPECT_EQ(line.hex[3], "4");
 }
 
 TEST(MessageView, HexCellsAreReadLeniently) {
     MessageLine line(20);
-    select_view(line, MessageView::Hex);
+    select_view(line, MessageView::Hex, page);
     const std::pair<const char*, const char*> cases[] = {
         {"4", "@"}, {"G1", "\x01"}, {"00", ""}, {"", ""}, {"7e", "~"}, {"zz", ""}, {"80", "\u20AC"},
     };
     int k = 1;
     for (auto [hex, _] : cases)
         line.hex[k++] = hex;
-    select_view(line, MessageView::Characters);
+    select_view(line, MessageView::Characters, page);
     k = 1;
     for (auto [hex, character] : cases)
         EXPECT_EQ(line.chars[k++], character) << hex;
@@ -75,10 +79,10 @@ TEST(MessageView, HexCellsAreReadLeniently) {
 
 TEST(MessageView, ClearEmptiesOnlyTheShownView) {
     auto line = line_with({"A", "B"});
-    select_view(line, MessageView::Hex);
+    select_view(line, MessageView::Hex, page);
     clear_message_line(line);
     EXPECT_TRUE(line.hex_shown());
-    select_view(line, MessageView::Characters);
+    select_view(line, MessageView::Characters, page);
     for (int k = 1; k <= line.cells; ++k)
         EXPECT_EQ(line.chars[k], "");
 
@@ -90,7 +94,7 @@ TEST(MessageView, ClearEmptiesOnlyTheShownView) {
 
 TEST(PackMessageLine, JoinsCellsBeforePairingDigits) {
     auto line = line_with({"A", "", "B"});
-    select_view(line, MessageView::Hex);
+    select_view(line, MessageView::Hex, page);
     auto bytes = pack_message_line(line);
     ASSERT_EQ(bytes.size(), 20u);
     EXPECT_EQ(bytes[0], 0x41);
@@ -99,7 +103,7 @@ TEST(PackMessageLine, JoinsCellsBeforePairingDigits) {
         EXPECT_EQ(bytes[i], 0) << i;
 
     MessageLine typed(20);
-    select_view(typed, MessageView::Hex);
+    select_view(typed, MessageView::Hex, page);
     typed.hex[1] = "4";
     typed.hex[2] = "1B";
     typed.hex[3] = "C";
@@ -114,7 +118,7 @@ TEST(PackMessageLine, DefaultSecondLinePacksAsItsCodesThenZeros) {
     MessageLine line(40);
     for (int k = 1; k <= 33; ++k)
         line.chars[k] = std::string(1, text[k - 1]);
-    select_view(line, MessageView::Hex);
+    select_view(line, MessageView::Hex, page);
     const auto bytes = pack_message_line(line);
     ASSERT_EQ(bytes.size(), 40u);
     for (int k = 0; k < 40; ++k)
@@ -124,11 +128,11 @@ TEST(PackMessageLine, DefaultSecondLinePacksAsItsCodesThenZeros) {
 TEST(UnpackMessageLine, EndsInCharacterViewWhateverTheViewBefore) {
     for (auto before : {MessageView::Characters, MessageView::Hex}) {
         auto line = line_with({"Z", "Z", "Z"});
-        select_view(line, before);
+        select_view(line, before, page);
         std::vector<std::uint8_t> bytes(20, 0);
         bytes[0] = 0x41;
         bytes[2] = 0x42;
-        unpack_message_line(line, bytes);
+        unpack_message_line(line, bytes, page);
         EXPECT_TRUE(line.characters_shown());
         EXPECT_EQ(line.chars[1], "A");
         EXPECT_EQ(line.chars[2], "");
@@ -137,7 +141,7 @@ TEST(UnpackMessageLine, EndsInCharacterViewWhateverTheViewBefore) {
         expect_view_invariants(line);
 
         // The zero moves to the end when the line is packed again.
-        select_view(line, MessageView::Hex);
+        select_view(line, MessageView::Hex, page);
         const auto packed = pack_message_line(line);
         EXPECT_EQ(packed[0], 0x41);
         EXPECT_EQ(packed[1], 0x42);
@@ -153,8 +157,8 @@ TEST(UnpackMessageLine, EveryNonZeroByteSurvivesUnpackThenPack) {
             for (int k = 0; k < cells && start + k <= 255; ++k)
                 bytes[k] = static_cast<std::uint8_t>(start + k);
             MessageLine line(cells);
-            unpack_message_line(line, bytes);
-            select_view(line, MessageView::Hex);
+            unpack_message_line(line, bytes, page);
+            select_view(line, MessageView::Hex, page);
             EXPECT_EQ(pack_message_line(line), bytes) << "from " << start;
         }
     }

@@ -1,11 +1,12 @@
 // The desktop core's Save after a list of edits, for the browser tests to compare the page's
 // Save with: reference_save OUT.vfd EDIT... where each edit is one of
 //   select:LIST:INDEX   cell:LINE:A|H:K:TEXT   view:LINE:A|H   code:TEXT   dot:COLUMN:ROW
-//   next   previous   defaults
+//   next   previous   defaults   add_missing
 #include "commands/defaults.h"
 #include "commands/save_and_load.h"
 #include "commands/startup.h"
 #include "commands/udc_page.h"
+#include "commands/welcome_lines.h"
 #include "message/message_line.h"
 #include "support/fake_services.h"
 
@@ -39,21 +40,22 @@ ListBox& list_named(EditorModel& model, const std::string& name) {
     throw std::invalid_argument("no list " + name);
 }
 
-MessageLine& line_numbered(EditorModel& model, const std::string& number) {
-    return number == "1" ? model.line1 : model.line2;
-}
-
 void apply(Editor& editor, const std::string& edit) {
     const auto f = fields(edit);
     auto& model = editor.model;
-    if (f[0] == "select")
+    if (f[0] == "select" && f[1] == "Char")
+        choose_code_page(editor, std::stoi(f[2]));
+    else if (f[0] == "select")
         list_named(model, f[1]).select(std::stoi(f[2]));
+    else if (f[0] == "cell" && f[2] == "H")
+        line_numbered(model, std::stoi(f[1])).hex[std::stoi(f[3])] = f[4];
     else if (f[0] == "cell")
-        (f[2] == "H" ? line_numbered(model, f[1]).hex
-                     : line_numbered(model, f[1]).chars)[std::stoi(f[3])] = f[4];
+        type_character(editor, std::stoi(f[1]), std::stoi(f[3]), f[4]);
     else if (f[0] == "view")
-        select_view(line_numbered(model, f[1]),
-                    f[2] == "H" ? MessageView::Hex : MessageView::Characters);
+        select_line_view(editor, std::stoi(f[1]),
+                         f[2] == "H" ? MessageView::Hex : MessageView::Characters);
+    else if (f[0] == "add_missing")
+        add_missing_characters(editor);
     else if (f[0] == "code")
         model.character_code = f.size() > 1 ? f[1] : "";
     else if (f[0] == "dot")

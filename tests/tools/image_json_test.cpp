@@ -1,7 +1,9 @@
 #include "image_json.h"
 
 #include "inspect/describe.h"
+#include "settings/option_lists.h"
 #include "support/sample_images.h"
+#include "udc/slot_codec.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +48,8 @@ TEST(ImageJsonTest, FieldsCarryTheirNumbersAndReadableCompanions) {
     const Json json = image_to_json(samples::odd_image());
     EXPECT_EQ(json.size(), 20u);
     EXPECT_EQ(json["command_set"], (Json{{"code", 9}, {"entry", "LogicControl"}}));
-    EXPECT_EQ(json["welcome_line1"]["text"], "A\\x5CB\"C\\x00\\xD5\\x7FPLAY ORBIT \\x1B");
+    // In the image's code page, CP-858, 0xD5 is the euro sign.
+    EXPECT_EQ(json["welcome_line1"]["text"], "A\\x5CB\"C\\x00\u20AC\\x7FPLAY ORBIT \\x1B");
     EXPECT_EQ(json["welcome_line2"]["bytes"].size(), 40u);
     EXPECT_EQ(json["udc_4"], (Json{{"code", 5},
                                    {"columns", array_of({0xFF, 0x80, 0, 0, 0x41})},
@@ -116,7 +119,8 @@ TEST(ImageJsonTest, BadInputIsRefusedNamingTheField) {
         {byte_at("welcome_line1", "bytes", 0, "A"), "welcome_line1.bytes[0]", "is not a number"},
         {in("welcome_line1", "text", "A\\x5CB\"C"), "welcome_line1.text", "does not match bytes"},
         {in("welcome_line1", "text", "A\\B"), "welcome_line1.text",
-         "is not valid: write printable ASCII, and any other byte (the backslash too) as \\xNN"},
+         "is not valid: write the characters of the code page, and any other byte (the "
+         "backslash too) as \\xNN"},
         {[](Json& j) {
              j["welcome_line1"] = Json{{"text", "123456789012345678901"}};
          },
@@ -215,3 +219,84 @@ TEST(ImageJsonTest, TextThatIsNoJsonObject) {
 }
 
 } // namespace
+
+namespace {
+
+ImageBytes with_code_page(int code_page) {
+    ImageBytes image = samples::factory_image();
+    at_position(image, position::code_page) = static_cast<std::uint8_t>(code_page);
+    return image;
+}
+
+Json with_line_text(Json json, const char* line, const std::string& text) {
+    json[line] = Json{{"text", text}};
+    return json;
+}
+
+} // namespace
+
+// Every byte value in both lines, under every entry of the code page list: the text export
+// writes in that page reads back to the same 126 bytes, and names the bytes it stands for.
+TEST(ImageJsonTest, EveryByteOfEveryCodePageComesBackThroughTheLineText) {
+    for (int code_page = 0; code_page < static_cast<int>(char_entries.size()); ++code_page) {
+        for (int first = 0; first < 256; first += 60) {
+            ImageBytes image = with_code_page(code_page);
+            for (int i = 0; i < 60; ++i)
+                at_position(image, position::welcome_line1 + i) =
+                    static_cast<std::uint8_t>((first + i) % 256);
+            Json json = image_to_json(image);
+            json["welcome_line1"].erase("bytes");
+            json["welcome_line2"].erase("bytes");
+            const auto back = image_from_json(json.dump(4));
+            ASSERT_TRUE(std::holds_alternative<ImageBytes>(back))
+                << code_page << " " << first << ": " << std::get<JsonProblem>(back).reason;
+            EXPECT_EQ(std::get<ImageBytes>(back), image) << code_page << " " << first;
+            EXPECT_EQ(std::get<ImageBytes>(image_from_json(export_text(image))), image);
+        }
+    }
+}
+
+TEST(ImageJsonTest, ALineTextIsReadInTheCodePageTheConfigurationNames) {
+    const Json cp866 = image_to_json(with_code_page(30));
+    const auto image = std::get<ImageBytes>(image_from_json(
+        with_line_text(cp866, "welcome_line2", "\u0421\u043F\u0430\u0441\u0438\u0431\u043E!")
+            .dump()));
+    const std::uint8_t spasibo[] = {0x91, 0xAF, 0xA0, 0xE1, 0xA8, 0xA1, 0xAE, '!', 0};
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(at_position(image, position::welcome_line2 + i), spasibo[i]) << i;
+
+    // The euro sign is in neither CP-866 nor CP-437: refused, naming line, place and character.
+    const auto refused = std::get<JsonProblem>(image_from_json(
+        with_line_text(image_to_json(with_code_page(0)), "welcome_line1", "Tea 2\u20AC").dump()));
+    EXPECT_EQ(refused.field, "welcome_line1.text");
+    EXPECT_EQ(refused.reason,
+              "character 6 (U+20AC) is not in code page 0 \"US English (CP-437)  (Default)\"; "
+              "--add-missing draws it as a user-defined character");
+}
+
+TEST(ImageJsonTest, AddMissingDrawsWhatThePageLacksAsUserDefinedCharacters) {
+    Json json = with_line_text(image_to_json(with_code_page(30)), "welcome_line1",
+                               "\u0427\u0430\u0439 50\u20BD");
+    json = with_line_text(json, "welcome_line2", "\u20B4 \u20AC \u20BD");
+    MissingSignChoice missing{true, {}};
+    const auto read = image_from_json(json.dump(), &missing);
+    ASSERT_TRUE(std::holds_alternative<ImageBytes>(read)) << std::get<JsonProblem>(read).reason;
+    const auto& image = std::get<ImageBytes>(read);
+    const std::vector<PlacedSign> placed = {
+        {"\u20BD", 1, '~', false}, {"\u20B4", 2, '`', false}, {"\u20AC", 3, '^', false}};
+    EXPECT_EQ(missing.placed, placed);
+    EXPECT_EQ(at_position(image, position::welcome_line1 + 6), '~');
+    EXPECT_EQ(at_position(image, position::welcome_line2), '`');
+    EXPECT_EQ(at_position(image, position::welcome_line2 + 2), '^');
+    EXPECT_EQ(at_position(image, position::welcome_line2 + 4), '~');
+    EXPECT_EQ(at_position(image, udc_slot_start(2)), '`');
+
+    // Without a free slot, nothing is made.
+    for (int number = 1; number <= 9; ++number)
+        json["udc_" + std::to_string(number)]["code"] = 0x30 + number;
+    MissingSignChoice full{true, {}};
+    const auto refused = std::get<JsonProblem>(image_from_json(json.dump(), &full));
+    EXPECT_EQ(refused.field, "welcome_line1.text");
+    EXPECT_EQ(refused.reason.rfind("--add-missing: Cannot add ", 0), 0u) << refused.reason;
+    EXPECT_TRUE(full.placed.empty());
+}

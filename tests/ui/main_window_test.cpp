@@ -3,6 +3,7 @@
 #include "commands/preview.h"
 #include "commands/read_from_display.h"
 #include "commands/write_to_display.h"
+#include "glyphs/code_page_glyphs.h"
 #include "support/fake_display.h"
 #include "support/url_recorder.h"
 #include "ui/preview_panel.h"
@@ -144,10 +145,11 @@ TEST_F(MainWindowTest, ShowsEveryControlWithItsCaption) {
         }
     }
 
-    // About 474 x 506 pixels at 96 dots per inch.
+    // About 474 x 528 pixels at 96 dots per inch: the "Welcome Msg" tab ends in a row for the
+    // note on the lines' characters and "Add Missing Characters".
     const qreal dpi = w.window->logicalDpiX();
     EXPECT_NEAR(w.window->width(), 7110 * dpi / 1440, 1);
-    EXPECT_NEAR(w.window->height(), 7590 * dpi / 1440, 1);
+    EXPECT_NEAR(w.window->height(), 7920 * dpi / 1440, 1);
 }
 
 TEST_F(MainWindowTest, StartsOnTheFirstTabWithTheFactorySettingsAndNoPortOpen) {
@@ -493,6 +495,64 @@ TEST_F(MainWindowTest, AControlCodeIsShownAndStaysTheCodeItIs) {
     EXPECT_EQ(line.chars[4], "");
     w.click("Op_L1A");
     EXPECT_TRUE(looks(4) == looks(2)) << "a cleared cell looks empty";
+}
+
+TEST_F(MainWindowTest, TheCellsFollowCharAndAddMissingCharactersDrawsWhatThePageLacks) {
+    const auto choose_code_page = [&](int index) {
+        w.show_tab(0);
+        auto* list = w.named<QComboBox>("Char");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Home);
+        for (int i = 0; i < index; ++i)
+            QTest::keyClick(list, Qt::Key_Down);
+        EXPECT_EQ(w.window->editor().model.code_page.index, index);
+        w.show_tab(1);
+    };
+    const auto line1_bytes = [&] {
+        const auto image = preview_image(w.window->editor());
+        return std::vector<std::uint8_t>(image.begin() + position::welcome_line1 - 1,
+                                         image.begin() + position::welcome_line1 + 7);
+    };
+    // Typed as a keyboard of that language types it; QTest types ASCII keys only.
+    const auto type_over = [&](int k, const QString& text) {
+        QLineEdit* cell = w.cell("L1A", k);
+        QTest::mouseClick(cell, Qt::LeftButton);
+        cell->selectAll();
+        if (text.isEmpty())
+            cell->del();
+        else
+            cell->insert(text);
+    };
+
+    choose_code_page(30);
+    auto* panel = w.named<ui::PreviewPanel>("Preview");
+    const QString privet = QString::fromUtf8("\u041F\u0440\u0438\u0432\u0435\u0442");
+    for (int k = 1; k <= 20; ++k)
+        type_over(k, k <= privet.size() ? QString(privet[k - 1]) : QString());
+    const std::vector<std::uint8_t> in_866 = {0x8F, 0xE0, 0xA8, 0xA2, 0xA5, 0xE2, 0, 0};
+    EXPECT_EQ(line1_bytes(), in_866);
+    EXPECT_EQ(panel->shown().rows[0][0].look, CellLook::Glyph);
+    EXPECT_EQ(w.named<QLabel>("CharNote")->text(), QString());
+
+    // Under CP-437 the same bytes are other characters.
+    choose_code_page(0);
+    EXPECT_EQ(w.text("L1A", 1), QString::fromUtf8("\u00C5"));
+    EXPECT_EQ(line1_bytes(), in_866);
+
+    // The euro sign is not in CP-437: the cell keeps what it had, the note says so.
+    type_over(7, QString::fromUtf8("\u20AC"));
+    EXPECT_EQ(w.text("L1A", 7), QString());
+    EXPECT_EQ(w.named<QLabel>("CharNote")->text(),
+              QString::fromUtf8("\"\u20AC\" is not in US English (CP-437): the cell keeps what it "
+                                "had. \"Add Missing Characters\" draws it."));
+    w.click("AddMissing");
+    EXPECT_EQ(w.named<QLabel>("CharNote")->text(),
+              QString::fromUtf8("\u20AC is user-defined character 1, under code 0x7E ~"));
+    EXPECT_EQ(w.text("L1A", 7), QString("~"));
+    EXPECT_EQ(line1_bytes()[6], 0x7E);
+    EXPECT_EQ(panel->shown().rows[0][6].look, CellLook::UserDefined);
+    EXPECT_EQ(panel->shown().rows[0][6].dots, sign_dots(0x20AC));
+    EXPECT_TRUE(fake.boxes.shown.empty());
 }
 
 TEST_F(MainWindowTest, ABadCodeIsReportedAndEmptiedWithoutStepping) {

@@ -60,6 +60,9 @@ const char* const options =
                        characters, drawn in braille; then the codes without a
                        glyph, drawn hatched.
   --ascii              show --preview: draw the dots as # (lit) and . (unlit).
+  --add-missing        import: draw each character of a line's text that its
+                       code page lacks as a user-defined character, as the
+                       window's "Add Missing Characters" does.
   -q, --quiet          Print only errors (export still prints its JSON).
   --json               Print one JSON document with the outcome instead of
                        lines; see the README.
@@ -111,6 +114,7 @@ const Flag flags[] = {
     {"--no-verify", &Arguments::no_verify},
     {"--preview", &Arguments::preview},
     {"--ascii", &Arguments::ascii},
+    {"--add-missing", &Arguments::add_missing},
     {"-q,--quiet", &Arguments::quiet},
     {"--json", &Arguments::json},
 };

@@ -18,6 +18,7 @@ struct Arguments {
     bool no_verify = false;
     bool preview = false;
     bool ascii = false;
+    bool add_missing = false;
     bool quiet = false;
     bool json = false;
     bool help = false;

@@ -1,7 +1,10 @@
 #include "image_json.h"
 
+#include "glyphs/code_page_glyphs.h"
 #include "inspect/describe.h"
 #include "inspect/image_fields.h"
+#include "message/charset.h"
+#include "settings/list_fields.h"
 #include "udc/slot_codec.h"
 
 #include <algorithm>
@@ -34,8 +37,8 @@ Json list_json(const ImageField& field, std::uint8_t code) {
     return object;
 }
 
-Json line_json(std::span<const std::uint8_t> cells) {
-    return Json{{"bytes", byte_array(cells)}, {"text", line_text(cells)}};
+Json line_json(std::span<const std::uint8_t> cells, const CodePageCharacters& page) {
+    return Json{{"bytes", byte_array(cells)}, {"text", line_text(cells, page)}};
 }
 
 Json character_json(std::span<const std::uint8_t> slot) {
@@ -155,9 +158,18 @@ std::optional<std::string> key_given_twice(std::string_view text) {
 }
 
 // Reads one configuration; the first problem found is kept and ends the reading.
+// "U+20AC": a character from the file named without repeating it, as texts from a file are.
+std::string code_point_name(const std::string& character) {
+    char name[16];
+    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code_point_of(character)));
+    return name;
+}
+
 class Reader {
 public:
     std::optional<JsonProblem> problem;
+    bool adding_missing = false;
+    std::vector<MissingCharacter> missing; // the lines' characters their page lacks
 
     bool fail(std::string field, std::string reason) {
         if (!problem)
@@ -263,7 +275,9 @@ public:
         return true;
     }
 
-    bool line(const ImageField& field, const Json& value, std::span<std::uint8_t> out) {
+    // The text is read in the page `code_page` names; the lists come before the lines.
+    bool line(const ImageField& field, const Json& value, std::span<std::uint8_t> out,
+              std::uint8_t code_page) {
         const std::string name(field.name);
         const auto cells = static_cast<std::size_t>(field.length);
         const auto object = this->object(value, name);
@@ -279,15 +293,29 @@ public:
             const auto text = string((*object).at("text"), name + ".text");
             if (!text)
                 return false;
-            auto from_text = unescaped_text(*text);
-            if (!from_text)
-                return fail(name + ".text", "is not valid: write printable ASCII, and any other "
-                                            "byte (the backslash too) as \\xNN");
+            const auto codes = line_codes_of_text(*text, characters_of_code_page(code_page));
+            if (!codes)
+                return fail(name + ".text", "is not valid: write the characters of the code page, "
+                                            "and any other byte (the backslash too) as \\xNN");
+            auto from_text = std::optional<Bytes>(codes->codes);
+            if (!codes->missing.empty() && !adding_missing) {
+                const auto& [place, character] = codes->missing.front();
+                const auto entry = entry_text(image_list_fields[1], code_page);
+                return fail(name + ".text",
+                            "character " + std::to_string(place) + " (" +
+                                code_point_name(character) + ") is not in code page " +
+                                std::to_string(code_page) +
+                                (entry ? " \"" + std::string(*entry) + "\"" : std::string()) +
+                                "; --add-missing draws it as a user-defined character");
+            }
+            for (const auto& [place, character] : codes->missing)
+                missing.push_back(
+                    {field.first == position::welcome_line1 ? 1 : 2, place, character});
             if (from_text->size() > cells)
                 return fail(name + ".text", "holds " + std::to_string(from_text->size()) +
                                                 " cells; the line has " + std::to_string(cells));
             from_text->resize(cells, 0);
-            if (bytes && *bytes != *from_text)
+            if (bytes && (*bytes != *from_text || !codes->missing.empty()))
                 return fail(name + ".text", "does not match bytes");
             bytes = from_text;
         }
@@ -383,7 +411,8 @@ Json image_to_json(const ImageBytes& image) {
             value = list_json(field, bytes[0]);
             break;
         case FieldKind::Line:
-            value = line_json(bytes);
+            value =
+                line_json(bytes, characters_of_code_page(at_position(image, position::code_page)));
             break;
         case FieldKind::Character:
             value = character_json(bytes);
@@ -401,7 +430,8 @@ std::string export_text(const ImageBytes& image) {
     return image_to_json(image).dump(4) + "\n";
 }
 
-std::variant<ImageBytes, JsonProblem> image_from_json(std::string_view text) {
+std::variant<ImageBytes, JsonProblem> image_from_json(std::string_view text,
+                                                      MissingSignChoice* missing) {
     if (text.size() > json_size_limit)
         return JsonProblem{{},
                            "is larger than " + std::to_string(json_size_limit >> 20) +
@@ -422,6 +452,7 @@ std::variant<ImageBytes, JsonProblem> image_from_json(std::string_view text) {
         return JsonProblem{*repeated, "is given twice"};
 
     Reader reader;
+    reader.adding_missing = missing && missing->add;
     for (auto it = json.begin(); it != json.end(); ++it) {
         const std::string& key = it.key();
         if (std::none_of(image_fields.begin(), image_fields.end(),
@@ -442,7 +473,7 @@ std::variant<ImageBytes, JsonProblem> image_from_json(std::string_view text) {
             read = reader.list(field, value, out);
             break;
         case FieldKind::Line:
-            read = reader.line(field, value, out);
+            read = reader.line(field, value, out, at_position(image, position::code_page));
             break;
         case FieldKind::Character:
             read = reader.character(field, value, out);
@@ -453,6 +484,14 @@ std::variant<ImageBytes, JsonProblem> image_from_json(std::string_view text) {
         }
         if (!read)
             return *reader.problem;
+    }
+    if (!reader.missing.empty()) {
+        auto outcome = add_missing_signs(image, reader.missing);
+        if (!outcome.refusal.empty())
+            return JsonProblem{reader.missing.front().line == 1 ? "welcome_line1.text"
+                                                                : "welcome_line2.text",
+                               "--add-missing: " + escaped_text(outcome.refusal)};
+        missing->placed = std::move(outcome.placed);
     }
     return image;
 }

@@ -4,6 +4,7 @@
 // agree with the numbers, or stand in for them when the numbers are left out.
 #pragma once
 
+#include "glyphs/missing_signs.h"
 #include "settings/settings_image.h"
 
 #include <nlohmann/json.hpp>
@@ -12,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace pds::cli {
 
@@ -29,9 +31,19 @@ struct JsonProblem {
 // huge file costs no memory for a parse that could only fail.
 inline constexpr std::size_t json_size_limit = 1024 * 1024;
 
+// What import does with a line's character that its code page lacks: refuse the configuration
+// (the default), or draw it as a user-defined character, as the window's "Add Missing
+// Characters" does, and report it in `placed`.
+struct MissingSignChoice {
+    bool add = false;
+    std::vector<PlacedSign> placed;
+};
+
 // The image a configuration describes, or the first thing wrong with it. Every field must be
 // present and no other, and no object may hold a key twice; list codes must name an entry, as
-// the window's Load demands. Keys and texts from `text` are escaped in the problem.
-std::variant<ImageBytes, JsonProblem> image_from_json(std::string_view text);
+// the window's Load demands. A line's text is read in the code page the configuration names.
+// Keys and texts from `text` are escaped in the problem.
+std::variant<ImageBytes, JsonProblem> image_from_json(std::string_view text,
+                                                      MissingSignChoice* missing = nullptr);
 
 } // namespace pds::cli

@@ -79,6 +79,7 @@ std::optional<std::string> option_problem(const Arguments& arguments, const Comm
         {"no-verify", arguments.no_verify},
         {"preview", arguments.preview},
         {"ascii", arguments.ascii},
+        {"add-missing", arguments.add_missing},
     };
     for (const auto& [option, given] : options)
         if (given && std::find(command.options.begin(), command.options.end(), option) ==

@@ -10,9 +10,12 @@
 #include "commands/save_and_load.h"
 #include "commands/startup.h"
 #include "commands/udc_page.h"
+#include "commands/welcome_lines.h"
 #include "commands/write_to_display.h"
 #include "editor/editor.h"
 #include "glyphs/dot_preview.h"
+#include "message/charset.h"
+#include "message/hex_cells.h"
 #include "message/message_line.h"
 
 #include <emscripten.h>
@@ -61,10 +64,21 @@ val combo_value(const ComboBox& combo) {
     return out;
 }
 
+// Per character cell, the hexadecimal digits a code without a character in the page shows,
+// dimmed; empty for every other cell.
+std::vector<std::string> dimmed_codes(const MessageLine& line) {
+    std::vector<std::string> dimmed(line.chars.size());
+    for (std::size_t k = 0; k < line.chars.size(); ++k)
+        if (const auto code = code_of_stand_in(line.chars[k]))
+            dimmed[k] = hex_cell_text(*code);
+    return dimmed;
+}
+
 val line_value(const MessageLine& line) {
     val out = val::object();
     out.set("cells", line.cells);
     out.set("chars", array_of(line.chars));
+    out.set("dimmed", array_of(dimmed_codes(line)));
     out.set("hex", array_of(line.hex));
     out.set("hexShown", line.hex_shown());
     out.set("ruler", array_of(line.ruler));
@@ -131,6 +145,7 @@ val snapshot() {
     out.set("code", m.character_code);
     out.set("dots", dot_text(m.character_dots));
     out.set("tab", m.shown_tab);
+    out.set("characterNote", m.character_note);
     out.set("preview", preview_value(render_preview(preview_image(e))));
     return out;
 }
@@ -157,10 +172,6 @@ ComboBox* combo_named(const std::string& name) {
     return nullptr;
 }
 
-MessageLine& line_numbered(int line) {
-    return line == 1 ? editor().model.line1 : editor().model.line2;
-}
-
 // The ports this page may use stand where the desktop lists "Com 1" to "Com 8": the port of
 // a transfer is the entry's place in this list, as there.
 void set_ports(const std::vector<std::string>& labels, int selected) {
@@ -170,7 +181,9 @@ void set_ports(const std::vector<std::string>& labels, int selected) {
 }
 
 void select_entry(const std::string& name, int index) {
-    if (ListBox* list = list_named(name))
+    if (name == "Char")
+        choose_code_page(editor(), index);
+    else if (ListBox* list = list_named(name))
         list->select(index);
     else if (ComboBox* combo = combo_named(name))
         combo->select(index);
@@ -182,10 +195,13 @@ void type_text(const std::string& name, const std::string& text) {
 }
 
 void set_cell(int line, bool hex, int cell, const std::string& text) {
-    MessageLine& shown = line_numbered(line);
+    MessageLine& shown = line_numbered(editor().model, line);
     if (cell < 1 || cell > shown.cells)
         return;
-    (hex ? shown.hex : shown.chars)[cell] = text;
+    if (hex)
+        shown.hex[cell] = text;
+    else
+        type_character(editor(), line, cell, text);
 }
 
 void set_code(const std::string& text) {
@@ -219,9 +235,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE int pds_command(const char* name, int a, int b) 
     else if (command == "defaults")
         set_all_default(e);
     else if (command == "view")
-        select_view(line_numbered(a), b ? MessageView::Hex : MessageView::Characters);
+        select_line_view(e, a, b ? MessageView::Hex : MessageView::Characters);
     else if (command == "clear_line")
-        clear_message_line(line_numbered(a));
+        clear_line(e, a);
+    else if (command == "add_missing")
+        add_missing_characters(e);
     else if (command == "toggle_dot")
         toggle_dot(e, a, b);
     else if (command == "clear_character")

@@ -235,6 +235,15 @@ function buildWelcomePage(page, rulers) {
         ...moved(places.preview_note, 0, previewAt[1] + previewAt[3]),
     );
     note.className = "note";
+    // The characters the code page lacks, or what "Add Missing Characters" did.
+    const noteAt = moved(places.preview_note, 0, previewAt[1] + previewAt[3]);
+    const rowTop = noteAt[1] + noteAt[3];
+    const characterNote = place(
+        make("div", page, { id: "CharNote", class: "note character-note" }),
+        ...moved(places.character_note, 0, rowTop),
+    );
+    characterNote.setAttribute("aria-live", "polite");
+    makeButton(page, "AddMissing", "Add Missing Characters", moved(places.add_missing, 0, rowTop));
 }
 
 function buildCharacterPage(page) {

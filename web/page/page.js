@@ -8,7 +8,6 @@ const $ = (id) => document.getElementById(id);
 // Vendors of the usual USB-serial adapters, for the port list.
 const usbVendors = { 0x0403: "FTDI", 0x067b: "Prolific", 0x10c4: "Silicon Labs", 0x1a86: "WCH" };
 const hex4 = (n) => n.toString(16).padStart(4, "0").toUpperCase();
-const hex2 = (n) => n.toString(16).padStart(2, "0").toUpperCase();
 
 function portLabels(ports) {
     const seen = new Map();
@@ -138,6 +137,8 @@ class Page {
             });
         }
 
+        $("AddMissing").addEventListener("click", () => this.run("add_missing"));
+
         $("UDC_UP").addEventListener("click", () => this.run("previous_character"));
         $("UDC_NEXT").addEventListener("click", () => this.run("next_character"));
         $("MAP_Clear").addEventListener("click", () => this.run("clear_character"));
@@ -171,6 +172,7 @@ class Page {
         for (const id of ["Char", "Command", "BaudRate", "Passthru"]) drawList($(id), model[id]);
         drawLine(1, model.line1);
         drawLine(2, model.line2);
+        setText($("CharNote"), model.characterNote);
         drawPreview($("Preview"), model.preview);
         setText($("UDC_label"), model.caption);
         setValue($("UDC_TEXT"), model.code);
@@ -237,15 +239,14 @@ function drawCombo(input, combo) {
     setValue(input, combo.text);
 }
 
-const controlCode = /^\p{Cc}$/u;
-
 function drawLine(line, model) {
     for (let k = 1; k <= model.cells; ++k) {
         const cell = $(`L${line}A_${k}`);
         setValue(cell, model.chars[k]);
-        const control = controlCode.test(model.chars[k]);
-        cell.classList.toggle("control", control);
-        setText(cell.nextElementSibling, control ? hex2(model.chars[k].codePointAt(0)) : "");
+        // A code without a character in the code page shows its two hex digits, dimmed.
+        const dimmed = model.dimmed[k];
+        cell.classList.toggle("control", dimmed !== "");
+        setText(cell.nextElementSibling, dimmed);
         setValue($(`L${line}H_${k}`), model.hex[k]);
     }
     $(`Frame_L${line}`).dataset.shown = model.hexShown ? "H" : "A";

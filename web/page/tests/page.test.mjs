@@ -27,7 +27,7 @@ after(async () => {
     cleanUp();
 });
 
-const tabOf = { select: 0, cell: 1, view: 1, code: 2, dot: 2, next: 2, previous: 2 };
+const tabOf = { select: 0, cell: 1, view: 1, add_missing: 1, code: 2, dot: 2, next: 2, previous: 2 };
 
 // Does one edit as the operator would; the same words drive the desktop core's reference.
 async function edit(page, words) {
@@ -63,6 +63,9 @@ async function edit(page, words) {
             break;
         case "defaults":
             await page.click("#SetAllDefault");
+            break;
+        case "add_missing":
+            await page.click("#AddMissing");
             break;
         default:
             throw new Error(`no edit ${words}`);
@@ -483,4 +486,46 @@ test("a control code in a character cell shows its hex digits, dimmed, and saves
         await page.$eval("#L1A_1", (cell) => getComputedStyle(cell.nextElementSibling).visibility),
         "hidden",
     );
+});
+
+test("the cells follow Char: Cyrillic under CP-866, a missing sign refused, then added", async () => {
+    const page = await openPage(browser);
+    const privet = "\u041f\u0440\u0438\u0432\u0435\u0442";
+    const cyrillic = ["select:Char:30", ...[...privet].map((c, i) => `cell:1:A:${i + 1}:${c}`)];
+    await editAll(page, cyrillic);
+    assert.equal((await controls(page)).L1A_1, "\u041f");
+    assert.deepEqual(Buffer.from(await savedBytes(page, "ru.vfd")), referenceSave("ru.vfd", cyrillic));
+    const ru = Buffer.from(await savedBytes(page, "ru2.vfd"));
+    assert.deepEqual([...ru.subarray(6, 12)], [0x8f, 0xe0, 0xa8, 0xa2, 0xa5, 0xe2]);
+
+    // The same bytes under CP-437: other characters, not other bytes.
+    await edit(page, "select:Char:0");
+    assert.equal((await controls(page)).L1A_1, "\u00c5");
+    const again = Buffer.from(await savedBytes(page, "us.vfd"));
+    assert.deepEqual([...again.subarray(6, 12)], [...ru.subarray(6, 12)]);
+
+    // € is not in CP-437: the cell keeps its character, the note says so; the command draws it.
+    // Typed over the selected character, as one edit.
+    const euro = ["cell:1:A:1:\u20ac"];
+    await page.click("#SSTab1_1");
+    await page.click("#L1A_1", { clickCount: 3 });
+    await page.keyboard.type("\u20ac");
+    await idle(page);
+    assert.equal((await controls(page)).L1A_1, "\u00c5");
+    assert.equal(
+        await page.$eval("#CharNote", (n) => n.textContent),
+        '"\u20ac" is not in US English (CP-437): the cell keeps what it had. ' +
+            '"Add Missing Characters" draws it.',
+    );
+    await edit(page, "add_missing");
+    assert.equal(
+        await page.$eval("#CharNote", (n) => n.textContent),
+        "\u20ac is user-defined character 1, under code 0x7E ~",
+    );
+    assert.equal((await controls(page)).L1A_1, "~");
+    const reference = referenceSave("euro.vfd", [...cyrillic, "select:Char:0", ...euro, "add_missing"]);
+    assert.deepEqual(Buffer.from(await savedBytes(page, "euro.vfd")), reference);
+    assert.equal(reference[6], 0x7e);
+    assert.equal(reference[68], 0x7e, "slot 1's code");
+    assert.deepEqual(page.errors, []);
 });
