@@ -272,11 +272,14 @@ void MainWindow::build_page(int index) {
                                                     line1_top, twips);
         line2_ = std::make_unique<MessageLineFrame>(page, 2, QStringLiteral("Welcome Msg 2 "),
                                                     line2_top, twips);
-        for (auto [frame, line] :
-             {std::pair{line1_.get(), &model.line1}, std::pair{line2_.get(), &model.line2}}) {
-            on_click(frame->Op_A, [line] { select_view(*line, MessageView::Characters); });
-            on_click(frame->Op_H, [line] { select_view(*line, MessageView::Hex); });
-            on_click(frame->CLR_MSG, [line] { clear_message_line(*line); });
+        for (auto [frame, number] : {std::pair{line1_.get(), 1}, std::pair{line2_.get(), 2}}) {
+            MessageLine* line = &line_numbered(model, number);
+            on_click(frame->Op_A, [this, number] {
+                select_line_view(editor_, number, MessageView::Characters);
+            });
+            on_click(frame->Op_H,
+                     [this, number] { select_line_view(editor_, number, MessageView::Hex); });
+            on_click(frame->CLR_MSG, [this, number] { clear_line(editor_, number); });
             for (int k = 1; k <= frame->cells(); ++k) {
                 connect(frame->A[k], &QLineEdit::textEdited, this,
                         [this, number, k](const QString& text) {
