@@ -29,7 +29,8 @@ mkdir -p "$dist"
 (cd build && cpack -G DEB -B "$scratch/deb" >/dev/null)
 cp "$scratch"/deb/pole-display-setup_*.deb "$dist/"
 cp "$page" "$dist/pole-display-setup.html"
-cp "$(realpath -m "${WINDOWS_BUILD_DIR:-build-windows}")/core/tools/vfdctl/vfdctl.exe" "$dist/"
+# The stripped copy the Windows build hands out, not the one with its debugging sections.
+cp "$(realpath -m "${WINDOWS_BUILD_DIR:-build-windows}")/core/vfdctl.exe" "$dist/"
 collection=$(scripts/stage_collection.sh "$scratch/collection")
 ansible-galaxy collection build "$collection" --output-path "$dist" >/dev/null
 cp "build/Vela Pole Display.pdf" "$dist/pole-display-setup-user-guide.pdf"

@@ -61,6 +61,8 @@ export WINEPREFIX=$PWD/build-windows/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscor
 check "vfdctl.exe answers --version under Wine" bash -c \
     '[ "$(env -u DISPLAY -u WAYLAND_DISPLAY /usr/lib/wine/wine64 "$1" --version | tr -d "\r")" = "vfdctl $2" ]' \
     - "$dist/vfdctl.exe" "$version"
+check "vfdctl.exe is the stripped one" bash -c \
+    '! x86_64-w64-mingw32-objdump -h "$1" | grep -q "\.debug_"' - "$dist/vfdctl.exe"
 
 check "the collection installs and its module's documentation reads" bash -c '
     ansible-galaxy collection install --offline -p "$1/collections" "$2" &&
