@@ -22,13 +22,7 @@ void show_received_settings(Editor& editor) {
         if (code < list.size())
             list.select(code);
     }
-    forget_missing_characters(editor);
-    unpack_message_line(model.line1,
-                        editor.image.bytes_from(position::welcome_line1, model.line1.cells),
-                        chosen_characters(model));
-    unpack_message_line(model.line2,
-                        editor.image.bytes_from(position::welcome_line2, model.line2.cells),
-                        chosen_characters(model));
+    show_image_lines(editor);
 }
 
 } // namespace

@@ -36,13 +36,7 @@ bool show_settings(Editor& editor, const std::vector<std::uint8_t>& file) {
     editor.image.set_payload(*image);
     for (const auto& field : image_list_fields)
         list_of(model, field).select(editor.image[field.position]);
-    forget_missing_characters(editor);
-    unpack_message_line(model.line1,
-                        editor.image.bytes_from(position::welcome_line1, model.line1.cells),
-                        chosen_characters(model));
-    unpack_message_line(model.line2,
-                        editor.image.bytes_from(position::welcome_line2, model.line2.cells),
-                        chosen_characters(model));
+    show_image_lines(editor);
 
     editor.udc_number = 1;
     editor.udc_start = first_udc_start;

@@ -117,6 +117,17 @@ void forget_missing_characters(Editor& editor) {
     editor.model.character_note.clear();
 }
 
+void show_image_lines(Editor& editor) {
+    auto& model = editor.model;
+    forget_missing_characters(editor);
+    unpack_message_line(model.line1,
+                        editor.image.bytes_from(position::welcome_line1, model.line1.cells),
+                        chosen_characters(model));
+    unpack_message_line(model.line2,
+                        editor.image.bytes_from(position::welcome_line2, model.line2.cells),
+                        chosen_characters(model));
+}
+
 void add_missing_characters(Editor& editor) {
     if (editor.missing.empty()) {
         editor.model.character_note = "Every character of the welcome lines is in " +

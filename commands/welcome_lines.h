@@ -33,6 +33,9 @@ void clear_line(Editor& editor, int line);
 // Forgets every kept character and the note: the lines now show other bytes.
 void forget_missing_characters(Editor& editor);
 
+// Both lines from the image's bytes, in the chosen code page, after a load or a read.
+void show_image_lines(Editor& editor);
+
 // "Add Missing Characters": draws each kept character in a free user-defined character under a
 // code the lines do not use, puts that code into its cells, and says so in the note; refuses
 // with a message and changes nothing when that cannot be done for all of them.
