@@ -19,16 +19,11 @@ constexpr std::uint8_t US = 0x1F;
 // The cursor moves both sets share with the plain control bytes.
 bool move_cursor(std::uint8_t byte, RuntimeState& state) {
     switch (byte) {
-    case 0x08: // BS: one to the left, from the upper-left corner to the lower-right
-        if (state.column > 0)
-            --state.column;
-        else
-            state.move_to((state.row + Screen::rows - 1) % Screen::rows, Screen::columns - 1);
+    case 0x08: // BS
+        state.cursor_left();
         return true;
-    case 0x09: // HT: one to the right
-        state.column = std::min(state.column, Screen::columns - 1) + 1;
-        if (state.column == Screen::columns && state.mode == TextMode::overwrite)
-            state.move_to((state.row + 1) % Screen::rows, 0);
+    case 0x09: // HT
+        state.cursor_right();
         return true;
     case 0x0A: // LF: one line down
         state.line_feed();
@@ -210,13 +205,28 @@ Verdict read_cd5220_command(std::span<const std::uint8_t> p, RuntimeState& state
         return Verdict::done;
     case 0x6C: // ESC l c r
         return p.size() < 4 ? Verdict::more : position(p[2], p[3], state);
-    case 0x5B: // ESC [ H: home
+    case 0x5B: // ESC [ and a letter: cursor moves
         if (p.size() < 3)
             return Verdict::more;
-        if (p[2] != 0x48)
+        switch (p[2]) {
+        case 0x48: // H: home
+            state.home();
+            return Verdict::done;
+        case 0x41: // A: one line up
+            state.cursor_up();
+            return Verdict::done;
+        case 0x42: // B: one line down
+            state.line_feed();
+            return Verdict::done;
+        case 0x4C: // L: left end of the line
+            state.column = 0;
+            return Verdict::done;
+        case 0x52: // R: right end of the line
+            state.column = Screen::columns - 1;
+            return Verdict::done;
+        default:
             return Verdict::not_understood;
-        state.home();
-        return Verdict::done;
+        }
     case 0x51: { // ESC Q A / ESC Q B text CR: a whole line, and string mode on
         if (p.size() < 3)
             return Verdict::more;
@@ -247,9 +257,12 @@ Verdict read_cd5220_command(std::span<const std::uint8_t> p, RuntimeState& state
     case 0x66: // ESC f n: international set, by letter
     case 0x63: // ESC c n: code table, by letter
         return p.size() < 3 ? Verdict::more : Verdict::done;
+    case 0x23: // ESC # n: another command set, kept in the display's memory
+    case 0x73: // ESC s 1: user-defined characters into the display's memory
+        // Read with their parameter so that it is not taken for text, and refused.
+        return p.size() < 3 ? Verdict::more : Verdict::not_understood;
     default:
-        // Among the rest: ESC s 1 and ESC b, which store characters and the demo message in
-        // the display's memory, and ESC # n, which changes its command set. Never carried out.
+        // Among the rest: ESC b, which stores the demo message in the display's memory.
         return Verdict::not_understood;
     }
 }

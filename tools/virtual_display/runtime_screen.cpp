@@ -44,14 +44,81 @@ void RuntimeState::scroll_up() {
     screen.cells[Screen::rows - 1].fill(Screen::blank);
 }
 
+void RuntimeState::scroll_down() {
+    for (int line = Screen::rows - 1; line > 0; --line)
+        screen.cells[line] = screen.cells[line - 1];
+    screen.cells[0].fill(Screen::blank);
+}
+
+void RuntimeState::cursor_right() {
+    constexpr int right_end = Screen::columns - 1;
+    if (column < right_end) {
+        ++column;
+        return;
+    }
+    auto& line = screen.cells[row];
+    switch (mode) {
+    case TextMode::horizontal_scroll: // the line moves left, the cursor stays
+        std::rotate(line.begin(), line.begin() + 1, line.end());
+        line.back() = Screen::blank;
+        column = right_end;
+        return;
+    case TextMode::vertical_scroll:
+        if (row + 1 == Screen::rows)
+            scroll_up();
+        else
+            ++row;
+        column = 0;
+        return;
+    case TextMode::overwrite:
+        move_to((row + 1) % Screen::rows, 0);
+        return;
+    }
+}
+
+void RuntimeState::cursor_left() {
+    column = std::min(column, Screen::columns - 1);
+    if (column > 0) {
+        --column;
+        return;
+    }
+    auto& line = screen.cells[row];
+    switch (mode) {
+    case TextMode::horizontal_scroll: // the line moves right, the cursor stays
+        std::rotate(line.rbegin(), line.rbegin() + 1, line.rend());
+        line.front() = Screen::blank;
+        return;
+    case TextMode::vertical_scroll:
+        if (row == 0)
+            scroll_down();
+        else
+            --row;
+        column = Screen::columns - 1;
+        return;
+    case TextMode::overwrite:
+        move_to((row + Screen::rows - 1) % Screen::rows, Screen::columns - 1);
+        return;
+    }
+}
+
 void RuntimeState::line_feed() {
+    column = std::min(column, Screen::columns - 1);
     if (row + 1 < Screen::rows)
         ++row;
     else if (mode == TextMode::vertical_scroll)
         scroll_up();
-    else
+    else if (mode == TextMode::overwrite)
         row = 0;
+}
+
+void RuntimeState::cursor_up() {
     column = std::min(column, Screen::columns - 1);
+    if (row > 0)
+        --row;
+    else if (mode == TextMode::vertical_scroll)
+        scroll_down();
+    else if (mode == TextMode::overwrite)
+        row = Screen::rows - 1;
 }
 
 void RuntimeState::put(std::uint8_t code) {

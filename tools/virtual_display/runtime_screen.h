@@ -60,9 +60,14 @@ struct RuntimeState {
     void put(std::uint8_t code);
     // A whole line replaced: its first twenty codes, blanks after a shorter text.
     void set_line(int line, std::span<const std::uint8_t> codes);
-    // One line down; on the lower line, the mode says whether the lines move up.
+    // The cursor moves, each as the mode says at the edge of the screen: one to the right, one
+    // to the left, one line down, one line up.
+    void cursor_right();
+    void cursor_left();
     void line_feed();
+    void cursor_up();
     void scroll_up();
+    void scroll_down();
 };
 
 // A line of the screen in UTF-8, each code through the code page's characters; a code the

@@ -7,6 +7,8 @@
 // RP9 2x20 guide p.17; the IBM SurePOS 2x20 display; lcdproc's serialPOS_logic_controls.c.
 #include "command_set_readers.h"
 
+#include <algorithm>
+
 namespace pds::display {
 
 namespace {
@@ -87,6 +89,18 @@ Verdict read_logic_controls(std::span<const std::uint8_t> p, RuntimeState& state
     if (handled)
         return shared;
     switch (p[0]) {
+    case 0x08: { // BS: one to the left whatever the mode, from the upper-left corner to the
+                 // lower-right, and that character erased
+        const int cells = Screen::rows * Screen::columns;
+        const int at = state.row * Screen::columns + std::min(state.column, Screen::columns - 1);
+        const int back = (at + cells - 1) % cells;
+        state.move_to(back / Screen::columns, back % Screen::columns);
+        state.screen.cells[state.row][state.column] = Screen::blank;
+        return Verdict::done;
+    }
+    case 0x09: // HT: one to the right, nothing erased
+        state.cursor_right();
+        return Verdict::done;
     case 0x0A: // LF: the same column of the other line; on the lower line it scrolls in DC2
         state.line_feed();
         return Verdict::done;
