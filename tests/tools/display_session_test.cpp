@@ -71,6 +71,7 @@ TEST(DisplaySession, RuntimeCommandsLeaveTheConfigurationAndTheReadAlone) {
         const char* set;
         Bytes runtime;
         const char* line1;
+        Bytes answers = {}; // to the runtime commands
     };
     const Case cases[] = {
         {"EPSON", {0x1B, 0x40, 'O', 'K', 0x1F, 0x28, 0x45, 0x02, 0x00, 0x01, 0x02, 0x1F, 0x24}, "OK"},
@@ -82,7 +83,8 @@ TEST(DisplaySession, RuntimeCommandsLeaveTheConfigurationAndTheReadAlone) {
         {"AEDEX", {'!', '#', '1', 'O', 'K', 0x0D, '!', '#', '8', 0x20, 0x20, 0x0D, '!', '#', '2'}, "OK"},
         {"EMAX", {'!', '#', '1', 'O', 'K', 0x0D, '!', '#'}, "OK"},
         {"ADM788", {0x0C, 0x0E, 'O', 'K', 0x0D, 0x11}, "OK"},
-        {"DSP800", {0x04, 0x01, 0x25, 0x17, 'O', 'K', 0x04, 0x01, 0x53, 0x31, 0x17, 0x04, 0x01}, "OK"},
+        {"DSP800", {0x04, 0x01, 0x25, 0x17, 'O', 'K', 0x04, 0x01, 0x53, 0x31, 0x17, 0x04, 0x01}, "OK",
+         {0x06, 0x15}},
         {"LogicControl", {0x1F, 0x11, 'O', 'K', 0x04}, "OK"},
         {"ORBIT", {0x1B, 0x40, 'O', 'K', 0x1B}, ""},
     };
@@ -90,7 +92,7 @@ TEST(DisplaySession, RuntimeCommandsLeaveTheConfigurationAndTheReadAlone) {
         SCOPED_TRACE(c.set);
         const ImageBytes memory = configured_for(c.set);
         Host host(memory);
-        EXPECT_TRUE(host.send(c.runtime).empty()) << "runtime commands are not answered";
+        EXPECT_EQ(host.send(c.runtime), c.answers);
         EXPECT_EQ(host.line(0), padded(c.line1));
         // The last command is half-received: the read request still comes first.
         EXPECT_EQ(host.send({0x1B, 0xEE}), read_reply(memory));
@@ -100,6 +102,20 @@ TEST(DisplaySession, RuntimeCommandsLeaveTheConfigurationAndTheReadAlone) {
         EXPECT_EQ(host.line(0), padded(c.line1));
         EXPECT_EQ(host.send({0x1B, 0xEE}), read_reply(memory));
     }
+}
+
+TEST(DisplaySession, Dsp800FramesAreAnsweredUnlessTheDisplayIsSilent) {
+    // Tysso DSP manual 6.2.4-6.2.6: ACK, or NACK if failed.
+    const Bytes frames = {0x04, 0x01, 0x50, 0x31, 0x17, 'A', 0x04, 0x01, 0x50, 0x59, 0x17,
+                          0x04, 0x01, 0x44, 0x37, 0x33, 0x17, 0x04, 0x01, 0x50, 0x31, 0x32, 0x33};
+    Host answering(configured_for("DSP800"));
+    EXPECT_EQ(answering.send(frames), (Bytes{0x06, 0x15, 0x15, 0x15}));
+    Behaviour silent;
+    silent.silent = true;
+    DisplaySession quiet(silent, configured_for("DSP800"));
+    for (const auto byte : frames)
+        EXPECT_TRUE(quiet.receive(byte, 0).reply.empty());
+    EXPECT_EQ(screen_line_text(quiet.runtime().screen(), 0, quiet.characters()), padded("A"));
 }
 
 TEST(DisplaySession, AnExchangeEndsAHalfReceivedCommandAsNotUnderstood) {

@@ -96,6 +96,10 @@ std::vector<Screen> CommandInterpreter::take_passing() {
     return std::exchange(state.passing, {});
 }
 
+std::vector<std::uint8_t> CommandInterpreter::take_replies() {
+    return std::exchange(state.replies, {});
+}
+
 std::vector<RuntimeReport> CommandInterpreter::take_reports() {
     run_open = false;
     return std::exchange(reports, {});

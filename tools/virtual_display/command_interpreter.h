@@ -48,6 +48,8 @@ public:
 
     // Screens shown for a moment since the last call, oldest first.
     std::vector<Screen> take_passing();
+    // The bytes the display answers to the commands since the last call, for the host.
+    std::vector<std::uint8_t> take_replies();
     // The runs of bytes reported since the last call; a run still open ends here.
     std::vector<RuntimeReport> take_reports();
 

@@ -7,12 +7,15 @@
 namespace pds::display {
 
 DisplaySession::DisplaySession(Behaviour behaviour, const ImageBytes& memory)
-    : protocol(behaviour, memory),
+    : silent(behaviour.silent), protocol(behaviour, memory),
       interpreter(at_position(memory, position::command_set)) {}
 
 Step DisplaySession::receive(std::uint8_t byte, std::int64_t at_ms) {
     Step step = protocol.receive(byte, at_ms);
     interpreter.receive(step.runtime);
+    auto replies = interpreter.take_replies();
+    if (!silent)
+        step.reply.insert(step.reply.end(), replies.begin(), replies.end());
     if (step.exchange_begins)
         interpreter.interrupt();
     // A newly configured command set starts as the display does at power-on.

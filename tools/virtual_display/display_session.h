@@ -16,7 +16,7 @@ public:
     DisplaySession(Behaviour behaviour, const ImageBytes& memory);
 
     // One byte from the host, as DisplayProtocol::receive; the runtime commands among the
-    // bytes go on to the interpreter.
+    // bytes go on to the interpreter, and what it answers joins the step's reply.
     Step receive(std::uint8_t byte, std::int64_t at_ms);
     void line_dropped();
 
@@ -33,6 +33,7 @@ public:
 private:
     void gather_reports();
 
+    bool silent;
     DisplayProtocol protocol;
     CommandInterpreter interpreter;
     std::vector<std::string> report_lines;

@@ -1,5 +1,5 @@
-// DSP800 runtime commands: frames of EOT SOH, a command letter, its parameters and ETB; plain
-// text between them.
+// DSP800 runtime commands: frames of EOT SOH, a command letter, its parameters and ETB, each
+// answered ACK or NACK; plain text between them.
 //
 // Sources: Tysso's DSP protocol manual 6.2.4-6.2.5 (mirror at barcode-manufacturer.com
 // vfd_manual11); unpos-hw-service's vfd commands Init, ClearScreen, CursorToPosition, SetFont,
@@ -13,6 +13,9 @@ namespace {
 constexpr std::uint8_t EOT = 0x04;
 constexpr std::uint8_t SOH = 0x01;
 constexpr std::uint8_t ETB = 0x17;
+// The display's answer to each frame: carried out, or failed.
+constexpr std::uint8_t ACK = 0x06;
+constexpr std::uint8_t NACK = 0x15;
 // Positions 1 to 40 travel as 0x31 to 0x58: upper-left, along the upper line, then the lower.
 constexpr std::uint8_t first_position = 0x31;
 constexpr std::uint8_t last_position = first_position + Screen::rows * Screen::columns - 1;
@@ -79,11 +82,14 @@ Verdict read_dsp800(std::span<const std::uint8_t> p, RuntimeState& state) {
         return Verdict::more;
     if (p[1] != SOH)
         return Verdict::not_understood;
-    if (p.size() < 4 || p.back() != ETB) {
-        // No frame of the documented letters runs longer than the clear's six bytes.
-        return p.size() < 6 ? Verdict::more : Verdict::not_understood;
-    }
-    return carry_out(p.subspan(2, p.size() - 3), state);
+    Verdict verdict = Verdict::more;
+    if (p.size() >= 4 && p.back() == ETB)
+        verdict = carry_out(p.subspan(2, p.size() - 3), state);
+    else if (p.size() >= 6) // no frame of the documented letters runs longer than the clear's
+        verdict = Verdict::not_understood;
+    if (verdict != Verdict::more)
+        state.replies.push_back(verdict == Verdict::done ? ACK : NACK);
+    return verdict;
 }
 
 } // namespace pds::display

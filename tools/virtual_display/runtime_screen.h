@@ -48,6 +48,8 @@ struct RuntimeState {
     bool string_mode = false;
     // Screens shown for a moment while the last command ran, oldest first.
     std::vector<Screen> passing;
+    // Bytes the display answers to its commands, for the host.
+    std::vector<std::uint8_t> replies;
 
     // The power-on state of everything but the brightness and the self-test count, which
     // stay what the last commands set.
