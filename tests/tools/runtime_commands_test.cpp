@@ -30,7 +30,8 @@ Bytes bytes(std::string_view spec) {
                 out.push_back(static_cast<std::uint8_t>(spec[k]));
             i = end + 1;
         } else {
-            out.push_back(static_cast<std::uint8_t>(std::stoi(std::string(spec.substr(i, 2)), nullptr, 16)));
+            out.push_back(
+                static_cast<std::uint8_t>(std::stoi(std::string(spec.substr(i, 2)), nullptr, 16)));
             i += 2;
         }
     }
@@ -101,8 +102,8 @@ TEST(RuntimeCommands, Epson) {
     run_cases({
         {"EPSON", "text after ESC @", "'ABC' 1B 40 'HELLO'", "HELLO", ""},
         {"EPSON", "US $ to column 3 of row 2", "1F 24 03 02 'abc'", "", "  abc"},
-        {"EPSON", "a full upper line goes on at the lower-left", "1F 24 01 01 '0123456789ABCDEFGHIJ' 'K'",
-         "0123456789ABCDEFGHIJ", "K"},
+        {"EPSON", "a full upper line goes on at the lower-left",
+         "1F 24 01 01 '0123456789ABCDEFGHIJ' 'K'", "0123456789ABCDEFGHIJ", "K"},
         {"EPSON", "overwrite: the end of the lower line wraps to the upper-left",
          "'abc' 1F 24 14 02 'XY'", "Ybc", "                   X"},
         {"EPSON", "vertical scroll: the lower line moves up", "1F 02 'top' 1F 24 13 02 'XYZ'",
@@ -113,20 +114,21 @@ TEST(RuntimeCommands, Epson) {
         {"EPSON", "CAN blanks the cursor's line", "'ABC' 1F 24 01 02 'DEF' 18 'G'", "ABC", "G"},
         {"EPSON", "HOM", "'ABC' 0B 'D'", "DBC", ""},
         {"EPSON", "BS, HT, CR, LF", "'ABC' 08 08 'x' 09 'y' 0D 'z' 0A 'w'", "zxCy", " w"},
-        {"EPSON", "BS at the upper-left goes to the lower-right", "08 'Q'", "", "                   Q"},
+        {"EPSON", "BS at the upper-left goes to the lower-right", "08 'Q'", "",
+         "                   Q"},
         {"EPSON", "brightness", "1F 58 01 1F 58 04", "", "", 0x04},
-        {"EPSON", "cursor off, blink, code table and international set", "1F 43 00 1F 45 00 1B 74 00 1B 52 03 'ok'",
-         "ok", ""},
+        {"EPSON", "cursor off, blink, code table and international set",
+         "1F 43 00 1F 45 00 1B 74 00 1B 52 03 'ok'", "ok", ""},
         {"EPSON", "an unknown escape", "1B 99 'A'", "A", "", std::nullopt,
          "not understood (EPSON): 1B 99\n"},
         {"EPSON", "brightness out of range", "1F 58 05", "", "", std::nullopt,
          "not understood (EPSON): 1F 58 05\n"},
         {"EPSON", "a position off the screen", "1F 24 15 01 1F 24 01 03 'A'", "A", "", std::nullopt,
          "not understood (EPSON): 1F 24 15 01 1F 24 01 03\n"},
-        {"EPSON", "user setting mode is refused with its data", "1F 28 45 03 00 01 02 41 'B'", "B", "",
-         std::nullopt, "not understood (EPSON): 1F 28 45 03 00 01 02 41\n"},
-        {"EPSON", "CD5220's line command is no EPSON command", "1B 51 41 'AB' 0D", "AAB", "", std::nullopt,
-         "not understood (EPSON): 1B 51\n"},
+        {"EPSON", "user setting mode is refused with its data", "1F 28 45 03 00 01 02 41 'B'", "B",
+         "", std::nullopt, "not understood (EPSON): 1F 28 45 03 00 01 02 41\n"},
+        {"EPSON", "CD5220's line command is no EPSON command", "1B 51 41 'AB' 0D", "AAB", "",
+         std::nullopt, "not understood (EPSON): 1B 51\n"},
     });
 }
 
@@ -134,27 +136,34 @@ TEST(RuntimeCommands, Epson) {
 // lcdproc serialPOS_cd5220.c.
 TEST(RuntimeCommands, Cd5220) {
     run_cases({
-        {"CD5220", "ESC Q A and ESC Q B", "1B 40 1B 51 41 'HELLO' 0D 1B 51 42 'WORLD' 0D", "HELLO", "WORLD"},
-        {"CD5220", "a line command replaces the whole line", "'ABCDEFG' 1B 51 41 'xy' 0D", "xy", ""},
-        {"CD5220", "a line command keeps its first twenty", "1B 51 42 '0123456789ABCDEFGHIJKL' 0D", "",
-         "0123456789ABCDEFGHIJ"},
-        {"CD5220", "string mode ignores other commands", "1B 51 41 'AB' 0D 1B 2A 02 1B 6C 01 02 'x'", "AB", "",
-         std::nullopt, "ignored in string mode (CD5220): 1B 2A 02 1B 6C 01 02 78\n"},
+        {"CD5220", "ESC Q A and ESC Q B", "1B 40 1B 51 41 'HELLO' 0D 1B 51 42 'WORLD' 0D", "HELLO",
+         "WORLD"},
+        {"CD5220", "a line command replaces the whole line", "'ABCDEFG' 1B 51 41 'xy' 0D", "xy",
+         ""},
+        {"CD5220", "a line command keeps its first twenty", "1B 51 42 '0123456789ABCDEFGHIJKL' 0D",
+         "", "0123456789ABCDEFGHIJ"},
+        {"CD5220", "string mode ignores other commands",
+         "1B 51 41 'AB' 0D 1B 2A 02 1B 6C 01 02 'x'", "AB", "", std::nullopt,
+         "ignored in string mode (CD5220): 1B 2A 02 1B 6C 01 02 78\n"},
         {"CD5220", "CLR ends string mode", "1B 51 41 'AB' 0D 0C 1B 2A 02 'x'", "x", "", 0x02},
         {"CD5220", "CAN ends string mode", "1B 51 42 'AB' 0D 18 'x'", "x", "AB"},
         {"CD5220", "ESC l to column 5 of row 2", "1B 6C 05 02 'X'", "", "    X"},
         {"CD5220", "brightness", "1B 2A 04", "", "", 0x04},
-        {"CD5220", "cursor off, international set and code table", "1B 5F 00 1B 66 41 1B 63 41 'ok'", "ok", ""},
+        {"CD5220", "cursor off, international set and code table",
+         "1B 5F 00 1B 66 41 1B 63 41 'ok'", "ok", ""},
         {"CD5220", "home two ways", "'ABC' 0B 'x' 1B 6C 03 01 1B 5B 48 'y'", "yBC", ""},
-        {"CD5220", "vertical scroll by ESC DC2", "1B 12 1B 6C 14 02 'XY'", "                   X", "Y"},
-        {"CD5220", "the P07303's US MD2 as well", "1F 02 1B 6C 14 02 'XY'", "                   X", "Y"},
-        {"CD5220", "overwrite by ESC DC1 after it", "1B 12 1B 11 1B 6C 14 02 'XY'", "Y", "                   X"},
+        {"CD5220", "vertical scroll by ESC DC2", "1B 12 1B 6C 14 02 'XY'", "                   X",
+         "Y"},
+        {"CD5220", "the P07303's US MD2 as well", "1F 02 1B 6C 14 02 'XY'", "                   X",
+         "Y"},
+        {"CD5220", "overwrite by ESC DC1 after it", "1B 12 1B 11 1B 6C 14 02 'XY'", "Y",
+         "                   X"},
         {"CD5220", "the emulation switch is refused", "1B 23 31 'A'", "A", "", std::nullopt,
          "not understood (CD5220): 1B 23 31\n"},
         {"CD5220", "brightness out of range", "1B 2A 00", "", "", std::nullopt,
          "not understood (CD5220): 1B 2A 00\n"},
-        {"CD5220", "EPSON's position command is none of CD5220's", "1F 24 01 02 'A'", "A", "", std::nullopt,
-         "not understood (CD5220): 1F 24 01 02\n"},
+        {"CD5220", "EPSON's position command is none of CD5220's", "1F 24 01 02 'A'", "A", "",
+         std::nullopt, "not understood (CD5220): 1F 24 01 02\n"},
     });
 }
 
@@ -165,7 +174,8 @@ TEST(RuntimeCommands, UtcStandard) {
         {"UTC/S", "US erases everything", "'ABC' 1F 'x'", "x", ""},
         {"UTC/S", "RS homes and clears", "'ABC' 10 14 'DEF' 1E 'x'", "x", ""},
         {"UTC/S", "the last position", "10 27 'X'", "", "                   X"},
-        {"UTC/S", "normal mode wraps to the upper-left", "11 10 27 'XY'", "Y", "                   X"},
+        {"UTC/S", "normal mode wraps to the upper-left", "11 10 27 'XY'", "Y",
+         "                   X"},
         {"UTC/S", "vertical scroll mode", "12 10 27 'XY'", "                   X", "Y"},
         {"UTC/S", "brightness 100 %", "04 FF", "", "", 0xFF},
         {"UTC/S", "brightness 20 %", "04 20", "", "", 0x20},
@@ -181,10 +191,12 @@ TEST(RuntimeCommands, UtcStandard) {
 // lcdproc serialPOS_logic_controls.c.
 TEST(RuntimeCommands, LogicControls) {
     run_cases({
-        {"LogicControl", "reset, normal mode, both lines", "1F 11 10 00 'HELLO' 10 14 'WORLD'", "HELLO",
-         "WORLD"},
-        {"LogicControl", "LF to the same column of the other line", "10 02 'A' 0A 'B'", "  A", "   B"},
-        {"LogicControl", "LF on the lower line scrolls in DC2", "12 10 14 'AB' 0A 'C'", "AB", "  C"},
+        {"LogicControl", "reset, normal mode, both lines", "1F 11 10 00 'HELLO' 10 14 'WORLD'",
+         "HELLO", "WORLD"},
+        {"LogicControl", "LF to the same column of the other line", "10 02 'A' 0A 'B'", "  A",
+         "   B"},
+        {"LogicControl", "LF on the lower line scrolls in DC2", "12 10 14 'AB' 0A 'C'", "AB",
+         "  C"},
         {"LogicControl", "CR", "'ABC' 0D 'x'", "xBC", ""},
         {"LogicControl", "BS erases the character it moves onto", "'ABC' 08 08 'x'", "Ax", ""},
         {"LogicControl", "BS erases even what it does not overwrite", "'ABC' 08", "AB", ""},
@@ -192,8 +204,8 @@ TEST(RuntimeCommands, LogicControls) {
         {"LogicControl", "brightness 40 %", "04 40", "", "", 0x40},
         {"LogicControl", "IBM's test byte is none of the set's", "0F", "", "", std::nullopt,
          "not understood (LogicControl): 0F\n"},
-        {"LogicControl", "UTC's home-and-clear is none of the set's", "'A' 1E", "A", "", std::nullopt,
-         "not understood (LogicControl): 1E\n"},
+        {"LogicControl", "UTC's home-and-clear is none of the set's", "'A' 1E", "A", "",
+         std::nullopt, "not understood (LogicControl): 1E\n"},
     });
 }
 
@@ -201,17 +213,19 @@ TEST(RuntimeCommands, LogicControls) {
 TEST(RuntimeCommands, UtcPassThrough) {
     run_cases({
         {"UTC/P", "both lines", "1B 75 41 'HELLO' 0D 1B 75 42 'WORLD' 0D", "HELLO", "WORLD"},
-        {"UTC/P", "empty line commands clear", "1B 75 41 'AB' 0D 1B 75 42 'CD' 0D 1B 75 41 0D 1B 75 42 0D", "",
-         ""},
+        {"UTC/P", "empty line commands clear",
+         "1B 75 41 'AB' 0D 1B 75 42 'CD' 0D 1B 75 41 0D 1B 75 42 0D", "", ""},
         {"UTC/P", "the leftmost twenty are shown", "1B 75 41 '0123456789ABCDEFGHIJKLMN' 0D",
          "0123456789ABCDEFGHIJ", ""},
-        {"UTC/P", "two lines in one", "1B 75 49 '0123456789ABCDEFGHIJklm' 0D", "0123456789ABCDEFGHIJ", "klm"},
+        {"UTC/P", "two lines in one", "1B 75 49 '0123456789ABCDEFGHIJklm' 0D",
+         "0123456789ABCDEFGHIJ", "klm"},
         {"UTC/P", "bare text goes to the printer", "'Hi!' 1B 75 41 'X' 0D", "X", "", std::nullopt,
          "to the printer port (UTC/P): 48 69 21 \"Hi!\"\n"},
         {"UTC/P", "other escapes go to the printer too", "1B 40", "", "", std::nullopt,
          "to the printer port (UTC/P): 1B 40 \".@\"\n"},
-        {"UTC/P", "the attention code is never changed", "1B 75 48 31 32 0D 1B 75 41 'X' 0D", "X", "",
-         std::nullopt, "not understood (UTC/P): 1B 75 48\nto the printer port (UTC/P): 31 32 0D \"12.\"\n"},
+        {"UTC/P", "the attention code is never changed", "1B 75 48 31 32 0D 1B 75 41 'X' 0D", "X",
+         "", std::nullopt,
+         "not understood (UTC/P): 1B 75 48\nto the printer port (UTC/P): 31 32 0D \"12.\"\n"},
     });
 }
 
@@ -219,16 +233,20 @@ TEST(RuntimeCommands, UtcPassThrough) {
 // serialPOS_aedex.c; EMAX as its AEDEX subset (EVO-RD4, CD5220-RU 10.5, lcdproc serialPOS.c).
 TEST(RuntimeCommands, AedexAndEmax) {
     run_cases({
-        {"AEDEX", "upper and lower line", "21 23 31 'HELLO' 0D 21 23 32 'WORLD' 0D", "HELLO", "WORLD"},
-        {"AEDEX", "both lines in one", "'!#9' '0123456789ABCDEFGHIJabc' 0D", "0123456789ABCDEFGHIJ", "abc"},
-        {"AEDEX", "a short both-lines command blanks the rest", "'!#1AB' 0D '!#2CD' 0D '!#9 ' 0D", "", ""},
+        {"AEDEX", "upper and lower line", "21 23 31 'HELLO' 0D 21 23 32 'WORLD' 0D", "HELLO",
+         "WORLD"},
+        {"AEDEX", "both lines in one", "'!#9' '0123456789ABCDEFGHIJabc' 0D", "0123456789ABCDEFGHIJ",
+         "abc"},
+        {"AEDEX", "a short both-lines command blanks the rest", "'!#1AB' 0D '!#2CD' 0D '!#9 ' 0D",
+         "", ""},
         {"AEDEX", "stop character trapping", "'!#7' 0D", "", ""},
         {"AEDEX", "bare text goes to the printer", "'ab!c' '!#1X' 0D", "X", "", std::nullopt,
          "to the printer port (AEDEX): 61 62 21 63 \"ab!c\"\n"},
-        {"AEDEX", "the attention code is never changed", "'!#8' 20 20 0D '!#1X' 0D", "X", "", std::nullopt,
+        {"AEDEX", "the attention code is never changed", "'!#8' 20 20 0D '!#1X' 0D", "X", "",
+         std::nullopt,
          "not understood (AEDEX): 21 23 38\nto the printer port (AEDEX): 20 20 0D \"  .\"\n"},
-        {"AEDEX", "the disputed reset is not carried out", "'!#1X' 0D '!#A' 0D", "X", "", std::nullopt,
-         "not understood (AEDEX): 21 23 41\nto the printer port (AEDEX): 0D \".\"\n"},
+        {"AEDEX", "the disputed reset is not carried out", "'!#1X' 0D '!#A' 0D", "X", "",
+         std::nullopt, "not understood (AEDEX): 21 23 41\nto the printer port (AEDEX): 0D \".\"\n"},
         {"EMAX", "upper, lower and both lines", "'!#1HELLO' 0D '!#2WORLD' 0D", "HELLO", "WORLD"},
         {"EMAX", "both lines", "'!#9ABCDEFGHIJKLMNOPQRSTuv' 0D", "ABCDEFGHIJKLMNOPQRST", "uv"},
         {"EMAX", "nothing says where bare text goes", "'ab'", "", "", std::nullopt,
@@ -252,8 +270,8 @@ TEST(RuntimeCommands, Adm788) {
 // PrintString.
 TEST(RuntimeCommands, Dsp800) {
     run_cases({
-        {"DSP800", "position and text", "04 01 25 17 04 01 50 31 17 'HELLO' 04 01 50 45 17 'WORLD'", "HELLO",
-         "WORLD"},
+        {"DSP800", "position and text", "04 01 25 17 04 01 50 31 17 'HELLO' 04 01 50 45 17 'WORLD'",
+         "HELLO", "WORLD"},
         {"DSP800", "the last position", "04 01 50 58 17 'X'", "", "                   X"},
         {"DSP800", "clear the full range", "'ABC' 04 01 50 45 17 'DEF' 04 01 43 31 58 17", "", ""},
         {"DSP800", "clear a part", "'ABCDE' 04 01 43 32 33 17", "A  DE", ""},

@@ -112,9 +112,10 @@ TEST(VirtualDisplayScreen, RuntimeCommandsReachTheScreenFile) {
     HostLine host(display.device());
     ASSERT_TRUE(host.open());
     // ESC @, US $ 1 1 and text with CP-866's 0x80, US $ 1 2 and text, US X 4, an unknown ESC.
-    host.send({0x1B, 0x40, 0x1F, 0x24, 0x01, 0x01, 'H', 'E', 'L', 'L', 'O', ' ', 0x80, 0x1F, 0x24,
-               0x01, 0x02, 'W', 'O', 'R', 'L', 'D', 0x1F, 0x58, 0x04, 0x1B, 0x99});
-    const std::string shown = "|HELLO \u0410             |\n|WORLD               |\nbrightness 04\n";
+    host.send({0x1B, 0x40, 0x1F, 0x24, 0x01, 0x01, 'H', 'E', 'L',  'L',  'O',  ' ',  0x80, 0x1F,
+               0x24, 0x01, 0x02, 'W',  'O',  'R',  'L', 'D', 0x1F, 0x58, 0x04, 0x1B, 0x99});
+    const std::string shown =
+        "|HELLO \u0410             |\n|WORLD               |\nbrightness 04\n";
     EXPECT_EQ(wait_for_file(screen_path, shown), shown);
     EXPECT_TRUE(display.wait_for_output("not understood (EPSON): 1B 99", 5000));
     EXPECT_TRUE(display.wait_for_output(

@@ -40,8 +40,8 @@ Verdict carry_out(std::span<const std::uint8_t> body, RuntimeState& state) {
         state.reset();
         return Verdict::done;
     case 'C': { // clear positions start to end
-        if (parameters.size() != 2 || !is_position(parameters[0]) ||
-            !is_position(parameters[1]) || parameters[0] > parameters[1])
+        if (parameters.size() != 2 || !is_position(parameters[0]) || !is_position(parameters[1]) ||
+            parameters[0] > parameters[1])
             return Verdict::not_understood;
         for (int k = parameters[0] - first_position; k <= parameters[1] - first_position; ++k) {
             int row = 0, column = 0;
