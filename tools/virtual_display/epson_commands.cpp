@@ -62,6 +62,22 @@ bool select_mode(std::uint8_t selector, RuntimeState& state) {
     }
 }
 
+// ESC = n: the peripheral the next bytes are for, bit 0 the printer, bit 1 the display (n = 1,
+// 2, 3, or the digits '1', '2', '3').
+Verdict select_peripheral(std::uint8_t n, RuntimeState& state) {
+    if (n != 1 && n != 2 && n != 3 && n != '1' && n != '2' && n != '3')
+        return Verdict::not_understood;
+    state.display_selected = (n & 0x02) != 0;
+    return Verdict::done;
+}
+
+// With the display not selected, every byte but a new selection is the printer's.
+bool for_the_printer(std::span<const std::uint8_t> p, const RuntimeState& state) {
+    if (state.display_selected || p[0] != ESC)
+        return !state.display_selected;
+    return p.size() >= 2 && p[1] != 0x3D;
+}
+
 // Column 1-20, row 1-2, as both sets count them.
 Verdict position(std::uint8_t column, std::uint8_t row, RuntimeState& state) {
     if (column < 1 || column > Screen::columns || row < 1 || row > Screen::rows)
@@ -99,6 +115,8 @@ Verdict read_text_to_cr(std::span<const std::uint8_t> pending, std::size_t head,
 }
 
 Verdict read_epson(std::span<const std::uint8_t> p, RuntimeState& state) {
+    if (for_the_printer(p, state))
+        return Verdict::printer;
     const std::uint8_t first = p[0];
     if (shows(first)) {
         state.put(first);
@@ -119,6 +137,8 @@ Verdict read_epson(std::span<const std::uint8_t> p, RuntimeState& state) {
         case 0x74: // ESC t n: character table; the configured code page still draws them
         case 0x52: // ESC R n: international set
             return p.size() < 3 ? Verdict::more : Verdict::done;
+        case 0x3D: // ESC = n: peripheral select
+            return p.size() < 3 ? Verdict::more : select_peripheral(p[2], state);
         default:
             return Verdict::not_understood;
         }
@@ -186,13 +206,27 @@ Verdict read_cd5220_command(std::span<const std::uint8_t> p, RuntimeState& state
         return Verdict::more;
     const std::uint8_t second = p[1];
     if (first == US) {
-        if (select_mode(second, state)) // the P07303 also takes the EPSON mode bytes
+        // The P07303 also takes these EPSON-style commands.
+        if (select_mode(second, state))
             return Verdict::done;
-        if (second == 0x40) { // US @: self-test
+        switch (second) {
+        case 0x40: // US @: self-test
             run_self_test(state);
             return Verdict::done;
+        case 0x0A: // US LF: one line up
+            state.cursor_up();
+            return Verdict::done;
+        case 0x0D: // US CR: right end of the line
+            state.column = Screen::columns - 1;
+            return Verdict::done;
+        case 0x42: // US B: left end of the lower line
+            state.move_to(Screen::rows - 1, 0);
+            return Verdict::done;
+        case 0x45: // US E n: blink
+            return p.size() < 3 ? Verdict::more : Verdict::done;
+        default:
+            return Verdict::not_understood;
         }
-        return Verdict::not_understood;
     }
     switch (second) {
     case 0x40: // ESC @
@@ -214,6 +248,15 @@ Verdict read_cd5220_command(std::span<const std::uint8_t> p, RuntimeState& state
             return Verdict::done;
         case 0x41: // A: one line up
             state.cursor_up();
+            return Verdict::done;
+        case 0x43: // C: one to the right
+            state.cursor_right();
+            return Verdict::done;
+        case 0x44: // D: one to the left
+            state.cursor_left();
+            return Verdict::done;
+        case 0x4B: // K: left end of the lower line
+            state.move_to(Screen::rows - 1, 0);
             return Verdict::done;
         case 0x42: // B: one line down
             state.line_feed();
@@ -257,6 +300,8 @@ Verdict read_cd5220_command(std::span<const std::uint8_t> p, RuntimeState& state
     case 0x66: // ESC f n: international set, by letter
     case 0x63: // ESC c n: code table, by letter
         return p.size() < 3 ? Verdict::more : Verdict::done;
+    case 0x3D: // ESC = n: peripheral select
+        return p.size() < 3 ? Verdict::more : select_peripheral(p[2], state);
     case 0x23: // ESC # n: another command set, kept in the display's memory
     case 0x73: // ESC s 1: user-defined characters into the display's memory
         // Read with their parameter so that it is not taken for text, and refused.
@@ -274,6 +319,8 @@ bool line_command(std::span<const std::uint8_t> p) {
 } // namespace
 
 Verdict read_cd5220(std::span<const std::uint8_t> p, RuntimeState& state) {
+    if (for_the_printer(p, state))
+        return Verdict::printer;
     // In string mode only a clear, a cleared line or another line command is carried out;
     // everything else is read on a copy and reported as ignored.
     if (!state.string_mode || p[0] == 0x0C || p[0] == 0x18 || line_command(p))

@@ -46,6 +46,9 @@ struct RuntimeState {
     bool cursor_shown = true;
     // After a line command of a set that has it: other commands are ignored until a clear.
     bool string_mode = false;
+    // Whether the bytes are for the display; when only the printer behind it is selected,
+    // everything but the next selection passes on to the printer.
+    bool display_selected = true;
     // Screens shown for a moment while the last command ran, oldest first.
     std::vector<Screen> passing;
     // Bytes the display answers to its commands, for the host.
