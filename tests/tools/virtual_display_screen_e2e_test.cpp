@@ -108,6 +108,8 @@ TEST(VirtualDisplayScreen, RuntimeCommandsReachTheScreenFile) {
                             "|                    |\n|                    |\nbrightness default\n"),
               "|                    |\n|                    |\nbrightness default\n")
         << "written at the start";
+    EXPECT_TRUE(display.output().startsWith("Virtual pole display on "))
+        << "scripts take the first line for the device";
 
     HostLine host(display.device());
     ASSERT_TRUE(host.open());

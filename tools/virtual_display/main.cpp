@@ -138,8 +138,9 @@ public:
           screen_path(screen_path) {}
 
     int run() {
-        show_screen(session.runtime().screen());
+        // The device line comes first: scripts take the first line for it.
         open_line();
+        show_screen(session.runtime().screen());
         sigset_t blocked;
         sigemptyset(&blocked);
         sigaddset(&blocked, SIGINT);
