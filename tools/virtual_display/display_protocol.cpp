@@ -45,8 +45,8 @@ Step DisplayProtocol::receive(std::uint8_t byte, std::int64_t at_ms) {
     Step step;
     // A half-received request or configuration from a host that went away must not swallow
     // the next request. While the host decides on the check byte it may take as long as the
-    // answer did; a new request then simply starts over (see below).
-    // An escape left alone that long began a runtime command, not a request.
+    // answer did; a new request then simply starts over (see below). An escape left alone that
+    // long began a runtime command, not a request.
     const bool escape_left = state == State::Escape && at_ms - last_byte_ms > abandon_after_ms;
     if (state != State::Idle && state != State::Decision && at_ms - last_byte_ms > abandon_after_ms)
         line_dropped();
