@@ -86,10 +86,11 @@ PortProbe probe_port(SerialPort& port, Clock& clock, const PortChoice& choice,
 }
 
 std::vector<FindCandidate> find_candidates(const EditorModel& model,
-                                           const std::vector<SystemPort>& listed) {
+                                           const std::vector<SystemPort>& listed,
+                                           const PortNaming& naming) {
     std::vector<FindCandidate> candidates;
     const PortChoice box = take_link_settings(model).port;
-    const auto box_device = device_for(box, this_host()).device;
+    const auto box_device = naming(box).device;
     if (box_device)
         candidates.push_back({box, model.host_port.text(), true});
     for (const auto& port : listed) {
@@ -100,9 +101,17 @@ std::vector<FindCandidate> find_candidates(const EditorModel& model,
     return candidates;
 }
 
+std::string find_step_text(const std::string& port, int speed) {
+    return "Asking " + port + " at " + std::to_string(speed) + " bit/s...";
+}
+
 void find_display(Editor& editor, FindProgress& progress) {
     Services& p = editor.services;
-    const auto candidates = find_candidates(editor.model, p.port_list.ports());
+    const auto candidates =
+        find_candidates(editor.model, p.port_list.ports(), [&p](const PortChoice& choice) {
+            p.port.set_port(choice);
+            return p.port.find_device();
+        });
     if (candidates.empty()) {
         p.boxes.show("The system lists no serial port, and the port box names no device: "
                      "connect the display's adapter, or type its device.",

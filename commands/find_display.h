@@ -41,10 +41,15 @@ struct FindCandidate {
     bool from_box = false; // the port the Comm box names already
 };
 
+// The device a port choice stands for, as the port adapter names devices: "Com 1" is
+// /dev/ttyS0 or COM1 to a system's adapter, the first granted port to the browser's.
+using PortNaming = std::function<PortDevice(const PortChoice&)>;
+
 // The port in the Comm box first, when it names a device, then every listed port that is not
 // that device.
 std::vector<FindCandidate> find_candidates(const EditorModel& model,
-                                           const std::vector<SystemPort>& listed);
+                                           const std::vector<SystemPort>& listed,
+                                           const PortNaming& naming);
 
 // What the window shows while Find runs, and how the operator stops it.
 class FindProgress {
@@ -59,6 +64,10 @@ public:
 };
 
 inline constexpr const char* find_title = "Find the display";
+inline constexpr const char* find_looking_text = "Looking for a display...";
+
+// What the progress says before a port and speed: "Asking COM3 at 9600 bit/s...".
+std::string find_step_text(const std::string& port, int speed);
 
 // "Find...": asks once, probes every candidate and, where a display answers, selects its port
 // and the Baud entry of its speed. Nothing else changes, and nothing at all when none answers

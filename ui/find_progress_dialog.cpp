@@ -5,7 +5,7 @@
 namespace pds::ui {
 
 FindProgressDialog::FindProgressDialog(QWidget* window)
-    : dialog(QStringLiteral("Looking for a display..."), QStringLiteral("Cancel"), 0, 1, window) {
+    : dialog(QString::fromLatin1(find_looking_text), QStringLiteral("Cancel"), 0, 1, window) {
     dialog.setObjectName(QStringLiteral("FindProgress"));
     dialog.setWindowTitle(QString::fromLatin1(find_title));
     dialog.setWindowModality(Qt::WindowModal);
@@ -17,8 +17,7 @@ FindProgressDialog::FindProgressDialog(QWidget* window)
 void FindProgressDialog::next_step(int done, int total, const std::string& port, int speed) {
     dialog.setMaximum(total);
     dialog.setValue(done);
-    dialog.setLabelText(
-        QStringLiteral("Asking %1 at %2 bit/s...").arg(QString::fromStdString(port)).arg(speed));
+    dialog.setLabelText(QString::fromStdString(find_step_text(port, speed)));
     dialog.show();
     QCoreApplication::processEvents();
 }

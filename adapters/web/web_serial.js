@@ -28,6 +28,8 @@ const PortFailureKind = Object.freeze({
     NeverQuiet: 6,
 });
 
+const noPortChosen = 'no port is chosen: choose one in "Com Port Select :"';
+
 class WebSerialLink {
     constructor() {
         /** @type {{port: SerialPortLike, label: string}[]} */
@@ -37,6 +39,12 @@ class WebSerialLink {
         /** How the failure messages name the port, as the desktop names its device. */
         this.label = "";
         this.failureReason = "";
+        /**
+         * The last open that failed, for the page to say what stands in the way; none once an
+         * open succeeds.
+         * @type {{kind: number, label: string} | null}
+         */
+        this.lastFailure = null;
         /** @type {ReadableStreamDefaultReader<Uint8Array> | null} */
         this.reader = null;
         /** @type {WritableStreamDefaultWriter<Uint8Array> | null} */
@@ -73,6 +81,7 @@ class WebSerialLink {
      * Takes the port the box chose for the next open: entry `number` (from 1), or with 0 the
      * offered port whose label is `typed`; none when neither names one.
      * @param {number} number @param {string} typed
+     * @returns {boolean} whether a port is chosen; if not, failureReason says so
      */
     choose(number, typed) {
         const chosen =
@@ -81,6 +90,21 @@ class WebSerialLink {
                 : typed && this.offered.find((offered) => offered.label === typed);
         this.port = chosen ? chosen.port : null;
         this.label = chosen ? chosen.label : "";
+        this.failureReason = chosen ? "" : noPortChosen;
+        return Boolean(chosen);
+    }
+
+    /**
+     * The USB ids of offered port `index`, as vendor * 65536 + product; -1 for a port that is
+     * not a USB one.
+     * @param {number} index
+     */
+    offeredUsbIds(index) {
+        const offered = this.offered[index];
+        const port = /** @type {any} */ (offered && offered.port);
+        const info = port && typeof port.getInfo === "function" ? port.getInfo() : {};
+        if (info.usbVendorId === undefined) return -1;
+        return info.usbVendorId * 65536 + (info.usbProductId || 0);
     }
 
     /**
@@ -89,10 +113,20 @@ class WebSerialLink {
      * @returns {Promise<number>} -1 once open, else a PortFailureKind
      */
     async open(baudRate, dataBits, stopBits, parity) {
+        const kind = await this.openPort(baudRate, dataBits, stopBits, parity);
+        this.lastFailure = kind < 0 ? null : { kind, label: this.label };
+        return kind;
+    }
+
+    /**
+     * @param {number} baudRate @param {number} dataBits @param {number} stopBits
+     * @param {string} parity
+     */
+    async openPort(baudRate, dataBits, stopBits, parity) {
         this.failureReason = "";
         const port = this.port;
         if (!port) {
-            this.failureReason = 'no port is chosen: choose one in "Com Port Select :"';
+            this.failureReason = noPortChosen;
             return PortFailureKind.NoSuchPort;
         }
         try {
@@ -241,3 +275,4 @@ class WebSerialLink {
 }
 
 Module["serial"] = Module["pdsSerial"] = new WebSerialLink();
+Module["PortFailureKind"] = PortFailureKind;

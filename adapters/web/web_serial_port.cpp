@@ -15,8 +15,8 @@ EM_ASYNC_JS(int, pds_js_open, (int speed, int data_bits, int stop_bits, const ch
     return await Module.pdsSerial.open(speed, data_bits, stop_bits, UTF8ToString(parity));
 });
 
-EM_JS(void, pds_js_choose, (int number, const char* typed),
-      { Module.pdsSerial.choose(number, UTF8ToString(typed)); });
+EM_JS(int, pds_js_choose, (int number, const char* typed),
+      { return Module.pdsSerial.choose(number, UTF8ToString(typed)) ? 1 : 0; });
 
 // The reason and the name of the port of the last failed open, each malloc'ed.
 EM_JS(char*, pds_js_failure_reason, (),
@@ -71,7 +71,8 @@ WebSerialPort::~WebSerialPort() {
 }
 
 PortDevice WebSerialPort::find_device() {
-    pds_js_choose(chosen_port().number, chosen_port().typed.c_str());
+    if (!pds_js_choose(chosen_port().number, chosen_port().typed.c_str()))
+        return {std::nullopt, take_string(pds_js_failure_reason())};
     return {take_string(pds_js_port_label()), {}};
 }
 

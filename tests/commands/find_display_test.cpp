@@ -109,6 +109,7 @@ TEST_F(FindTest, CandidatesAreTheBoxPortThenEveryOtherListedPort) {
         return out;
     };
     const auto listed = fake.port_list.fixed;
+    const PortNaming system_naming = [](const PortChoice& c) { return device_for(c, this_host()); };
     struct Case {
         std::string typed; // empty: "Com 1" stays selected
         std::vector<std::string> expected;
@@ -127,7 +128,45 @@ TEST_F(FindTest, CandidatesAreTheBoxPortThenEveryOtherListedPort) {
         EditorModel model = editor.model;
         if (!c.typed.empty())
             model.host_port.type(c.typed);
-        EXPECT_EQ(names(find_candidates(model, listed)), c.expected) << c.typed;
+        EXPECT_EQ(names(find_candidates(model, listed, system_naming)), c.expected) << c.typed;
+    }
+}
+
+// The browser names its ports itself: "Com 1" is the first port granted to the page, listed
+// by its label, which must not be probed twice; with nothing granted the box names no device.
+TEST_F(FindTest, CandidatesFollowTheAdaptersNamingOfTheBoxPort) {
+    const std::vector<SystemPort> granted = {{"FTDI 0403:6001", "FTDI 0403:6001", "", "", 0x0403,
+                                              0x6001, ""},
+                                             {"Virtual display", "Virtual display", "", "", {}, {},
+                                              ""}};
+    const PortNaming page_naming = [&](const PortChoice& c) -> PortDevice {
+        if (c.number >= 1 && c.number <= static_cast<int>(granted.size()))
+            return {granted[static_cast<std::size_t>(c.number - 1)].device, {}};
+        for (const auto& port : granted)
+            if (c.typed == port.device)
+                return {port.device, {}};
+        return {std::nullopt, "no port is chosen"};
+    };
+    const auto names = [](const std::vector<FindCandidate>& candidates) {
+        std::vector<std::string> out;
+        for (const auto& c : candidates)
+            out.push_back(c.name + (c.from_box ? " (box)" : ""));
+        return out;
+    };
+    struct Case {
+        int selected; // the Comm entry, -1 for none
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {0, {"FTDI 0403:6001 (box)", "Virtual display"}},
+        {1, {"Virtual display (box)", "FTDI 0403:6001"}},
+        {-1, {"FTDI 0403:6001", "Virtual display"}},
+    };
+    for (const auto& c : cases) {
+        EditorModel model = editor.model;
+        model.host_port.entries = {granted[0].device, granted[1].device};
+        model.host_port.select(c.selected);
+        EXPECT_EQ(names(find_candidates(model, granted, page_naming)), c.expected) << c.selected;
     }
 }
 

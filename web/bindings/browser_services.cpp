@@ -38,6 +38,11 @@ EM_ASYNC_JS(int, js_replace_file, (const char* name, const std::uint8_t* bytes, 
                : 0;
 });
 EM_JS(void, js_show_guide, (), { Module.page.showGuide(); });
+EM_JS(void, js_find_step, (int done, int total, const char* title, const char* step), {
+    Module.page.find.step(done, total, UTF8ToString(title), UTF8ToString(step));
+});
+EM_JS(int, js_find_cancelled, (), { return Module.page.find.cancelled() ? 1 : 0; });
+EM_JS(void, js_find_finished, (), { Module.page.find.finished(); });
 // clang-format on
 
 namespace pds::web {
@@ -97,6 +102,18 @@ std::variant<std::monostate, FileError> BrowserFiles::replace(const std::string&
 
 void BrowserShell::open_document(const std::string&) {
     js_show_guide();
+}
+
+void BrowserFindProgress::next_step(int done, int total, const std::string& port, int speed) {
+    js_find_step(done, total, find_title, find_step_text(port, speed).c_str());
+}
+
+bool BrowserFindProgress::cancelled() {
+    return js_find_cancelled() != 0;
+}
+
+void BrowserFindProgress::finished() {
+    js_find_finished();
 }
 
 } // namespace pds::web

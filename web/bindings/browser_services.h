@@ -4,7 +4,9 @@
 // through Asyncify until the page answers.
 #pragma once
 
+#include "adapters/web/web_port_list.h"
 #include "adapters/web/web_serial_port.h"
+#include "commands/find_display.h"
 #include "adapters/web/web_services.h"
 #include "services/services.h"
 
@@ -40,8 +42,17 @@ public:
     void open_document(const std::string& path) override;
 };
 
+// Find's progress in the page's own box, whose Cancel the probe asks after as it waits.
+class BrowserFindProgress : public FindProgress {
+public:
+    void next_step(int done, int total, const std::string& port, int speed) override;
+    bool cancelled() override;
+    void finished() override;
+};
+
 struct BrowserServices {
     WebSerialPort port;
+    WebPortList port_list;
     WebClock clock;
     WebEventPump events;
     WebCalendar calendar;
@@ -49,7 +60,7 @@ struct BrowserServices {
     BrowserDialog dialog;
     BrowserFiles files;
     BrowserShell shell;
-    Services services{port, clock, events, calendar, boxes, dialog, files, shell};
+    Services services{port, clock, events, calendar, boxes, dialog, files, shell, port_list};
 };
 
 } // namespace pds::web

@@ -5,6 +5,7 @@
 #include "browser_services.h"
 
 #include "commands/defaults.h"
+#include "commands/find_display.h"
 #include "commands/preview.h"
 #include "commands/read_from_display.h"
 #include "commands/save_and_load.h"
@@ -230,7 +231,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE int pds_command(const char* name, int a, int b) 
         save_to_file(e);
     else if (command == "load")
         load_from_file(e);
-    else if (command == "help")
+    else if (command == "find") {
+        BrowserFindProgress progress;
+        find_display(e, progress);
+    } else if (command == "help")
         open_help(e, {});
     else if (command == "defaults")
         set_all_default(e);

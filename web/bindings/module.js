@@ -9,6 +9,9 @@
 //   snapshot()            the editor model as a plain object, to draw
 //   setPorts, selectEntry, typeText, setCell, setCode, showTab
 //                         the edits of the controls, which never wait (embind)
+//   usbSerialChip(vendor, product)
+//                         the chip of a USB-serial adapter from the core's table: { maker, name,
+//                         linuxDriver }, { maker } for a maker's unknown product, else null
 //   serial                the serial line's JavaScript half (adapters/web/web_serial.js): the
 //                         ports a transfer may open are offered to it
 //
@@ -21,6 +24,9 @@
 //   files.taken()                                the bytes of the last read
 //   files.replace(name, bytes)                   resolves true once the file is replaced whole
 //   showGuide()                                  shows the user guide
+//   find.step(done, total, title, step)          Find's progress before each port and speed
+//   find.cancelled()                             true once the operator cancelled Find
+//   find.finished()                              Find's probe is over
 
 /**
  * @param {string} name @param {number} [a] @param {number} [b]

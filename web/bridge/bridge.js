@@ -30,10 +30,13 @@ function parseArguments(argv) {
     return options;
 }
 
-/** The display's side of one connection: its pseudo-terminal, raw, both ways. */
-function connectLine(device, socket) {
+/**
+ * The display's side of one connection: its pseudo-terminal, raw, both ways, at the speed the
+ * connection asks (?baud=19200), as a program sets the port it opens; without one, as it is.
+ */
+function connectLine(device, socket, speed) {
     // Raw, so that no byte is echoed, translated or taken as a signal on the way.
-    execFileSync("stty", ["-F", device, "raw", "-echo", "-hupcl"]);
+    execFileSync("stty", ["-F", device, "raw", "-echo", "-hupcl", ...(speed ? [String(speed)] : [])]);
     const fd = fs.openSync(device, fs.constants.O_RDWR | fs.constants.O_NOCTTY);
     // libuv reopens a terminal for its reader and leaves `fd` as a second descriptor of it,
     // which the reader's destroy() does not close: each connection closes both.
@@ -83,13 +86,14 @@ function main() {
         port: options.listen,
         verifyClient: (_info, done) => done(Boolean(device) && !busy, 409, "The line is in use"),
     });
-    server.on("connection", (socket) => {
+    server.on("connection", (socket, request) => {
         busy = true;
         socket.on("close", () => {
             busy = false;
         });
         try {
-            connectLine(device, socket);
+            const asked = new URL(request.url || "/", "ws://bridge").searchParams.get("baud");
+            connectLine(device, socket, asked && /^\d+$/.test(asked) ? Number(asked) : 0);
         } catch (error) {
             socket.close(1011);
         }

@@ -46,10 +46,15 @@ class SocketSerialPort {
         this.connected = true;
     }
 
-    /** Line settings mean nothing on a pseudo-terminal; the display paces itself. */
-    async open(_options) {
+    /**
+     * The speed goes to the bridge, which sets the line to it as a system's port would be set:
+     * a display at another speed hears garbage. The other settings mean nothing to the display.
+     * @param {{baudRate?: number}} [options]
+     */
+    async open(options = {}) {
         if (this.socket) throw domError("The port is already open.", "InvalidStateError");
-        const socket = new this.WebSocketImpl(this.url);
+        const url = options.baudRate ? `${this.url}/?baud=${options.baudRate}` : this.url;
+        const socket = new this.WebSocketImpl(url);
         socket.binaryType = "arraybuffer";
         await new Promise((resolve, reject) => {
             socket.onopen = resolve;

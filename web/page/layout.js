@@ -83,16 +83,8 @@ function buildBand(window) {
     const frame = place(make("fieldset", window, { class: "group" }), ...places.interface_frame);
     make("legend", frame, { text: "Interface Setting" });
     makeLabel(frame, "Com Port Select :", "Comm", places.comm_caption);
-    // The page has no Find: the browser's own port chooser finds the port, so the list takes
-    // the button's room too.
-    const [commLeft, commTop, , commHeight] = places.comm;
-    const [findLeft, , findWidth] = places.find_port;
-    makeList(frame, "Comm", "Com Port Select :", [
-        commLeft,
-        commTop,
-        findLeft + findWidth - commLeft,
-        commHeight,
-    ]);
+    makeList(frame, "Comm", "Com Port Select :", places.comm);
+    makeButton(frame, "FindPort", "Find\u2026", places.find_port);
     makeLabel(frame, "Baud Rate :", "Baud", places.baud_caption);
     makeCombo(frame, "Baud", "Baud Rate :", places.baud);
     makeButton(frame, "GetSetting", "Read Setting From Pole Display", places.get_setting);

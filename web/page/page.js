@@ -5,18 +5,27 @@
 /** @type {(id: string) => any} */
 const $ = (id) => document.getElementById(id);
 
-// Vendors of the usual USB-serial adapters, for the port list.
-const usbVendors = { 0x0403: "FTDI", 0x067b: "Prolific", 0x10c4: "Silicon Labs", 0x1a86: "WCH" };
 const hex4 = (n) => n.toString(16).padStart(4, "0").toUpperCase();
 
-function portLabels(ports) {
+const usbIdsOf = (port) => {
+    const info = port && port.getInfo ? port.getInfo() : {};
+    return info.usbVendorId === undefined
+        ? null
+        : { vendor: info.usbVendorId, product: info.usbProductId || 0 };
+};
+
+// A port by its adapter's chip, from the core's table of USB-serial chips: "FTDI FT232R
+// 0403:6001", "FTDI 0403:6002" for a product the table does not know, "USB 1234:0001" for a
+// maker it does not know.
+function portLabels(core, ports) {
     const seen = new Map();
     return ports.map((port, i) => {
-        const info = port.getInfo ? port.getInfo() : {};
         let label = port instanceof SocketSerialPort ? "Virtual display" : `Serial port ${i + 1}`;
-        if (info.usbVendorId !== undefined) {
-            const vendor = usbVendors[info.usbVendorId] || `USB ${hex4(info.usbVendorId)}`;
-            label = `${vendor} ${hex4(info.usbVendorId)}:${hex4(info.usbProductId || 0)}`;
+        const ids = usbIdsOf(port);
+        if (ids) {
+            const chip = core.usbSerialChip(ids.vendor, ids.product);
+            const named = chip ? [chip.maker, chip.name].filter(Boolean).join(" ") : "USB";
+            label = `${named} ${hex4(ids.vendor)}:${hex4(ids.product)}`;
         }
         const count = (seen.get(label) || 0) + 1;
         seen.set(label, count);
@@ -70,7 +79,8 @@ class Page {
 
     async refreshPorts(selectPort) {
         const ports = [...this.bridged, ...(this.hasSerial ? await navigator.serial.getPorts() : [])];
-        const labels = portLabels(ports);
+        this.ports = ports;
+        const labels = portLabels(this.core, ports);
         this.core.serial.offer(ports.map((port, i) => ({ port, label: labels[i] })));
         const model = this.core.snapshot();
         const chosen = selectPort ? ports.indexOf(selectPort) : Math.min(model.Comm.index, ports.length - 1);
@@ -81,6 +91,7 @@ class Page {
     }
 
     async choosePort() {
+        this.core.serial.lastFailure = null;
         try {
             const port = await navigator.serial.requestPort();
             await this.refreshPorts(port);
@@ -93,8 +104,23 @@ class Page {
         const comm = $("Comm");
         comm.addEventListener("change", () => {
             if (comm.value === "choose") this.act(() => this.choosePort());
-            else this.edit(() => this.core.selectEntry("Comm", comm.selectedIndex - 1));
+            else
+                this.edit(() => {
+                    this.core.serial.lastFailure = null;
+                    this.core.selectEntry("Comm", comm.selectedIndex - 1);
+                });
         });
+        // The browser's chooser names the port, not the speed: Find asks each granted port.
+        $("FindPort").addEventListener("click", () =>
+            this.act(async () => {
+                await this.refreshPorts();
+                await this.command("find");
+            }, true),
+        );
+        if (this.hasSerial && typeof navigator.serial.addEventListener === "function") {
+            for (const change of ["connect", "disconnect"])
+                navigator.serial.addEventListener(change, () => this.act(() => this.refreshPorts()));
+        }
         $("Baud").addEventListener("input", (/** @type {any} */ event) =>
             this.edit(() => this.core.typeText("Baud", event.target.value)),
         );
@@ -168,6 +194,8 @@ class Page {
     draw() {
         const model = this.core.snapshot();
         this.drawComm(model.Comm);
+        setNote($("PortNote"), portObstacle(this.hasSerial, this.core, model.Comm));
+        this.drawKiosk(model.Comm);
         drawCombo($("Baud"), model.Baud);
         for (const id of ["Char", "Command", "BaudRate", "Passthru"]) drawList($(id), model[id]);
         drawLine(1, model.line1);
@@ -189,6 +217,14 @@ class Page {
             tab.tabIndex = shown ? 0 : -1;
             $(`SSTab1_page${i}`).hidden = !shown;
         }
+    }
+
+    // The policy that grants the chosen USB adapter to this page without asking, for a kiosk.
+    drawKiosk(comm) {
+        const ids = this.hasSerial ? usbIdsOf((this.ports || [])[comm.index]) : null;
+        $("Kiosk").hidden = !ids;
+        if (!ids) return;
+        setText($("KioskPolicy"), kioskPolicy(location.origin, ids));
     }
 
     // The ports, then the entry that asks the browser for another; an empty line stands for
@@ -213,6 +249,59 @@ class Page {
         }
         select.selectedIndex = comm.index + 1;
     }
+}
+
+const choosePortWords = '"Choose port\u2026" in "Com Port Select :"';
+
+// What stands between the page and a display, in the operator's words; empty when nothing
+// does. In a page that is not a secure context the browser hides Web Serial too, so that is
+// said first: there the browser is not to blame.
+function portObstacle(hasSerial, core, comm) {
+    if (!window.isSecureContext)
+        return (
+            "This page came over plain http from another computer, and the browser lets only a " +
+            "secure page use serial ports. Open it from this computer (localhost), from a " +
+            "file, or over https."
+        );
+    if (!hasSerial)
+        return (
+            "This browser has no Web Serial, so Write and Read cannot reach the display; editing, " +
+            "Save, Load and the preview work here. Web Serial is in Chrome and Edge on the " +
+            "desktop, and in Chrome on Android for some USB chips; Firefox has it only with its " +
+            "add-on, and Safari not at all."
+        );
+    const failure = core.serial.lastFailure;
+    const kinds = core.PortFailureKind;
+    if (failure && failure.kind === kinds.InUse)
+        return `${failure.label} is in use by another program or another browser tab: close it there, then try again.`;
+    if (failure && failure.kind === kinds.NoSuchPort && failure.label)
+        return (
+            `${failure.label} has gone away: it may be unplugged. Plug it in again; if it is ` +
+            `still missing, pick it again with ${choosePortWords}.`
+        );
+    if (!comm.entries.length)
+        return `No port is granted to this page yet: choose ${choosePortWords} and pick the display's adapter in the browser's list.`;
+    return "";
+}
+
+// The browser's policy SerialAllowUsbDevicesForUrls, a list of devices and the pages they are
+// granted to, as its reference gives it:
+// https://chromeenterprise.google/policies/#SerialAllowUsbDevicesForUrls
+// Only a page's origin counts; a page opened from a file has none the policy could name.
+function kioskPolicy(origin, ids) {
+    if (origin === "null" || !/^https?:/.test(origin))
+        return "Opened from a file, this page has no web address for the policy to name: serve it from this computer (http://localhost:...) or over https, and the policy appears here.";
+    const policy = {
+        SerialAllowUsbDevicesForUrls: [
+            { devices: [{ vendor_id: ids.vendor, product_id: ids.product }], urls: [origin] },
+        ],
+    };
+    return JSON.stringify(policy, null, 2);
+}
+
+function setNote(element, text) {
+    setText(element, text);
+    element.hidden = !text;
 }
 
 function setText(element, text) {
@@ -313,11 +402,13 @@ async function startPage() {
     const hasSerial = "serial" in navigator;
     const strings = {};
     const boxes = new Boxes($("Box"));
+    const find = new FindBox($("FindBox"));
     const files = new Files(strings, boxes, $("NameBox"));
     const services = {
         strings,
         boxes,
         files,
+        find,
         showGuide: () => {
             location.hash = "#guide";
         },
@@ -328,10 +419,8 @@ async function startPage() {
     buildWindow($("Window"), [model.line1.ruler, model.line2.ruler]);
     const page = new Page(core, hasSerial);
     await page.command("start_up");
-    if (!hasSerial) {
-        $("NoSerial").hidden = false;
-        if (!page.bridged.length) for (const id of ["Comm", "Download", "GetSetting"]) $(id).disabled = true;
-    }
+    if (!hasSerial && !page.bridged.length)
+        for (const id of ["Comm", "FindPort", "Download", "GetSetting"]) $(id).disabled = true;
     await page.refreshPorts();
     page.connect();
     page.draw();

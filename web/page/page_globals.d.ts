@@ -15,6 +15,7 @@ interface Navigator {
     serial: {
         getPorts(): Promise<any[]>;
         requestPort(): Promise<any>;
+        addEventListener?: (type: string, listener: () => void) => void;
     };
 }
 

@@ -28,6 +28,44 @@ class Boxes {
     }
 }
 
+// Find's progress: which port and speed it asks next, and a Cancel (or Escape) that the core's
+// probe sees the next time it asks, within a few milliseconds.
+class FindBox {
+    constructor(dialog) {
+        this.dialog = dialog;
+        this.stopped = false;
+        dialog.querySelector("#FindCancel").addEventListener("click", () => {
+            this.stopped = true;
+        });
+        dialog.addEventListener("cancel", (event) => {
+            event.preventDefault();
+            this.stopped = true;
+        });
+    }
+
+    step(done, total, title, text) {
+        const dialog = this.dialog;
+        if (!dialog.open) {
+            this.stopped = false;
+            dialog.showModal();
+            dialog.querySelector("#FindCancel").focus();
+        }
+        dialog.querySelector(".box-title").textContent = title;
+        dialog.querySelector(".box-text").textContent = text;
+        const bar = dialog.querySelector("progress");
+        bar.max = total;
+        bar.value = done;
+    }
+
+    cancelled() {
+        return this.stopped;
+    }
+
+    finished() {
+        if (this.dialog.open) this.dialog.close();
+    }
+}
+
 // Files the operator chose, by the name the core knows them under.
 class Files {
     constructor(strings, boxes, nameDialog) {

@@ -1,6 +1,7 @@
 // The README's pictures of the page's three tabs, then of the "Welcome Msg" tab with Cyrillic
 // lines under "Russian (CP-866)" and with the euro sign drawn by "Add Missing Characters" under
-// CP-437, from headless Chromium:
+// CP-437, and of the note a browser without Web Serial shows above the port's controls, from
+// headless Chromium:
 // node web/page/take_screenshots.mjs PAGE OUTPUT_FOLDER
 import { mkdtempSync, rmSync } from "node:fs";
 import { createRequire } from "node:module";
@@ -78,5 +79,21 @@ await page.click("#AddMissing");
 await settled();
 await page.focus("#Op_L1A");
 await (await page.$("#Window")).screenshot({ path: join(folder, "page-welcome-euro.png") });
+
+// The note, with the band of port controls below it.
+const bare = await browser.newPage();
+await bare.setViewport({ width: 520, height: 600 });
+await bare.evaluateOnNewDocument(() => {
+    delete Navigator.prototype.serial;
+});
+await bare.goto(pathToFileURL(resolve(pageFile)).href);
+await bare.waitForSelector("body[data-ready]");
+const top = await (await bare.$("#PortNote")).boundingBox();
+const band = await (await bare.$("#Window fieldset")).boundingBox();
+const window = await (await bare.$("#Window")).boundingBox();
+await bare.screenshot({
+    path: join(folder, "page-no-web-serial.png"),
+    clip: { x: window.x, y: top.y - 4, width: window.width, height: band.y + band.height + 6 - (top.y - 4) },
+});
 await browser.close();
 rmSync(profile, { recursive: true, force: true });

@@ -13,7 +13,8 @@ export const pageFile = process.env.PDS_PAGE || join(root, "build-wasm/pole-disp
 export const nativeBuild = process.env.PDS_NATIVE_BUILD || join(root, "build");
 export const scratch = mkdtempSync(join(tmpdir(), "page-tests-"));
 
-export async function launchBrowser() {
+// `args`: more of Chromium's switches, such as a host resolver rule.
+export async function launchBrowser(args = []) {
     return puppeteer.launch({
         executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
         headless: true,
@@ -25,17 +26,19 @@ export async function launchBrowser() {
             "--disable-background-networking",
             "--disable-component-update",
             "--disable-sync",
+            ...args,
         ],
     });
 }
 
 // Runs in the page before its own script: stands in for the browser's serial ports and save
-// picker, as the operator's choices would answer them.
+// picker, as the operator's choices would answer them. `serial`: "scripted" ports, "none" for
+// a browser without Web Serial, or "browser" to leave the browser's own as it is.
 function scriptBrowser({ serial, bridge, granted, offered, saveName }) {
     window.pageTest = { requests: 0, saved: {}, opens: [], saveName, offered };
     if (serial === "none") {
         delete Navigator.prototype.serial;
-    } else {
+    } else if (serial !== "browser") {
         // A granted port reaches the bridge through the page's own SocketSerialPort, as the
         // page under ?bridge= does; only the options each open asks for are noted on the way.
         class ScriptedPort {
@@ -52,8 +55,11 @@ function scriptBrowser({ serial, bridge, granted, offered, saveName }) {
             getInfo() {
                 return this.granted.info || {};
             }
+            // A port another program holds, or one unplugged, refuses as Chrome refuses it.
             async open(options) {
                 window.pageTest.opens.push(options);
+                if (this.granted.refuse)
+                    throw new DOMException(this.granted.refuse.message, this.granted.refuse.name);
                 this.inner ||= new SocketSerialPort(bridge);
                 await this.inner.open(options);
             }
@@ -106,7 +112,7 @@ export async function openPage(browser, options = {}) {
         if (message.type() === "error") page.errors.push(message.text());
     });
     await page.evaluateOnNewDocument(scriptBrowser, { serial: "scripted", saveName: "", ...options });
-    await page.goto(pathToFileURL(pageFile).href);
+    await page.goto(options.url || pathToFileURL(pageFile).href);
     await page.waitForSelector("body[data-ready]");
     return page;
 }

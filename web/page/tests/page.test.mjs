@@ -250,7 +250,7 @@ test("Write and Read reach the virtual display through the bridge", async () => 
             bridge: display.url,
             granted: [{ info: { usbVendorId: 0x0403, usbProductId: 0x6001 } }],
         });
-        assert.equal((await controls(page)).Comm, "FTDI 0403:6001");
+        assert.equal((await controls(page)).Comm, "FTDI FT232R 0403:6001");
         await editAll(page);
         await page.click("#Download");
         const written = await answerBox(page);
@@ -363,12 +363,12 @@ test("Choose port… asks the browser for a port and selects it", async () => {
     });
     const entries = () =>
         page.$$eval("#Comm option", (all) => all.filter((o) => !o.hidden).map((o) => o.text));
-    assert.deepEqual(await entries(), ["Prolific 067B:2303", "Choose port\u2026"]);
+    assert.deepEqual(await entries(), ["Prolific PL2303 067B:2303", "Choose port\u2026"]);
     await page.select("#Comm", "choose");
     await idle(page);
     assert.equal(await page.evaluate(() => window.pageTest.requests), 1);
-    assert.deepEqual(await entries(), ["Prolific 067B:2303", "USB 1234 1234:0001", "Choose port\u2026"]);
-    assert.equal((await controls(page)).Comm, "USB 1234 1234:0001");
+    assert.deepEqual(await entries(), ["Prolific PL2303 067B:2303", "USB 1234:0001", "Choose port\u2026"]);
+    assert.equal((await controls(page)).Comm, "USB 1234:0001");
 
     // Nothing chosen in the browser's chooser: the port stays as it was.
     await page.evaluate(() => {
@@ -377,16 +377,16 @@ test("Choose port… asks the browser for a port and selects it", async () => {
     await page.select("#Comm", "choose");
     await idle(page);
     assert.equal(await page.evaluate(() => window.pageTest.requests), 2);
-    assert.equal((await controls(page)).Comm, "USB 1234 1234:0001");
+    assert.equal((await controls(page)).Comm, "USB 1234:0001");
 });
 
 test("without Web Serial the page says so, and editing, Save and the preview still work", async () => {
     const page = await openPage(browser, { serial: "none" });
     assert.equal(
-        await page.$eval("#NoSerial", (p) => !p.hidden && p.textContent.includes("no Web Serial")),
+        await page.$eval("#PortNote", (p) => !p.hidden && p.textContent.includes("no Web Serial")),
         true,
     );
-    for (const id of ["Comm", "Download", "GetSetting"])
+    for (const id of ["Comm", "FindPort", "Download", "GetSetting"])
         assert.equal(await page.$eval(`#${id}`, (c) => c.disabled), true, id);
     await editAll(page, edits.slice(4, 7));
     assert.deepEqual(
