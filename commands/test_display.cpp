@@ -131,8 +131,10 @@ Plan plan_action(const DisplayTestRequest& request, int command_set, int code_pa
         return add_line(plan, command_set, 1, test_line_1, code_page) &&
                add_line(plan, command_set, 2, line_2, code_page);
     };
-    if (!add(plan, initialize_writes(command_set)) || !add(plan, clear_writes(command_set)) ||
-        !show_lines())
+    // The display may still be in a line's string mode from earlier text, which would swallow
+    // the reset.
+    if (!unlock(plan, command_set) || !add(plan, initialize_writes(command_set)) ||
+        !add(plan, clear_writes(command_set)) || !show_lines())
         return plan;
     plan.steps.push_back({{}, request.step_ms});
     if (has_brightness(command_set)) {
@@ -254,7 +256,7 @@ std::string national_line(int code_page) {
     const CodePageCharacters& page = characters_of_code_page(static_cast<std::uint8_t>(code_page));
     // Letters of the Latin, Greek, Cyrillic and Hebrew alphabets and half-width Katakana.
     auto letter = [](char32_t c) {
-        return (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) ||
+        return (c >= 0xC0 && c <= 0x17F && c != 0xD7 && c != 0xF7) ||
                (c >= 0x386 && c <= 0x3FF) || (c >= 0x400 && c <= 0x4FF) ||
                (c >= 0x5D0 && c <= 0x5EA) || (c >= 0xFF66 && c <= 0xFF9D);
     };
