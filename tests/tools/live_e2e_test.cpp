@@ -105,10 +105,10 @@ struct SetCase {
 
 // The level bytes are the manuals': US X n and ESC * n take 1..4, EOT n takes 20/40/60/FF.
 const SetCase sets[] = {
-    {"EPSON", 1, "02", "04", true},          {"CD5220", 7, "02", "04", true},
-    {"UTC/S", 2, "40", "FF", false},         {"LogicControl", 9, "40", "FF", false},
-    {"UTC/P", 3, std::nullopt, "", false},   {"AEDEX", 4, std::nullopt, "", false},
-    {"ADM788", 5, std::nullopt, "", false},  {"EMAX", 8, std::nullopt, "", false},
+    {"EPSON", 1, "02", "04", true},         {"CD5220", 7, "02", "04", true},
+    {"UTC/S", 2, "40", "FF", false},        {"LogicControl", 9, "40", "FF", false},
+    {"UTC/P", 3, std::nullopt, "", false},  {"AEDEX", 4, std::nullopt, "", false},
+    {"ADM788", 5, std::nullopt, "", false}, {"EMAX", 8, std::nullopt, "", false},
 };
 
 TEST_F(LiveTest, EachActionOfEachSetShowsOnTheScreen) {
@@ -133,8 +133,8 @@ TEST_F(LiveTest, EachActionOfEachSetShowsOnTheScreen) {
             EXPECT_EQ(ran.code, 0) << ran.err;
             // In CD5220's string mode only a clear makes the display take the level.
             const bool cleared = std::string(set.name) == "CD5220";
-            const std::string want = cleared ? screen("", "", *set.dim)
-                                             : screen("HELLO WORLD", "Çüé ÄÅ ñ £", *set.dim);
+            const std::string want =
+                cleared ? screen("", "", *set.dim) : screen("HELLO WORLD", "Çüé ÄÅ ñ £", *set.dim);
             EXPECT_EQ(screen_becomes(n, want), want);
         } else {
             EXPECT_EQ(ran.code, 2);
@@ -235,8 +235,8 @@ TEST_F(LiveTest, RefusedSetOrCharacterSendsNothing) {
 TEST_F(LiveTest, SeveralPortsAtOnceEachInItsOwnSet) {
     const auto epson = display(1, 0);
     const auto utcp = display(3, 30); // UTC/P, Russian (CP-866)
-    const Ran ran = vfdctl({"say", "--json", "--port", on(epson), "--port", on(utcp), "--line",
-                            "2", "A LINE LONGER THAN TWENTY"});
+    const Ran ran = vfdctl({"say", "--json", "--port", on(epson), "--port", on(utcp), "--line", "2",
+                            "A LINE LONGER THAN TWENTY"});
     EXPECT_EQ(ran.code, 0) << ran.out;
     EXPECT_EQ(screen_becomes(1, screen("", "A LINE LONGER THAN T", "default")),
               screen("", "A LINE LONGER THAN T", "default"));
@@ -248,8 +248,7 @@ TEST_F(LiveTest, SeveralPortsAtOnceEachInItsOwnSet) {
     EXPECT_EQ(ports[0].toObject()["command_set"].toString(), "EPSON (Default)");
     EXPECT_EQ(ports[1].toObject()["command_set"].toString(), "UTC/P");
     EXPECT_EQ(ports[1].toObject()["code_page"].toString(), "Russian (CP-866)");
-    EXPECT_EQ(ports[1].toObject()["notes"].toArray()[0].toString(),
-              "line 2 cut to 20 characters");
+    EXPECT_EQ(ports[1].toObject()["notes"].toArray()[0].toString(), "line 2 cut to 20 characters");
 
     // Without --json the note goes to standard error, the port's line to standard output.
     const Ran plain = vfdctl({"say", "--port", on(epson), "ABCDEFGHIJKLMNOPQRSTUVWXYZ"});

@@ -37,7 +37,8 @@ int status_of(Result result) {
 
 // "EPSON (Default) as read, US English (CP-437), 9600 bit/s"
 std::string spoken_as(const DisplayTestOutcome& outcome) {
-    std::string text = outcome.set_name + (outcome.set_read ? " as the display reports it" : " as chosen") + ", " +
+    std::string text = outcome.set_name +
+                       (outcome.set_read ? " as the display reports it" : " as chosen") + ", " +
                        outcome.code_page_name;
     if (outcome.speed != 0)
         text += ", " + std::to_string(outcome.speed) + " bit/s";
@@ -146,9 +147,17 @@ int speak_on_every_port(CommandContext& context) {
 
 } // namespace
 
-int say_on_displays(CommandContext& context) { return speak_on_every_port(context); }
-int clear_displays(CommandContext& context) { return speak_on_every_port(context); }
-int set_brightness(CommandContext& context) { return speak_on_every_port(context); }
-int test_displays(CommandContext& context) { return speak_on_every_port(context); }
+int say_on_displays(CommandContext& context) {
+    return speak_on_every_port(context);
+}
+int clear_displays(CommandContext& context) {
+    return speak_on_every_port(context);
+}
+int set_brightness(CommandContext& context) {
+    return speak_on_every_port(context);
+}
+int test_displays(CommandContext& context) {
+    return speak_on_every_port(context);
+}
 
 } // namespace pds::cli
