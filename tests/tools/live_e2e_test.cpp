@@ -175,7 +175,8 @@ TEST_F(LiveTest, TheTestShowsItsLinesInTheDisplaysCodePage) {
 }
 
 TEST_F(LiveTest, ChosenSetSpeaksToADisplayThatDoesNotAnswerTheRead) {
-    const auto d = display(9, 0, {"--silent", "--baud", "19200"}); // LogicControl
+    // LogicControl, Russian (CP-866), at 19200 bit/s, answering no read.
+    const auto d = display(9, 30, {"--silent", "--baud", "19200"});
     const std::string before = screen_of(displays);
 
     Ran ran = vfdctl({"say", "--port", on(d), "NOT READ"});
@@ -183,21 +184,57 @@ TEST_F(LiveTest, ChosenSetSpeaksToADisplayThatDoesNotAnswerTheRead) {
     EXPECT_NE(ran.err.find("no display answered"), std::string::npos) << ran.err;
     EXPECT_EQ(screen_of(displays), before);
 
-    ran = vfdctl({"say", "--json", "--port", on(d), "--command-set", "logiccontrol", "--baud",
-                  "19200", "CHOSEN"});
+    ran = vfdctl({"say", "--json", "--port", on(d), "--command-set", "logiccontrol", "--code-page",
+                  "30", "--baud", "19200", "Привет"});
     EXPECT_EQ(ran.code, 0) << ran.out;
-    EXPECT_EQ(screen_becomes(displays, screen("CHOSEN", "", "default")),
-              screen("CHOSEN", "", "default"));
+    EXPECT_EQ(screen_becomes(displays, screen("Привет", "", "default")),
+              screen("Привет", "", "default"));
     const QJsonObject port = QJsonDocument::fromJson(QByteArray::fromStdString(ran.out))
                                  .object()["ports"]
                                  .toArray()[0]
                                  .toObject();
     EXPECT_EQ(port["command_set"].toString(), "LogicControl");
     EXPECT_EQ(port["command_set_from"].toString(), "chosen");
+    EXPECT_EQ(port["code_page"].toString(), "Russian (CP-866)");
     EXPECT_EQ(port["speed"].toInt(), 19200);
-    // DC1, then DLE 00 and the line: each command one write.
-    EXPECT_EQ(port["sent"].toArray().size(), 2);
-    EXPECT_EQ(port["sent"].toArray()[1].toString().left(5), "10 00");
+    // DC1, then DLE 00 and the line (П р и в е т in CP-866): each command one write.
+    const QJsonArray sent = port["sent"].toArray();
+    ASSERT_EQ(sent.size(), 2);
+    EXPECT_EQ(sent[0].toString(), "11");
+    EXPECT_TRUE(sent[1].toString().startsWith("10 00 8F E0 A8 A2 A5 E2 20")) << ran.out;
+}
+
+TEST_F(LiveTest, CommandLinesThatCannotBeSpokenAreRefusedBeforeAnyPortOpens) {
+    const struct {
+        QStringList arguments;
+        const char* words;
+    } cases[] = {
+        {{"say", "HI"}, "say needs --port"},
+        {{"say", "--port", "/dev/null"}, "say needs one text"},
+        {{"say", "--port", "/dev/null", "--line", "3", "HI"}, "--line takes 1 or 2, not \"3\""},
+        {{"say", "--port", "/dev/null", "--command-set", "UTC", "HI"},
+         "--command-set takes ORBIT, EPSON, UTC/S, UTC/P, AEDEX, ADM788, DSP800, CD5220, EMAX or "
+         "LogicControl, not \"UTC\""},
+        {{"say", "--port", "/dev/null", "--code-page", "30", "HI"},
+         "--code-page goes with --command-set"},
+        {{"clear", "--port", "/dev/null", "--command-set", "EPSON", "--code-page", "36"},
+         "--code-page takes a place in the Char list, 0 to 35"},
+        {{"brightness", "--port", "/dev/null", "5"},
+         "brightness needs one level, 1 (dimmest) to 4"},
+        {{"brightness", "--port", "/dev/null"}, "brightness needs one level"},
+        {{"test", "--port", "/dev/null", "--pause", "-1"}, "--pause takes milliseconds"},
+        {{"test", "--port", "/dev/null", "--line", "2"}, "--line does not apply to test"},
+        {{"clear", "--port", "/dev/null", "--self-test"}, "--self-test does not apply to clear"},
+        {{"read", "--port", "/dev/null", "-o", "x.vfd", "--command-set", "EPSON"},
+         "--command-set does not apply to read"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const Ran ran = vfdctl(c.arguments);
+        EXPECT_EQ(ran.code, 2);
+        EXPECT_NE(ran.err.find(c.words), std::string::npos) << ran.err;
+        EXPECT_EQ(ran.out, "");
+    }
 }
 
 TEST_F(LiveTest, RefusedSetOrCharacterSendsNothing) {

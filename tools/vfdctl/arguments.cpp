@@ -66,7 +66,10 @@ const char* const options =
   --command-set <SET>  say, clear, brightness, test: speak this command set, as
                        the Command list names it (EPSON for EPSON (Default)),
                        without reading the display first; for a display that
-                       does not answer the read. Its code page is then CP-437.
+                       does not answer the read. Its code page is then CP-437
+                       unless --code-page names another.
+  --code-page <N>      With --command-set: the code page, as its place in the
+                       Char list, 0 to 35 (30 for Russian (CP-866)).
   --line <LINE>        say: the line the text goes on, 1 (the default) or 2.
   --self-test          test: end with the display's own self-test.
   --pause <MS>         test: how long each step stays on the display, in
@@ -129,8 +132,8 @@ const Flag flags[] = {
 };
 
 // The options that take a value, as they may be typed.
-const char* const valued[] = {"--port", "--baud", "--output", "-o", "--command-set", "--line",
-                              "--pause"};
+const char* const valued[] = {"--port", "--baud",        "--output", "-o", "--command-set",
+                              "--line", "--code-page", "--pause"};
 
 bool is_valued(const std::string& name) {
     return std::find(std::begin(valued), std::end(valued), name) != std::end(valued);
@@ -234,6 +237,8 @@ std::variant<Arguments, ArgumentError> parse_arguments(const std::vector<std::st
                                    ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     CLI::Option* line =
         app.add_option("--line", parsed.line)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    CLI::Option* code_page = app.add_option("--code-page", parsed.code_page)
+                                 ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     CLI::Option* pause = app.add_option("--pause", parsed.pause)
                              ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.add_option("command", parsed.command);
@@ -253,6 +258,7 @@ std::variant<Arguments, ArgumentError> parse_arguments(const std::vector<std::st
     parsed.baud_given = baud->count() > 0;
     parsed.command_set_given = command_set->count() > 0;
     parsed.line_given = line->count() > 0;
+    parsed.code_page_given = code_page->count() > 0;
     parsed.pause_given = pause->count() > 0;
 
     std::vector<std::string> unknown;

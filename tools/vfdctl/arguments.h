@@ -24,6 +24,8 @@ struct Arguments {
     bool command_set_given = false;
     std::string line;  // --line as given
     bool line_given = false;
+    std::string code_page; // --code-page as given
+    bool code_page_given = false;
     std::string pause; // --pause as given
     bool pause_given = false;
     bool quiet = false;

@@ -73,6 +73,8 @@ DisplayTestRequest request_of(const Arguments& arguments) {
         request.speed = speeds(arguments.baud)->front();
     if (arguments.command_set_given)
         request.command_set = command_set_of_name(arguments.command_set);
+    if (arguments.code_page_given)
+        request.code_page = code_page_place(arguments.code_page);
     const std::string& command = arguments.command;
     if (command == "say") {
         request.action = DisplayAction::ShowLines;

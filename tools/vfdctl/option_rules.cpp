@@ -57,10 +57,20 @@ std::optional<std::string> speaking_problem(const Arguments& arguments) {
         return "--command-set takes " + names + ", not \"" + escaped_text(arguments.command_set) +
                "\"";
     }
+    if (arguments.code_page_given && !arguments.command_set_given)
+        return "--code-page goes with --command-set: without it the display's own is used";
+    if (arguments.code_page_given && !code_page_place(arguments.code_page))
+        return "--code-page takes a place in the Char list, 0 to " +
+               std::to_string(char_entries.size() - 1) + ", not \"" +
+               escaped_text(arguments.code_page) + "\"";
     return std::nullopt;
 }
 
 } // namespace
+
+std::optional<int> code_page_place(const std::string& text) {
+    return whole_number(text, 0, static_cast<int>(char_entries.size()) - 1);
+}
 
 std::optional<int> pause_ms(const std::string& text) { return whole_number(text, 0, 60000); }
 
@@ -112,6 +122,7 @@ std::optional<std::string> option_problem(const Arguments& arguments, const Comm
         {"add-missing", arguments.add_missing},
         {"command-set", arguments.command_set_given},
         {"line", arguments.line_given},
+        {"code-page", arguments.code_page_given},
         {"self-test", arguments.self_test},
         {"pause", arguments.pause_given},
     };
