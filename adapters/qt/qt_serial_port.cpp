@@ -7,9 +7,11 @@
 #include <QString>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <variant>
@@ -19,6 +21,7 @@
 #include "adapters/posix/termination_guard.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
@@ -179,19 +182,53 @@ std::variant<int, PortFailure> claim_device(const std::string& device,
 #endif
 
 #ifdef Q_OS_UNIX
-// The lock file Qt has just made for the port it calls `name` (without /dev/): LCK.. and the
-// name, its slashes as underscores, in the one of Qt's lock folders that holds it with this
-// process's id.
-std::string qt_lock_file_of(std::string name) {
+// Where Qt keeps its lock files, in the order it tries them.
+constexpr std::array<const char*, 8> qt_lock_folders{
+    "/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
+    "/tmp",      "/var/tmp",   "/var/lock/lockdev", "/run/lock"};
+
+// Qt's lock file for the port it calls `name` (without /dev/) in `folder`: LCK.. and the name,
+// its slashes as underscores.
+std::string qt_lock_file_in(const std::string& folder, std::string name) {
     std::replace(name.begin(), name.end(), '/', '_');
-    const std::string pid = std::to_string(::getpid());
-    for (const char* folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
-                               "/tmp", "/var/tmp", "/var/lock/lockdev", "/run/lock"}) {
-        const std::string path = std::string(folder) + "/LCK.." + name;
-        std::ifstream file(path);
-        std::string first_line;
-        if (std::getline(file, first_line) && first_line == pid)
+    return folder + "/LCK.." + name;
+}
+
+// The process id a lock file starts with, as Qt and most other programs write it: in digits
+// on its first line.
+std::optional<pid_t> pid_in_lock_file(const std::string& path) {
+    std::ifstream file(path);
+    long pid = 0;
+    if (!(file >> pid) || pid <= 0)
+        return std::nullopt;
+    return static_cast<pid_t>(pid);
+}
+
+// The lock file Qt has just made for the port it calls `name`: the one in Qt's folders that
+// holds this process's id.
+std::string qt_lock_file_of(const std::string& name) {
+    for (const char* folder : qt_lock_folders) {
+        const std::string path = qt_lock_file_in(folder, name);
+        if (pid_in_lock_file(path) == ::getpid())
             return path;
+    }
+    return {};
+}
+
+// Why Qt refused the port `name` when no process holds it: a lock file whose process has
+// ended, which Qt removes only where this user may (in a shared folder, only its owner and
+// root may) and when it names this machine. Empty when there is no such file.
+std::string stale_lock_words(const std::string& name) {
+    for (const char* folder : qt_lock_folders) {
+        // Qt uses the first folder this user may read and write.
+        if (::access(folder, R_OK | W_OK | X_OK) != 0)
+            continue;
+        const std::string path = qt_lock_file_in(folder, name);
+        const auto pid = pid_in_lock_file(path);
+        if (!pid || ::kill(*pid, 0) == 0 || errno != ESRCH)
+            return {};
+        return "the lock file " + path + " of process " + std::to_string(*pid) +
+               ", which has ended, still marks the port as taken; remove it: sudo rm " + path;
     }
     return {};
 }
@@ -255,14 +292,24 @@ std::optional<PortFailure> QtSerialPort::open_device(const std::string& device,
     candidate->setStopBits(qt_stop_bits(line.stop_bits));
     candidate->setFlowControl(QSerialPort::NoFlowControl);
     if (!candidate->open(QIODevice::ReadWrite)) {
-        const PortFailure failure = failure_of(*candidate, device);
+        PortFailure failure = failure_of(*candidate, device);
+#ifdef Q_OS_UNIX
+        // No process holds the port (see claim_device), so what Qt saw is a lock file.
+        if (failure.kind == PortFailure::Kind::InUse)
+            if (std::string words = stale_lock_words(candidate->portName().toStdString());
+                !words.empty())
+                failure = {PortFailure::Kind::Other, device, std::move(words)};
+#endif
         let_go_of_device();
         return failure;
     }
 #ifdef Q_OS_UNIX
-    if (const std::string lock_file = qt_lock_file_of(candidate->portName().toStdString());
-        !lock_file.empty())
-        watch_lock_file(own_descriptor, lock_file);
+    // Our hold on the device keeps every other program off it while it is open (see
+    // claim_device); Qt's lock file would outlast a process that is killed and, in a shared
+    // folder, keep every other user off the port until root removes it. So it goes at once.
+    lock_file = qt_lock_file_of(candidate->portName().toStdString());
+    if (!lock_file.empty())
+        ::unlink(lock_file.c_str());
 #endif
     // An open can succeed and still leave an error behind (an exclusive-use request the driver
     // does not know); it says nothing about the line.
@@ -280,10 +327,7 @@ void QtSerialPort::close() {
         // wait for it (up to half a minute on a UART): give it up instead.
         if (output_queued() > 0)
             port->clear(QSerialPort::Output);
-#ifdef Q_OS_UNIX
-        unwatch_lock_file(own_descriptor); // Qt's close removes it
-#endif
-        port->close();
+        close_qt_port();
     }
     port.reset();
     let_go_of_device();
@@ -436,8 +480,33 @@ void QtSerialPort::give_up_device() {
     take_buffered();
     // Closing at once stops Qt's notifier, which would otherwise fire again and again on the
     // dead descriptor whenever an event loop runs.
-    port->close();
+    close_qt_port();
     lost = true;
+}
+
+void QtSerialPort::close_qt_port() {
+#ifdef Q_OS_UNIX
+    // Qt's close removes its lock file, and complains on the program's error output when the
+    // file is gone: it gets one back to remove for the moment the close takes, which a request
+    // to end removes too. A file that is there already is another program's; Qt removes it
+    // whatever we do.
+    if (const std::string path = std::exchange(lock_file, {}); !path.empty()) {
+        watch_lock_file(own_descriptor, path);
+        const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
+        if (file < 0) {
+            unwatch_lock_file(own_descriptor);
+        } else {
+            const std::string pid_line = std::to_string(::getpid()) + "\n";
+            [[maybe_unused]] const auto written = ::write(file, pid_line.data(), pid_line.size());
+            ::close(file);
+        }
+    }
+    port->close();
+    unwatch_lock_file(own_descriptor);
+#else
+    port->close();
+#endif
 }
 
 } // namespace pds

@@ -51,6 +51,7 @@ private:
     void notice_failure();
     void give_up_device();
     void let_go_of_device();
+    void close_qt_port();
 
     std::filesystem::path proc_root;
     std::unique_ptr<QSerialPort> port;
@@ -59,6 +60,7 @@ private:
     bool opened = false; // from a successful open until close, even after the device went away
     bool lost = false;
     int own_descriptor = -1; // on the device while it is open (POSIX), see claim_device
+    std::string lock_file;   // Qt's for the open port, removed once it is open (POSIX)
 };
 
 } // namespace pds

@@ -18,6 +18,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -895,32 +896,115 @@ TEST_F(VfdctlTest, InterruptBeforeTheImageStopsAtOnceAndLeavesTheDisplayAlone) {
 #endif
 }
 
-// The lock file Qt keeps for `device` while process `pid` has it open, if any.
-std::optional<std::string> lock_file_of(const std::string& device, qint64 pid) {
+// Qt's lock file for `device` in any of the folders it uses, whoever made it.
+std::optional<std::string> lock_file_of(const std::string& device) {
     std::string name = device.substr(std::string("/dev/").size());
     std::replace(name.begin(), name.end(), '/', '_');
     for (const char* folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
                                "/tmp", "/var/tmp", "/var/lock/lockdev", "/run/lock"}) {
-        QFile file(QString::fromStdString(std::string(folder) + "/LCK.." + name));
-        if (file.open(QIODevice::ReadOnly) && file.readLine().trimmed() == QByteArray::number(pid))
-            return file.fileName().toStdString();
+        const std::string path = std::string(folder) + "/LCK.." + name;
+        if (fs::exists(path))
+            return path;
     }
     return std::nullopt;
 }
 
-TEST_F(VfdctlTest, EveryHandledSignalRemovesTheLockFileAsANormalEndDoes) {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+// However vfdctl ends, even when it is killed, it leaves no lock file that keeps others off
+// the port: Qt's goes as soon as the port is open.
+TEST_F(VfdctlTest, NoLockFileOfVfdctlOutlivesItHoweverItEnds) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
         SCOPED_TRACE(signal);
         const auto d = display({"--silent"}, samples::factory_image());
         QProcess read;
         start(read, {"read", "--port", device(d), "-o", "x.vfd"});
         ASSERT_TRUE(d->wait_for_output("left unanswered", 10000));
-        const auto lock_file = lock_file_of(d->device(), read.processId());
-        ASSERT_TRUE(lock_file) << "Qt keeps a lock file while the port is open";
+        EXPECT_EQ(lock_file_of(d->device()), std::nullopt) << "while the port is open";
         ::kill(static_cast<pid_t>(read.processId()), signal);
-        EXPECT_EQ(finish(read).code, 128 + signal);
-        EXPECT_FALSE(fs::exists(*lock_file)) << *lock_file;
+        EXPECT_EQ(finish(read).code, signal == SIGKILL ? -1 : 128 + signal);
+        EXPECT_EQ(lock_file_of(d->device()), std::nullopt) << "after the end";
     }
+}
+
+// vfdctl run as nobody, for what a user without root's rights meets.
+class UnprivilegedVfdctlTest : public VfdctlTest {
+protected:
+    void SetUp() override {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "only root may run vfdctl as root and then as another user";
+        if (!fs::exists("/usr/bin/setpriv"))
+            GTEST_SKIP() << "setpriv (util-linux) runs vfdctl as another user";
+        fs::permissions(folder.path().toStdString(), fs::perms::all);
+    }
+    Outcome vfdctl_as_nobody(const QStringList& arguments) {
+        QProcess process;
+        start(process, "/usr/bin/setpriv",
+              QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                          QStringLiteral(VFDCTL_PROGRAM)} +
+                  arguments);
+        return finish(process);
+    }
+    // The display's device open to every user, as the dialout group makes a real port.
+    static void open_to_all(const std::unique_ptr<VirtualDisplayProcess>& d) {
+        fs::permissions(d->device(), fs::perms::owner_read | fs::perms::owner_write |
+                                         fs::perms::group_read | fs::perms::group_write |
+                                         fs::perms::others_read | fs::perms::others_write);
+    }
+};
+
+TEST_F(UnprivilegedVfdctlTest, AKilledVfdctlOfRootLeavesNothingThatKeepsAnotherUserOff) {
+    const auto d = display({"--silent"}, samples::factory_image());
+    open_to_all(d);
+    QProcess read;
+    start(read, {"read", "--port", device(d), "-o", "x.vfd"});
+    ASSERT_TRUE(d->wait_for_output("left unanswered", 10000));
+    ::kill(static_cast<pid_t>(read.processId()), SIGKILL);
+    EXPECT_EQ(finish(read).code, -1);
+#ifdef TIOCNXCL
+    // Exclusive use ends with a real port's last close; the far side of a pseudo-terminal keeps
+    // the terminal, and the flag with it, alive.
+    const int far_end = ::open(d->device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(far_end, 0);
+    ::ioctl(far_end, TIOCNXCL);
+    ::close(far_end);
+#endif
+
+    // The port opens: the request goes out and is left unanswered.
+    const Outcome next = vfdctl_as_nobody({"read", "--port", device(d), "-o", "y.vfd"});
+    EXPECT_EQ(next.code, 5) << next.err;
+    EXPECT_NE(next.err.find("no answer within"), std::string::npos) << next.err;
+    EXPECT_TRUE(d->wait_for_output("left unanswered", 10000, 2));
+}
+
+TEST_F(UnprivilegedVfdctlTest, AStaleLockFileOfAnotherUserIsNamedWithItsRemedy) {
+    const auto d = display({}, samples::factory_image());
+    open_to_all(d);
+    // A process that has ended, and its lock file as such programs write it, left in the
+    // shared folder by root.
+    QProcess ended;
+    ended.start("/bin/true", {});
+    ASSERT_TRUE(ended.waitForStarted());
+    const qint64 pid = ended.processId();
+    ASSERT_TRUE(ended.waitForFinished());
+    std::string name = d->device().substr(std::string("/dev/").size());
+    std::replace(name.begin(), name.end(), '/', '_');
+    const std::string lock_file = "/var/lock/LCK.." + name;
+    {
+        std::ofstream file(lock_file);
+        file << std::string(10 - std::to_string(pid).size(), ' ') << pid << "\n";
+    }
+    const std::unique_ptr<const char, void (*)(const char*)> removed(
+        lock_file.c_str(), [](const char* path) { ::unlink(path); });
+
+    const Outcome run = vfdctl_as_nobody({"read", "--port", device(d), "-o", "x.vfd"});
+    EXPECT_EQ(run.code, 4);
+    EXPECT_EQ(run.err, device(d).toStdString() + ": cannot open " + d->device() +
+                           ": the lock file " + lock_file + " of process " +
+                           std::to_string(pid) +
+                           ", which has ended, still marks the port as taken; remove it: "
+                           "sudo rm " +
+                           lock_file + "\n");
+    EXPECT_FALSE(d->output().contains("Read request")) << "nothing was sent";
+    EXPECT_TRUE(fs::exists(lock_file)) << "the lock file is root's to remove";
 }
 
 // --json: what a script gets, read with a parser of its own. Every document holds the
