@@ -1007,6 +1007,48 @@ TEST_F(UnprivilegedVfdctlTest, AStaleLockFileOfAnotherUserIsNamedWithItsRemedy) 
     EXPECT_TRUE(fs::exists(lock_file)) << "the lock file is root's to remove";
 }
 
+// A line that something keeps sending on takes no request, whichever command would send one.
+TEST_F(VfdctlTest, ALineThatNeverFallsQuietIsRefusedWithNothingSentIntoIt) {
+    put("odd.vfd", samples::odd_image());
+    const std::string never_quiet = "the line never fell quiet: something keeps sending on it";
+    const std::vector<std::pair<QStringList, std::string>> commands{
+        {{"read", "-o", "x.vfd"}, never_quiet},
+        {{"write", "odd.vfd", "--force"}, never_quiet},
+        {{"write", "odd.vfd"}, "not written: the read before the write failed: " + never_quiet},
+    };
+    for (const auto& [command, words] : commands) {
+        SCOPED_TRACE(command.join(' ').toStdString());
+        const QString log = path("timing.log");
+        VirtualDisplayProcess d({"--chatter", "--timing-log", log}, samples::factory_image());
+        ASSERT_TRUE(d.started());
+        const Outcome run =
+            vfdctl(QStringList(command) << "--port" << QString::fromStdString(d.device()));
+        EXPECT_EQ(run.code, 4);
+        EXPECT_EQ(run.err, d.device() + ": " + words + "\n");
+        EXPECT_EQ(d.memory(), samples::factory_image());
+        // Time for a byte that did go out to reach the display and its log.
+        QThread::msleep(200);
+        const QByteArray timing = contents("timing.log");
+        EXPECT_TRUE(timing.startsWith("out ")) << "the display kept sending";
+        EXPECT_FALSE(timing.contains("in ")) << "a byte reached the display";
+    }
+}
+
+// 200 bytes trailing a read reply, paced at 9600 bit/s, are still coming in as the write that
+// follows the read begins: the write waits them out, and a later read finds what it wrote.
+TEST_F(VfdctlTest, TwoHundredBytesTrailingAReadReplyHoldUpNeitherWriteNorRead) {
+    VirtualDisplayProcess d({"--extra-bytes", "200"}, samples::factory_image());
+    ASSERT_TRUE(d.started());
+    const QString port = QString::fromStdString(d.device());
+    put("odd.vfd", samples::odd_image());
+    const Outcome written = vfdctl({"write", "odd.vfd", "--port", port});
+    EXPECT_EQ(written.code, 0) << written.err;
+    EXPECT_EQ(d.memory(), samples::odd_image());
+    const Outcome read = vfdctl({"read", "--port", port, "-o", "back.vfd"});
+    EXPECT_EQ(read.code, 0) << read.err;
+    EXPECT_EQ(image_in("back.vfd"), samples::odd_image());
+}
+
 // --json: what a script gets, read with a parser of its own. Every document holds the
 // summary keys, its status is the exit status, and nothing else reaches either stream.
 QJsonObject document_of(const Outcome& run) {
