@@ -1,5 +1,6 @@
 // The vfdctl program as a script runs it, against virtual displays on pseudo-terminals.
 #include "support/qt_application.h"
+#include "settings/option_lists.h"
 #include "support/sample_images.h"
 #include "virtual_display_process.h"
 
@@ -438,6 +439,32 @@ std::vector<std::string> lines_of(const std::string& text) {
         lines.push_back(text.substr(start, end - start));
     EXPECT_EQ(start, text.size()) << "the last line is not ended";
     return lines;
+}
+
+// A code page byte past the list: one line says there is no page to draw in, not a line for
+// each of the 60 cells; the file is shown all the same, as show shows any byte out of its list.
+TEST_F(VfdctlTest, ShowPreviewOfACodePageThatNamesNoEntrySaysSoOnce) {
+    const int entries = static_cast<int>(char_entries.size());
+    for (const int code_page : {entries - 1, entries, 255}) {
+        SCOPED_TRACE(code_page);
+        ImageBytes image = preview_image();
+        for (int cell = 0; cell < 20; ++cell)
+            at_position(image, position::welcome_line1 + cell) = ' ';
+        for (int cell = 0; cell < 40; ++cell)
+            at_position(image, position::welcome_line2 + cell) = ' ';
+        at_position(image, position::code_page) = static_cast<std::uint8_t>(code_page);
+        put("page.vfd", image);
+        for (const QStringList& style : {QStringList{}, QStringList{"--ascii"}}) {
+            const Outcome run = vfdctl(QStringList{"show", "--preview", "page.vfd"} + style);
+            EXPECT_EQ(run.code, 0) << run.err;
+            EXPECT_EQ(run.err, "");
+            if (code_page < entries)
+                EXPECT_EQ(lines_of(run.out).size(), style.isEmpty() ? 3u * 2 + 2 : 3u * 7 + 2);
+            else
+                EXPECT_EQ(run.out, "code page " + std::to_string(code_page) +
+                                       " names no entry: no preview\n");
+        }
+    }
 }
 
 TEST_F(VfdctlTest, ShowPreviewDrawsTheWelcomeLinesInDots) {
