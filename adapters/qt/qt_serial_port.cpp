@@ -184,7 +184,7 @@ std::variant<int, PortFailure> claim_device(const std::string& device,
 #ifdef Q_OS_UNIX
 // Where Qt keeps its lock files, in the order it tries them.
 constexpr std::array<const char*, 8> qt_lock_folders{
-    "/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
+    "/var/lock", "/etc/locks", "/var/spool/locks",  "/var/spool/uucp",
     "/tmp",      "/var/tmp",   "/var/lock/lockdev", "/run/lock"};
 
 // Qt's lock file for the port it calls `name` (without /dev/) in `folder`: LCK.. and the name,

@@ -130,9 +130,9 @@ void read_first(Station& station, Scene&) {
 
 // Something else keeps sending on the display's line: no request goes into it.
 Texts never_quiet(const Station&, const Scene& scene) {
-    return only(port_failure_message(
-        device_of(scene), "9600,n,8,1",
-        {PortFailure::Kind::NeverQuiet, device_of(scene), never_quiet_words}));
+    return only(
+        port_failure_message(device_of(scene), "9600,n,8,1",
+                             {PortFailure::Kind::NeverQuiet, device_of(scene), never_quiet_words}));
 }
 
 void choose_file(Station& station, Scene& scene) {

@@ -1,6 +1,6 @@
 // The vfdctl program as a script runs it, against virtual displays on pseudo-terminals.
-#include "support/qt_application.h"
 #include "settings/option_lists.h"
+#include "support/qt_application.h"
 #include "support/sample_images.h"
 #include "virtual_display_process.h"
 
@@ -1025,8 +1025,7 @@ TEST_F(UnprivilegedVfdctlTest, AStaleLockFileOfAnotherUserIsNamedWithItsRemedy) 
     const Outcome run = vfdctl_as_nobody({"read", "--port", device(d), "-o", "x.vfd"});
     EXPECT_EQ(run.code, 4);
     EXPECT_EQ(run.err, device(d).toStdString() + ": cannot open " + d->device() +
-                           ": the lock file " + lock_file + " of process " +
-                           std::to_string(pid) +
+                           ": the lock file " + lock_file + " of process " + std::to_string(pid) +
                            ", which has ended, still marks the port as taken; remove it: "
                            "sudo rm " +
                            lock_file + "\n");

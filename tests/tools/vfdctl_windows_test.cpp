@@ -222,9 +222,8 @@ TEST_F(VfdctlWindowsTest, FailuresGiveTheirStatus) {
 // under Wine only the hold of programs built on this adapter can show.)
 TEST_F(VfdctlWindowsTest, ACOMPortAnotherProgramHoldsIsRefusedAsReadRefusesIt) {
     const std::string odd = put("odd.vfd", samples::odd_image());
-    ASSERT_EQ(vfdctl("write " + put("factory.vfd", samples::factory_image()) + " --port COM5")
-                  .status,
-              0);
+    ASSERT_EQ(
+        vfdctl("write " + put("factory.vfd", samples::factory_image()) + " --port COM5").status, 0);
     Win32SerialPort holder;
     ASSERT_EQ(open_port(holder, {{0, "COM5"}, "9600,n,8,1"}), std::nullopt);
     const struct {

@@ -340,8 +340,8 @@ private:
     TimingLog& log;
     std::deque<Outgoing> outgoing;
     std::optional<std::int64_t> drop_at;
-    std::int64_t received_until = 0; // when the line from the host is free again
-    std::int64_t sent_until = 0;     // when the line to the host is free again
+    std::int64_t received_until = 0;        // when the line from the host is free again
+    std::int64_t sent_until = 0;            // when the line to the host is free again
     std::optional<std::int64_t> chatter_at; // when the next byte of chatter is due
     std::size_t chatter_sent = 0;
 };
