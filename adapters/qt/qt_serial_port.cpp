@@ -11,6 +11,7 @@
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -137,8 +138,9 @@ std::string what_node_is(const struct stat& node) {
 // A port another program holds is refused before a byte is sent on it: whichever way the
 // holder took it (our lock, exclusive use, which binds root only when asked, or a plain open
 // that the system shows under `proc_root`), a request sent now would take the holder's answer.
-std::variant<int, PortFailure> claim_device(const std::string& device,
-                                            const std::filesystem::path& proc_root) {
+std::variant<int, PortFailure>
+claim_device(const std::string& device,
+             const std::function<std::optional<PortHolder>(dev_t)>& holder_of) {
     const auto refused = [&](PortFailure::Kind kind, std::string reason, int descriptor = -1) {
         if (descriptor >= 0)
             ::close(descriptor);
@@ -150,8 +152,7 @@ std::variant<int, PortFailure> claim_device(const std::string& device,
         return refused(PortFailure::Kind::NotAPort, what_node_is(node));
     // Named where the system shows who; an empty reason says only that someone does.
     const auto held = [&](int descriptor = -1) {
-        const auto holder =
-            found ? find_port_holder(proc_root, node.st_rdev, ::getpid()) : std::nullopt;
+        const auto holder = found ? holder_of(node.st_rdev) : std::nullopt;
         return refused(PortFailure::Kind::InUse, holder ? holder_words(*holder) : "", descriptor);
     };
 
@@ -171,7 +172,7 @@ std::variant<int, PortFailure> claim_device(const std::string& device,
     if (int exclusive = 0; ::ioctl(descriptor, TIOCGEXCL, &exclusive) == 0 && exclusive)
         return held(descriptor);
 #endif
-    if (const auto holder = find_port_holder(proc_root, node.st_rdev, ::getpid()))
+    if (const auto holder = holder_of(node.st_rdev))
         return refused(PortFailure::Kind::InUse, holder_words(*holder), descriptor);
     termios before{};
     if (::tcgetattr(descriptor, &before) != 0)
@@ -259,6 +260,9 @@ void sleep_ms(int ms) {
 
 QtSerialPort::QtSerialPort(std::filesystem::path proc_root) : proc_root(std::move(proc_root)) {}
 
+QtSerialPort::QtSerialPort(std::shared_ptr<SharedHolderLook> shared_look)
+    : shared_look(std::move(shared_look)) {}
+
 QtSerialPort::~QtSerialPort() {
     close();
 }
@@ -274,7 +278,10 @@ std::optional<PortFailure> QtSerialPort::open_device(const std::string& device,
                                                      const LineSettings& line) {
     lost = false;
 #ifdef Q_OS_UNIX
-    const auto claim = claim_device(device, proc_root);
+    const auto claim = claim_device(device, [&](dev_t node) {
+        return shared_look ? shared_look->holder_of(node)
+                           : find_port_holder(proc_root, node, ::getpid());
+    });
     if (const auto* refused = std::get_if<PortFailure>(&claim))
         return *refused;
     own_descriptor = std::get<int>(claim);
