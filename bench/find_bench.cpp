@@ -18,7 +18,7 @@ using display::VirtualDisplayProcess;
 
 double probe_ms(const std::vector<PortChoice>& ports, std::vector<PortProbe>* probes = nullptr) {
     const auto start = std::chrono::steady_clock::now();
-    auto done = cli::probe_every_port(ports, [] { return cli::platform_link_services("/proc"); });
+    auto done = cli::probe_every_port(ports, cli::platform_link_services_for_one_run("/proc"));
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     if (probes)

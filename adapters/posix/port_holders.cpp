@@ -1,11 +1,13 @@
 #include "adapters/posix/port_holders.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <fstream>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <system_error>
+#include <vector>
 
 namespace pds {
 
@@ -51,36 +53,80 @@ std::optional<unsigned> pts_index(dev_t device) {
     return (device_major - first_pts_major) * 256 + minor(device);
 }
 
-// Whether one of the process's files is the master side of pseudo-terminal `index`: fdinfo
-// names the terminal a /dev/ptmx descriptor opened.
-bool holds_master_of(const fs::path& process, unsigned index) {
-    return any_entry(process / "fd", [&](const fs::path& fd) {
-        std::error_code error;
-        const fs::path target = fs::read_symlink(fd, error);
-        if (error || target.filename() != "ptmx")
+// The pseudo-terminal a /dev/ptmx descriptor opened, as its fdinfo names it.
+std::optional<unsigned> tty_index_of(const fs::path& process, const fs::path& fd) {
+    std::ifstream info(process / "fdinfo" / fd.filename());
+    const std::string key = "tty-index:";
+    for (std::string line; std::getline(info, line);) {
+        if (line.rfind(key, 0) != 0)
+            continue;
+        const auto digits = line.find_first_not_of(" \t", key.size());
+        unsigned value = 0;
+        const char* end = line.data() + line.size();
+        if (digits != std::string::npos &&
+            std::from_chars(line.data() + digits, end, value).ec == std::errc{})
+            return value;
+    }
+    return std::nullopt;
+}
+
+// The character devices a process has open, and the pseudo-terminals whose master side it
+// holds through /dev/ptmx.
+struct OpenDevices {
+    pid_t pid;
+    fs::path process;
+    std::vector<dev_t> devices;
+    std::vector<unsigned> masters;
+
+    bool has(dev_t device) const {
+        return std::find(devices.begin(), devices.end(), device) != devices.end();
+    }
+    bool holds_master_of(unsigned index) const {
+        return std::find(masters.begin(), masters.end(), index) != masters.end();
+    }
+};
+
+constexpr unsigned ptmx_major = 5;
+constexpr unsigned ptmx_minor = 2;
+
+OpenDevices open_devices(const fs::path& process, pid_t pid) {
+    OpenDevices open{pid, process, {}, {}};
+    any_entry(process / "fd", [&](const fs::path& fd) {
+        struct stat node {};
+        if (::stat(fd.c_str(), &node) != 0 || !S_ISCHR(node.st_mode))
             return false;
-        std::ifstream info(process / "fdinfo" / fd.filename());
-        for (std::string line; std::getline(info, line);) {
-            const std::string key = "tty-index:";
-            if (line.rfind(key, 0) != 0)
-                continue;
-            const auto digits = line.find_first_not_of(" \t", key.size());
-            unsigned value = 0;
-            const char* end = line.data() + line.size();
-            if (digits != std::string::npos &&
-                std::from_chars(line.data() + digits, end, value).ec == std::errc{} &&
-                value == index)
-                return true;
+        if (major(node.st_rdev) == ptmx_major && minor(node.st_rdev) == ptmx_minor) {
+            if (const auto index = tty_index_of(process, fd))
+                open.masters.push_back(*index);
+        } else if (!open.has(node.st_rdev)) {
+            open.devices.push_back(node.st_rdev);
         }
         return false;
     });
+    return open;
 }
 
-bool has_open(const fs::path& process, dev_t device) {
-    return any_entry(process / "fd", [&](const fs::path& fd) {
-        struct stat node {};
-        return ::stat(fd.c_str(), &node) == 0 && S_ISCHR(node.st_mode) && node.st_rdev == device;
+// What every process under `proc_root` but `self` has open.
+std::vector<OpenDevices> look_at(const fs::path& proc_root, pid_t self) {
+    std::vector<OpenDevices> processes;
+    if (proc_root.empty())
+        return processes;
+    any_entry(proc_root, [&](const fs::path& process) {
+        if (const auto pid = pid_of(process); pid && *pid != self)
+            processes.push_back(open_devices(process, *pid));
+        return false;
     });
+    return processes;
+}
+
+// The far end of a pseudo-terminal, the process that holds its master side too, is the line's
+// other end and no user of the port.
+std::optional<PortHolder> holder_among(const std::vector<OpenDevices>& processes, dev_t device) {
+    const auto pts = pts_index(device);
+    for (const auto& open : processes)
+        if (open.has(device) && !(pts && open.holds_master_of(*pts)))
+            return PortHolder{open.pid, program_of(open.process)};
+    return std::nullopt;
 }
 
 } // namespace
@@ -90,20 +136,23 @@ std::string holder_words(const PortHolder& holder) {
 }
 
 std::optional<PortHolder> find_port_holder(const fs::path& proc_root, dev_t device, pid_t self) {
-    if (proc_root.empty())
-        return std::nullopt;
-    const auto pts = pts_index(device);
-    std::optional<PortHolder> holder;
-    any_entry(proc_root, [&](const fs::path& process) {
-        const auto pid = pid_of(process);
-        if (!pid || *pid == self || !has_open(process, device))
-            return false;
-        if (pts && holds_master_of(process, *pts))
-            return false;
-        holder = PortHolder{*pid, program_of(process)};
-        return true;
-    });
-    return holder;
+    return holder_among(look_at(proc_root, self), device);
+}
+
+struct SharedHolderLook::Look {
+    std::vector<OpenDevices> processes;
+};
+
+SharedHolderLook::SharedHolderLook(fs::path proc_root, pid_t self)
+    : proc_root(std::move(proc_root)), self(self) {}
+
+SharedHolderLook::~SharedHolderLook() = default;
+
+std::optional<PortHolder> SharedHolderLook::holder_of(dev_t device) {
+    std::lock_guard lock(taking);
+    if (!look)
+        look = std::make_unique<Look>(Look{look_at(proc_root, self)});
+    return holder_among(look->processes, device);
 }
 
 } // namespace pds

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -23,5 +25,25 @@ std::string holder_words(const PortHolder& holder);
 // when `proc_root` is empty or shows nothing.
 std::optional<PortHolder> find_port_holder(const std::filesystem::path& proc_root, dev_t device,
                                            pid_t self);
+
+// One look at `proc_root` for every port of a run that opens its ports at once, each on its
+// own thread: the first open that asks takes it, and every later one answers from it as
+// find_port_holder would have then. A program that opens a port after the look is not seen.
+class SharedHolderLook {
+public:
+    SharedHolderLook(std::filesystem::path proc_root, pid_t self);
+    ~SharedHolderLook();
+    SharedHolderLook(const SharedHolderLook&) = delete;
+    SharedHolderLook& operator=(const SharedHolderLook&) = delete;
+
+    std::optional<PortHolder> holder_of(dev_t device);
+
+private:
+    struct Look;
+    std::filesystem::path proc_root;
+    pid_t self;
+    std::mutex taking;
+    std::unique_ptr<Look> look; // once taken
+};
 
 } // namespace pds

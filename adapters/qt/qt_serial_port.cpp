@@ -7,9 +7,12 @@
 #include <QString>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <functional>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <variant>
@@ -19,6 +22,7 @@
 #include "adapters/posix/termination_guard.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
@@ -134,8 +138,9 @@ std::string what_node_is(const struct stat& node) {
 // A port another program holds is refused before a byte is sent on it: whichever way the
 // holder took it (our lock, exclusive use, which binds root only when asked, or a plain open
 // that the system shows under `proc_root`), a request sent now would take the holder's answer.
-std::variant<int, PortFailure> claim_device(const std::string& device,
-                                            const std::filesystem::path& proc_root) {
+std::variant<int, PortFailure>
+claim_device(const std::string& device,
+             const std::function<std::optional<PortHolder>(dev_t)>& holder_of) {
     const auto refused = [&](PortFailure::Kind kind, std::string reason, int descriptor = -1) {
         if (descriptor >= 0)
             ::close(descriptor);
@@ -147,8 +152,7 @@ std::variant<int, PortFailure> claim_device(const std::string& device,
         return refused(PortFailure::Kind::NotAPort, what_node_is(node));
     // Named where the system shows who; an empty reason says only that someone does.
     const auto held = [&](int descriptor = -1) {
-        const auto holder =
-            found ? find_port_holder(proc_root, node.st_rdev, ::getpid()) : std::nullopt;
+        const auto holder = found ? holder_of(node.st_rdev) : std::nullopt;
         return refused(PortFailure::Kind::InUse, holder ? holder_words(*holder) : "", descriptor);
     };
 
@@ -168,7 +172,7 @@ std::variant<int, PortFailure> claim_device(const std::string& device,
     if (int exclusive = 0; ::ioctl(descriptor, TIOCGEXCL, &exclusive) == 0 && exclusive)
         return held(descriptor);
 #endif
-    if (const auto holder = find_port_holder(proc_root, node.st_rdev, ::getpid()))
+    if (const auto holder = holder_of(node.st_rdev))
         return refused(PortFailure::Kind::InUse, holder_words(*holder), descriptor);
     termios before{};
     if (::tcgetattr(descriptor, &before) != 0)
@@ -179,19 +183,53 @@ std::variant<int, PortFailure> claim_device(const std::string& device,
 #endif
 
 #ifdef Q_OS_UNIX
-// The lock file Qt has just made for the port it calls `name` (without /dev/): LCK.. and the
-// name, its slashes as underscores, in the one of Qt's lock folders that holds it with this
-// process's id.
-std::string qt_lock_file_of(std::string name) {
+// Where Qt keeps its lock files, in the order it tries them.
+constexpr std::array<const char*, 8> qt_lock_folders{
+    "/var/lock", "/etc/locks", "/var/spool/locks",  "/var/spool/uucp",
+    "/tmp",      "/var/tmp",   "/var/lock/lockdev", "/run/lock"};
+
+// Qt's lock file for the port it calls `name` (without /dev/) in `folder`: LCK.. and the name,
+// its slashes as underscores.
+std::string qt_lock_file_in(const std::string& folder, std::string name) {
     std::replace(name.begin(), name.end(), '/', '_');
-    const std::string pid = std::to_string(::getpid());
-    for (const char* folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
-                               "/tmp", "/var/tmp", "/var/lock/lockdev", "/run/lock"}) {
-        const std::string path = std::string(folder) + "/LCK.." + name;
-        std::ifstream file(path);
-        std::string first_line;
-        if (std::getline(file, first_line) && first_line == pid)
+    return folder + "/LCK.." + name;
+}
+
+// The process id a lock file starts with, as Qt and most other programs write it: in digits
+// on its first line.
+std::optional<pid_t> pid_in_lock_file(const std::string& path) {
+    std::ifstream file(path);
+    long pid = 0;
+    if (!(file >> pid) || pid <= 0)
+        return std::nullopt;
+    return static_cast<pid_t>(pid);
+}
+
+// The lock file Qt has just made for the port it calls `name`: the one in Qt's folders that
+// holds this process's id.
+std::string qt_lock_file_of(const std::string& name) {
+    for (const char* folder : qt_lock_folders) {
+        const std::string path = qt_lock_file_in(folder, name);
+        if (pid_in_lock_file(path) == ::getpid())
             return path;
+    }
+    return {};
+}
+
+// Why Qt refused the port `name` when no process holds it: a lock file whose process has
+// ended, which Qt removes only where this user may (in a shared folder, only its owner and
+// root may) and when it names this machine. Empty when there is no such file.
+std::string stale_lock_words(const std::string& name) {
+    for (const char* folder : qt_lock_folders) {
+        // Qt uses the first folder this user may read and write.
+        if (::access(folder, R_OK | W_OK | X_OK) != 0)
+            continue;
+        const std::string path = qt_lock_file_in(folder, name);
+        const auto pid = pid_in_lock_file(path);
+        if (!pid || ::kill(*pid, 0) == 0 || errno != ESRCH)
+            return {};
+        return "the lock file " + path + " of process " + std::to_string(*pid) +
+               ", which has ended, still marks the port as taken; remove it: sudo rm " + path;
     }
     return {};
 }
@@ -222,6 +260,9 @@ void sleep_ms(int ms) {
 
 QtSerialPort::QtSerialPort(std::filesystem::path proc_root) : proc_root(std::move(proc_root)) {}
 
+QtSerialPort::QtSerialPort(std::shared_ptr<SharedHolderLook> shared_look)
+    : shared_look(std::move(shared_look)) {}
+
 QtSerialPort::~QtSerialPort() {
     close();
 }
@@ -237,7 +278,10 @@ std::optional<PortFailure> QtSerialPort::open_device(const std::string& device,
                                                      const LineSettings& line) {
     lost = false;
 #ifdef Q_OS_UNIX
-    const auto claim = claim_device(device, proc_root);
+    const auto claim = claim_device(device, [&](dev_t node) {
+        return shared_look ? shared_look->holder_of(node)
+                           : find_port_holder(proc_root, node, ::getpid());
+    });
     if (const auto* refused = std::get_if<PortFailure>(&claim))
         return *refused;
     own_descriptor = std::get<int>(claim);
@@ -255,14 +299,24 @@ std::optional<PortFailure> QtSerialPort::open_device(const std::string& device,
     candidate->setStopBits(qt_stop_bits(line.stop_bits));
     candidate->setFlowControl(QSerialPort::NoFlowControl);
     if (!candidate->open(QIODevice::ReadWrite)) {
-        const PortFailure failure = failure_of(*candidate, device);
+        PortFailure failure = failure_of(*candidate, device);
+#ifdef Q_OS_UNIX
+        // No process holds the port (see claim_device), so what Qt saw is a lock file.
+        if (failure.kind == PortFailure::Kind::InUse)
+            if (std::string words = stale_lock_words(candidate->portName().toStdString());
+                !words.empty())
+                failure = {PortFailure::Kind::Other, device, std::move(words)};
+#endif
         let_go_of_device();
         return failure;
     }
 #ifdef Q_OS_UNIX
-    if (const std::string lock_file = qt_lock_file_of(candidate->portName().toStdString());
-        !lock_file.empty())
-        watch_lock_file(own_descriptor, lock_file);
+    // Our hold on the device keeps every other program off it while it is open (see
+    // claim_device); Qt's lock file would outlast a process that is killed and, in a shared
+    // folder, keep every other user off the port until root removes it. So it goes at once.
+    lock_file = qt_lock_file_of(candidate->portName().toStdString());
+    if (!lock_file.empty())
+        ::unlink(lock_file.c_str());
 #endif
     // An open can succeed and still leave an error behind (an exclusive-use request the driver
     // does not know); it says nothing about the line.
@@ -280,10 +334,7 @@ void QtSerialPort::close() {
         // wait for it (up to half a minute on a UART): give it up instead.
         if (output_queued() > 0)
             port->clear(QSerialPort::Output);
-#ifdef Q_OS_UNIX
-        unwatch_lock_file(own_descriptor); // Qt's close removes it
-#endif
-        port->close();
+        close_qt_port();
     }
     port.reset();
     let_go_of_device();
@@ -436,8 +487,33 @@ void QtSerialPort::give_up_device() {
     take_buffered();
     // Closing at once stops Qt's notifier, which would otherwise fire again and again on the
     // dead descriptor whenever an event loop runs.
-    port->close();
+    close_qt_port();
     lost = true;
+}
+
+void QtSerialPort::close_qt_port() {
+#ifdef Q_OS_UNIX
+    // Qt's close removes its lock file, and complains on the program's error output when the
+    // file is gone: it gets one back to remove for the moment the close takes, which a request
+    // to end removes too. A file that is there already is another program's; Qt removes it
+    // whatever we do.
+    if (const std::string path = std::exchange(lock_file, {}); !path.empty()) {
+        watch_lock_file(own_descriptor, path);
+        const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
+        if (file < 0) {
+            unwatch_lock_file(own_descriptor);
+        } else {
+            const std::string pid_line = std::to_string(::getpid()) + "\n";
+            [[maybe_unused]] const auto written = ::write(file, pid_line.data(), pid_line.size());
+            ::close(file);
+        }
+    }
+    port->close();
+    unwatch_lock_file(own_descriptor);
+#else
+    port->close();
+#endif
 }
 
 } // namespace pds

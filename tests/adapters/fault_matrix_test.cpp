@@ -128,6 +128,13 @@ void read_first(Station& station, Scene&) {
     station.boxes.shown.clear();
 }
 
+// Something else keeps sending on the display's line: no request goes into it.
+Texts never_quiet(const Station&, const Scene& scene) {
+    return only(
+        port_failure_message(device_of(scene), "9600,n,8,1",
+                             {PortFailure::Kind::NeverQuiet, device_of(scene), never_quiet_words}));
+}
+
 void choose_file(Station& station, Scene& scene) {
     const auto slash = scene.file.find_last_of('/');
     station.dialog.answers.push_back({scene.file, scene.file.substr(slash + 1)});
@@ -197,6 +204,14 @@ const std::vector<Fault>& faults() {
          [](auto&, auto&) { return only(download_successful); }, true},
         {"NoiseTrailingTheReadBeforeARead", Operation::Read, {"--trailing", "40"}, read_first,
          [](auto&, auto&) { return only(upload_ok); }, true},
+        {"TwoHundredBytesTrailingTheReadBeforeAWrite", Operation::Write,
+         {"--extra-bytes", "200"}, read_first,
+         [](auto&, auto&) { return only(download_successful); }, true},
+        {"TwoHundredBytesTrailingTheReadBeforeARead", Operation::Read, {"--extra-bytes", "200"},
+         read_first, [](auto&, auto&) { return only(upload_ok); }, true},
+        {"LineThatNeverFallsQuietOnWrite", Operation::Write, {"--chatter"}, {}, never_quiet,
+         false},
+        {"LineThatNeverFallsQuietOnRead", Operation::Read, {"--chatter"}, {}, never_quiet, false},
         {"HangUpMidRead", Operation::Read, {"--hang-up-after", "60"}, {},
          [](auto&, auto&) { return only(receive_check_error); }, false},
         {"HangUpMidWrite", Operation::Write, {"--hang-up-after", "8"}, {},

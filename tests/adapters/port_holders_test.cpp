@@ -130,5 +130,26 @@ TEST_F(PortHoldersTest, TheMasterOfAnotherTerminalDoesNotExcuseAHolder) {
     EXPECT_EQ(holder()->pid, 900);
 }
 
+// One look for the ports of a run: each answered as a look of its own would have answered at
+// the first ask; what opens a port afterwards waits for the next run's look.
+TEST_F(PortHoldersTest, OneSharedLookAnswersForEveryPortOfTheRun) {
+    PseudoTerminal other;
+    ASSERT_FALSE(other.slave.empty());
+    proc.open_file(812, "ModemManager", 5, line.slave);
+    proc.open_file(900, "virtual_display", 3, "/dev/ptmx",
+                   "tty-index:\t" + std::to_string(other.index) + "\n");
+    proc.open_file(900, "virtual_display", 4, other.slave);
+    SharedHolderLook look(proc.root, ::getpid());
+    ASSERT_TRUE(look.holder_of(line.device));
+    EXPECT_EQ(holder_words(*look.holder_of(line.device)), "ModemManager (process 812)");
+    EXPECT_FALSE(look.holder_of(other.device)) << "only the line's far end has it open";
+
+    proc.open_file(950, "cat", 0, other.slave);
+    EXPECT_FALSE(look.holder_of(other.device)) << "opened after the look";
+    const auto fresh = find_port_holder(proc.root, other.device, ::getpid());
+    ASSERT_TRUE(fresh);
+    EXPECT_EQ(fresh->pid, 950);
+}
+
 } // namespace
 } // namespace pds

@@ -144,5 +144,37 @@ TEST_F(FindE2eTest, HelpSaysWhatFindSendsAndFindTakesNoSpeed) {
     EXPECT_EQ(speed.err, "vfdctl: --baud does not apply to find\nTry \"vfdctl --help\".\n");
 }
 
+// The ports of one find share one look at which programs hold ports: each held one is still
+// refused, named with its holder, and the free one beside them found.
+TEST_F(FindE2eTest, HeldPortsAreRefusedBesideAFreeOne) {
+    const auto free = display({"--no-pacing"}, greeting_image());
+    const auto first = display({"--no-pacing"}, greeting_image());
+    const auto second = display({"--no-pacing"}, greeting_image());
+    std::vector<std::unique_ptr<QProcess>> holders;
+    for (const auto* held : {&first, &second}) {
+        auto holder = std::make_unique<QProcess>();
+        holder->start("/bin/sh",
+                      {"-c", "exec 3<>\"$0\" && echo opened && exec sleep 60", on(*held)});
+        ASSERT_TRUE(holder->waitForReadyRead(5000));
+        ASSERT_EQ(holder->readLine().trimmed(), "opened");
+        holders.push_back(std::move(holder));
+    }
+
+    const Ran run = vfdctl({"find", "--port", on(first), "--port", on(free), "--port", on(second)});
+    EXPECT_EQ(run.code, 0) << run.err;
+    for (std::size_t i = 0; i < holders.size(); ++i) {
+        const auto& held = i == 0 ? first : second;
+        EXPECT_NE(run.out.find(held->device() +
+                               ": no display: another program is using this port: sleep (process " +
+                               std::to_string(holders[i]->processId()) + ")\n"),
+                  std::string::npos)
+            << run.out;
+    }
+    EXPECT_NE(run.out.find(free->device() + ": display at 9600 bit/s"), std::string::npos)
+        << run.out;
+    for (auto& holder : holders)
+        holder->kill(), holder->waitForFinished(3000);
+}
+
 } // namespace
 } // namespace pds

@@ -1,4 +1,5 @@
 // The vfdctl program as a script runs it, against virtual displays on pseudo-terminals.
+#include "settings/option_lists.h"
 #include "support/qt_application.h"
 #include "support/sample_images.h"
 #include "virtual_display_process.h"
@@ -18,6 +19,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -437,6 +439,32 @@ std::vector<std::string> lines_of(const std::string& text) {
         lines.push_back(text.substr(start, end - start));
     EXPECT_EQ(start, text.size()) << "the last line is not ended";
     return lines;
+}
+
+// A code page byte past the list: one line says there is no page to draw in, not a line for
+// each of the 60 cells; the file is shown all the same, as show shows any byte out of its list.
+TEST_F(VfdctlTest, ShowPreviewOfACodePageThatNamesNoEntrySaysSoOnce) {
+    const int entries = static_cast<int>(char_entries.size());
+    for (const int code_page : {entries - 1, entries, 255}) {
+        SCOPED_TRACE(code_page);
+        ImageBytes image = preview_image();
+        for (int cell = 0; cell < 20; ++cell)
+            at_position(image, position::welcome_line1 + cell) = ' ';
+        for (int cell = 0; cell < 40; ++cell)
+            at_position(image, position::welcome_line2 + cell) = ' ';
+        at_position(image, position::code_page) = static_cast<std::uint8_t>(code_page);
+        put("page.vfd", image);
+        for (const QStringList& style : {QStringList{}, QStringList{"--ascii"}}) {
+            const Outcome run = vfdctl(QStringList{"show", "--preview", "page.vfd"} + style);
+            EXPECT_EQ(run.code, 0) << run.err;
+            EXPECT_EQ(run.err, "");
+            if (code_page < entries)
+                EXPECT_EQ(lines_of(run.out).size(), style.isEmpty() ? 3u * 2 + 2 : 3u * 7 + 2);
+            else
+                EXPECT_EQ(run.out, "code page " + std::to_string(code_page) +
+                                       " names no entry: no preview\n");
+        }
+    }
 }
 
 TEST_F(VfdctlTest, ShowPreviewDrawsTheWelcomeLinesInDots) {
@@ -895,32 +923,156 @@ TEST_F(VfdctlTest, InterruptBeforeTheImageStopsAtOnceAndLeavesTheDisplayAlone) {
 #endif
 }
 
-// The lock file Qt keeps for `device` while process `pid` has it open, if any.
-std::optional<std::string> lock_file_of(const std::string& device, qint64 pid) {
+// Qt's lock file for `device` in any of the folders it uses, whoever made it.
+std::optional<std::string> lock_file_of(const std::string& device) {
     std::string name = device.substr(std::string("/dev/").size());
     std::replace(name.begin(), name.end(), '/', '_');
     for (const char* folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
                                "/tmp", "/var/tmp", "/var/lock/lockdev", "/run/lock"}) {
-        QFile file(QString::fromStdString(std::string(folder) + "/LCK.." + name));
-        if (file.open(QIODevice::ReadOnly) && file.readLine().trimmed() == QByteArray::number(pid))
-            return file.fileName().toStdString();
+        const std::string path = std::string(folder) + "/LCK.." + name;
+        if (fs::exists(path))
+            return path;
     }
     return std::nullopt;
 }
 
-TEST_F(VfdctlTest, EveryHandledSignalRemovesTheLockFileAsANormalEndDoes) {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+// However vfdctl ends, even when it is killed, it leaves no lock file that keeps others off
+// the port: Qt's goes as soon as the port is open.
+TEST_F(VfdctlTest, NoLockFileOfVfdctlOutlivesItHoweverItEnds) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
         SCOPED_TRACE(signal);
         const auto d = display({"--silent"}, samples::factory_image());
         QProcess read;
         start(read, {"read", "--port", device(d), "-o", "x.vfd"});
         ASSERT_TRUE(d->wait_for_output("left unanswered", 10000));
-        const auto lock_file = lock_file_of(d->device(), read.processId());
-        ASSERT_TRUE(lock_file) << "Qt keeps a lock file while the port is open";
+        EXPECT_EQ(lock_file_of(d->device()), std::nullopt) << "while the port is open";
         ::kill(static_cast<pid_t>(read.processId()), signal);
-        EXPECT_EQ(finish(read).code, 128 + signal);
-        EXPECT_FALSE(fs::exists(*lock_file)) << *lock_file;
+        EXPECT_EQ(finish(read).code, signal == SIGKILL ? -1 : 128 + signal);
+        EXPECT_EQ(lock_file_of(d->device()), std::nullopt) << "after the end";
     }
+}
+
+// vfdctl run as nobody, for what a user without root's rights meets.
+class UnprivilegedVfdctlTest : public VfdctlTest {
+protected:
+    void SetUp() override {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "only root may run vfdctl as root and then as another user";
+        if (!fs::exists("/usr/bin/setpriv"))
+            GTEST_SKIP() << "setpriv (util-linux) runs vfdctl as another user";
+        fs::permissions(folder.path().toStdString(), fs::perms::all);
+    }
+    Outcome vfdctl_as_nobody(const QStringList& arguments) {
+        QProcess process;
+        start(process, "/usr/bin/setpriv",
+              QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                          QStringLiteral(VFDCTL_PROGRAM)} +
+                  arguments);
+        return finish(process);
+    }
+    // The display's device open to every user, as the dialout group makes a real port.
+    static void open_to_all(const std::unique_ptr<VirtualDisplayProcess>& d) {
+        fs::permissions(d->device(), fs::perms::owner_read | fs::perms::owner_write |
+                                         fs::perms::group_read | fs::perms::group_write |
+                                         fs::perms::others_read | fs::perms::others_write);
+    }
+};
+
+TEST_F(UnprivilegedVfdctlTest, AKilledVfdctlOfRootLeavesNothingThatKeepsAnotherUserOff) {
+    const auto d = display({"--silent"}, samples::factory_image());
+    open_to_all(d);
+    QProcess read;
+    start(read, {"read", "--port", device(d), "-o", "x.vfd"});
+    ASSERT_TRUE(d->wait_for_output("left unanswered", 10000));
+    ::kill(static_cast<pid_t>(read.processId()), SIGKILL);
+    EXPECT_EQ(finish(read).code, -1);
+#ifdef TIOCNXCL
+    // Exclusive use ends with a real port's last close; the far side of a pseudo-terminal keeps
+    // the terminal, and the flag with it, alive.
+    const int far_end = ::open(d->device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(far_end, 0);
+    ::ioctl(far_end, TIOCNXCL);
+    ::close(far_end);
+#endif
+
+    // The port opens: the request goes out and is left unanswered.
+    const Outcome next = vfdctl_as_nobody({"read", "--port", device(d), "-o", "y.vfd"});
+    EXPECT_EQ(next.code, 5) << next.err;
+    EXPECT_NE(next.err.find("no answer within"), std::string::npos) << next.err;
+    EXPECT_TRUE(d->wait_for_output("left unanswered", 10000, 2));
+}
+
+TEST_F(UnprivilegedVfdctlTest, AStaleLockFileOfAnotherUserIsNamedWithItsRemedy) {
+    const auto d = display({}, samples::factory_image());
+    open_to_all(d);
+    // A process that has ended, and its lock file as such programs write it, left in the
+    // shared folder by root.
+    QProcess ended;
+    ended.start("/bin/true", {});
+    ASSERT_TRUE(ended.waitForStarted());
+    const qint64 pid = ended.processId();
+    ASSERT_TRUE(ended.waitForFinished());
+    std::string name = d->device().substr(std::string("/dev/").size());
+    std::replace(name.begin(), name.end(), '/', '_');
+    const std::string lock_file = "/var/lock/LCK.." + name;
+    {
+        std::ofstream file(lock_file);
+        file << std::string(10 - std::to_string(pid).size(), ' ') << pid << "\n";
+    }
+    const std::unique_ptr<const char, void (*)(const char*)> removed(
+        lock_file.c_str(), [](const char* path) { ::unlink(path); });
+
+    const Outcome run = vfdctl_as_nobody({"read", "--port", device(d), "-o", "x.vfd"});
+    EXPECT_EQ(run.code, 4);
+    EXPECT_EQ(run.err, device(d).toStdString() + ": cannot open " + d->device() +
+                           ": the lock file " + lock_file + " of process " + std::to_string(pid) +
+                           ", which has ended, still marks the port as taken; remove it: "
+                           "sudo rm " +
+                           lock_file + "\n");
+    EXPECT_FALSE(d->output().contains("Read request")) << "nothing was sent";
+    EXPECT_TRUE(fs::exists(lock_file)) << "the lock file is root's to remove";
+}
+
+// A line that something keeps sending on takes no request, whichever command would send one.
+TEST_F(VfdctlTest, ALineThatNeverFallsQuietIsRefusedWithNothingSentIntoIt) {
+    put("odd.vfd", samples::odd_image());
+    const std::string never_quiet = "the line never fell quiet: something keeps sending on it";
+    const std::vector<std::pair<QStringList, std::string>> commands{
+        {{"read", "-o", "x.vfd"}, never_quiet},
+        {{"write", "odd.vfd", "--force"}, never_quiet},
+        {{"write", "odd.vfd"}, "not written: the read before the write failed: " + never_quiet},
+    };
+    for (const auto& [command, words] : commands) {
+        SCOPED_TRACE(command.join(' ').toStdString());
+        const QString log = path("timing.log");
+        VirtualDisplayProcess d({"--chatter", "--timing-log", log}, samples::factory_image());
+        ASSERT_TRUE(d.started());
+        const Outcome run =
+            vfdctl(QStringList(command) << "--port" << QString::fromStdString(d.device()));
+        EXPECT_EQ(run.code, 4);
+        EXPECT_EQ(run.err, d.device() + ": " + words + "\n");
+        EXPECT_EQ(d.memory(), samples::factory_image());
+        // Time for a byte that did go out to reach the display and its log.
+        QThread::msleep(200);
+        const QByteArray timing = contents("timing.log");
+        EXPECT_TRUE(timing.startsWith("out ")) << "the display kept sending";
+        EXPECT_FALSE(timing.contains("in ")) << "a byte reached the display";
+    }
+}
+
+// 200 bytes trailing a read reply, paced at 9600 bit/s, are still coming in as the write that
+// follows the read begins: the write waits them out, and a later read finds what it wrote.
+TEST_F(VfdctlTest, TwoHundredBytesTrailingAReadReplyHoldUpNeitherWriteNorRead) {
+    VirtualDisplayProcess d({"--extra-bytes", "200"}, samples::factory_image());
+    ASSERT_TRUE(d.started());
+    const QString port = QString::fromStdString(d.device());
+    put("odd.vfd", samples::odd_image());
+    const Outcome written = vfdctl({"write", "odd.vfd", "--port", port});
+    EXPECT_EQ(written.code, 0) << written.err;
+    EXPECT_EQ(d.memory(), samples::odd_image());
+    const Outcome read = vfdctl({"read", "--port", port, "-o", "back.vfd"});
+    EXPECT_EQ(read.code, 0) << read.err;
+    EXPECT_EQ(image_in("back.vfd"), samples::odd_image());
 }
 
 // --json: what a script gets, read with a parser of its own. Every document holds the

@@ -1,7 +1,9 @@
 // vfdctl.exe as a script runs it, under Wine, against the virtual displays that
 // with_virtual_displays.sh puts behind COM ports: COM5 answers, COM6 is silent, COM7 refuses
 // the check byte, COM30 does not exist.
+#include "adapters/win32/win32_serial_port.h"
 #include "file/file_kinds.h"
+#include "link/link_settings.h"
 #include "support/sample_images.h"
 
 #include <nlohmann/json.hpp>
@@ -212,6 +214,47 @@ TEST_F(VfdctlWindowsTest, FailuresGiveTheirStatus) {
         EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.output;
         EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
     }
+}
+
+// A COM port another program has open, here this test, which holds COM5 as vfdctl holds a
+// port: every command that would open it says what read says, with read's status. (Wine,
+// unlike Windows, lets a second program open a COM port that one has open without sharing, so
+// under Wine only the hold of programs built on this adapter can show.)
+TEST_F(VfdctlWindowsTest, ACOMPortAnotherProgramHoldsIsRefusedAsReadRefusesIt) {
+    const std::string odd = put("odd.vfd", samples::odd_image());
+    ASSERT_EQ(
+        vfdctl("write " + put("factory.vfd", samples::factory_image()) + " --port COM5").status, 0);
+    Win32SerialPort holder;
+    ASSERT_EQ(open_port(holder, {{0, "COM5"}, "9600,n,8,1"}), std::nullopt);
+    const struct {
+        std::string arguments;
+        std::string says;
+    } cases[] = {
+        {"read --port COM5 -o " + at("back.vfd"),
+         "COM5: cannot open COM5: another program is using this port"},
+        {"write " + odd + " --port COM5", "COM5: not written: the read before the write failed: "
+                                          "cannot open COM5: another program is using this port"},
+        {"write " + odd + " --port COM5 --force",
+         "COM5: cannot open COM5: another program is using this port"},
+    };
+    for (const auto& c : cases) {
+        const Outcome run = vfdctl(c.arguments);
+        EXPECT_EQ(run.status, 4) << c.arguments << "\n" << run.output;
+        EXPECT_TRUE(says(run, c.says)) << c.arguments << "\n" << run.output;
+    }
+    // find ends with 5 when no display answered; the port's own status is read's.
+    const Outcome found = vfdctl("find --port COM5 --json", false);
+    EXPECT_EQ(found.status, 5) << found.output;
+    const auto document = nlohmann::json::parse(found.output, nullptr, false);
+    ASSERT_FALSE(document.is_discarded()) << found.output;
+    EXPECT_EQ(document["ports"][0]["status"], 4) << found.output;
+    EXPECT_EQ(document["ports"][0]["message"], "no display: another program is using this port");
+    holder.close();
+    EXPECT_EQ(bytes_of(std::getenv("PDS_COM5_MEMORY")), bytes_of(samples::factory_image()));
+    EXPECT_FALSE(fs::exists(folder / "back.vfd"));
+
+    const Outcome freed = vfdctl("read --port COM5 -o " + at("back.vfd"));
+    EXPECT_EQ(freed.status, 0) << freed.output;
 }
 
 TEST_F(VfdctlWindowsTest, NamesBeyondASCIIReachTheirFilesAndComeBackAsTyped) {

@@ -11,10 +11,12 @@
 namespace pds::cli {
 
 // `arguments` starts with the program's name, as main() gets it. Each port's thread gets its
-// serial port, clock and calendar from `link_services`; `listed_ports` gives the ports the
+// serial port, clock and calendar from `link_services`, or in a run that opens every port at
+// once from what `link_services_for_one_run` makes for it; `listed_ports` gives the ports the
 // system reports.
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-        const MakeLinkServices& link_services, const ListPorts& listed_ports);
+        const MakeLinkServices& link_services, const MakeRunLinkServices& link_services_for_one_run,
+        const ListPorts& listed_ports);
 
 // What to print for a signal that ends the program while run() works: a line for standard
 // error, or with --json the document its reader is owed instead (with each port's outcome as

@@ -39,6 +39,11 @@ std::unique_ptr<PlatformSession> start_platform(int& argc, char** argv);
 // port another program holds is refused with its name; ignored where there is no such place.
 LinkServices platform_link_services(const std::filesystem::path& proc_root);
 
+// For one run whose ports are all opened at once, each on its own thread (find): the same, but
+// the ports share one look at `proc_root` instead of taking one each.
+using MakeRunLinkServices = std::function<MakeLinkServices()>;
+MakeLinkServices platform_link_services_for_one_run(const std::filesystem::path& proc_root);
+
 std::vector<SystemPort> platform_ports();
 
 } // namespace pds::cli

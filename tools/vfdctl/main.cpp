@@ -63,9 +63,14 @@ int run_program(int& argc, char** argv, const std::vector<std::string>& argument
         pds::end_program(signal);
     });
     const auto platform = pds::cli::start_platform(argc, argv);
-    const auto link_services = [] { return pds::cli::platform_link_services("/proc"); };
-    int status =
-        pds::cli::run(arguments, std::cout, std::cerr, link_services, pds::cli::platform_ports);
+    const pds::cli::MakeLinkServices link_services = [] {
+        return pds::cli::platform_link_services("/proc");
+    };
+    const pds::cli::MakeRunLinkServices link_services_for_one_run = [] {
+        return pds::cli::platform_link_services_for_one_run("/proc");
+    };
+    int status = pds::cli::run(arguments, std::cout, std::cerr, link_services,
+                               link_services_for_one_run, pds::cli::platform_ports);
     // What the command printed counts only once it is out: a failure there fails a command
     // that succeeded, and is said whatever the status.
     if (const auto failure = standard_output.close()) {

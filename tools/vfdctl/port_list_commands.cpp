@@ -39,8 +39,10 @@ int find_displays(CommandContext& context) {
     std::vector<PortChoice> choices;
     for (const auto& port : names)
         choices.push_back(port_choice(port));
-    return print_port_command(context,
-                              find_report(names, probe_every_port(choices, context.link_services)));
+    // Every port opens at once: one look at which programs hold ports serves them all.
+    return print_port_command(
+        context,
+        find_report(names, probe_every_port(choices, context.link_services_for_one_run())));
 }
 
 } // namespace pds::cli

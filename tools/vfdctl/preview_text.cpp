@@ -2,7 +2,9 @@
 
 #include "glyphs/dot_preview.h"
 #include "inspect/describe.h"
+#include "settings/list_fields.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -51,6 +53,14 @@ std::vector<std::string> braille_lines(const std::array<std::string, udc_rows>& 
 } // namespace
 
 std::vector<std::string> preview_text(const ImageBytes& image, DotStyle style) {
+    // Without a page there is no glyph to draw, and every cell would be hatched and listed.
+    const auto& code_page_field =
+        *std::find_if(image_list_fields.begin(), image_list_fields.end(),
+                      [](const auto& field) { return field.position == position::code_page; });
+    const std::uint8_t code_page = at_position(image, position::code_page);
+    if (!entry_text(code_page_field, code_page))
+        return {"code page " + std::to_string(code_page) + " names no entry: no preview"};
+
     const DotPreview preview = render_preview(image);
     std::vector<std::string> lines;
     for (const auto& row : preview.rows) {

@@ -14,7 +14,8 @@ enum class DotStyle {
 };
 
 // The display's three rows of dots (line 1, then line 2 as two rows of 20), a blank line
-// between them, then one line for each code drawn hatched because it has no glyph.
+// between them, then one line for each code drawn hatched because it has no glyph. A code page
+// byte that names no entry gives one line that says so instead.
 std::vector<std::string> preview_text(const ImageBytes& image, DotStyle style);
 
 } // namespace pds::cli

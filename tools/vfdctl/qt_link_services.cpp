@@ -1,3 +1,4 @@
+#include "adapters/posix/port_holders.h"
 #include "adapters/qt/qt_port_list.h"
 #include "adapters/qt/qt_serial_port.h"
 #include "link_services.h"
@@ -6,6 +7,8 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+
+#include <unistd.h>
 
 namespace pds::cli {
 
@@ -33,6 +36,15 @@ LinkServices platform_link_services(const std::filesystem::path& proc_root) {
     const QEventLoop dispatcher_maker;
     return {std::make_unique<QtSerialPort>(proc_root), std::make_unique<SteadyClock>(),
             std::make_unique<LocalCalendar>()};
+}
+
+MakeLinkServices platform_link_services_for_one_run(const std::filesystem::path& proc_root) {
+    auto shared = std::make_shared<SharedHolderLook>(proc_root, ::getpid());
+    return [shared] {
+        const QEventLoop dispatcher_maker;
+        return LinkServices{std::make_unique<QtSerialPort>(shared), std::make_unique<SteadyClock>(),
+                            std::make_unique<LocalCalendar>()};
+    };
 }
 
 std::vector<SystemPort> platform_ports() {

@@ -40,6 +40,10 @@ LinkServices platform_link_services(const std::filesystem::path&) {
             std::make_unique<LocalCalendar>()};
 }
 
+MakeLinkServices platform_link_services_for_one_run(const std::filesystem::path& proc_root) {
+    return [proc_root] { return platform_link_services(proc_root); };
+}
+
 std::vector<SystemPort> platform_ports() {
     return Win32PortList().ports();
 }

@@ -137,6 +137,10 @@ public:
           byte_ns(byte_ns), stall_ms(stall_ms), stall_at_check(stall_at_check), log(log),
           screen_path(screen_path) {}
 
+    // Sends line noise without end, one byte per character time at the display's speed,
+    // whatever the pacing: a line that never falls quiet.
+    void chatter() { chatter_at = now_ns(); }
+
     int run() {
         // The device line comes first: scripts take the first line for it.
         open_line();
@@ -153,6 +157,7 @@ public:
 
         while (!stop_requested) {
             send_due();
+            send_chatter();
             if (drop_at && now_ns() >= *drop_at) {
                 drop_line();
                 continue;
@@ -209,7 +214,26 @@ private:
             next = next ? std::min(*next, *release_at) : release_at;
         if (!outgoing.empty())
             next = next ? std::min(*next, outgoing.front().due_ns) : outgoing.front().due_ns;
+        if (chatter_at)
+            next = next ? std::min(*next, *chatter_at) : chatter_at;
         return next;
+    }
+
+    // The chatter's bytes that are due. Noise that finds the host's input full is lost, as it
+    // is on a real line, and said nowhere: it would be said a thousand times a second.
+    void send_chatter() {
+        const std::int64_t now = now_ns();
+        if (!chatter_at || *chatter_at > now)
+            return;
+        const std::int64_t character_ns = 10'000'000'000LL / baud;
+        std::vector<std::uint8_t> due;
+        for (; *chatter_at <= now; *chatter_at += character_ns)
+            due.push_back(noise_bytes[chatter_sent++ % std::size(noise_bytes)]);
+        const ssize_t written = ::write(line.master(), due.data(), due.size());
+        for (ssize_t i = 0; i < written; ++i)
+            log.sent(now, due[static_cast<std::size_t>(i)]);
+        if (written > 0)
+            log.flush();
     }
 
     void send_due() {
@@ -350,8 +374,10 @@ private:
     TimingLog& log;
     std::deque<Outgoing> outgoing;
     std::optional<std::int64_t> drop_at;
-    std::int64_t received_until = 0; // when the line from the host is free again
-    std::int64_t sent_until = 0;     // when the line to the host is free again
+    std::int64_t received_until = 0;        // when the line from the host is free again
+    std::int64_t sent_until = 0;            // when the line to the host is free again
+    std::optional<std::int64_t> chatter_at; // when the next byte of chatter is due
+    std::size_t chatter_sent = 0;
     QString screen_path;
     std::string shown; // the screen as printed last, with its heading
 };
@@ -422,6 +448,9 @@ int main(int argc, char** argv) {
         {"stall-at-check",
          "With --stall: the hold begins as the display answers a write request with its check "
          "byte, so that the host's 0xAA and the configuration wait on the host."},
+        {"chatter",
+         "Sends line noise (AA 55 00 FF ...) without end, one byte each character time at the "
+         "display's speed even with --no-pacing, as a second device on the line would."},
     });
     options.process(app);
 
@@ -458,5 +487,7 @@ int main(int argc, char** argv) {
         stall_ms = number_option(options, "stall", 1);
     Display display(behaviour, options.value("memory"), baud, byte_ns, stall_ms,
                     options.isSet("stall-at-check"), log, options.value("screen-file"));
+    if (options.isSet("chatter"))
+        display.chatter();
     return display.run();
 }
