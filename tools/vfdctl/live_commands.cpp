@@ -118,12 +118,14 @@ int speak_on_every_port(CommandContext& context) {
     const DisplayTestRequest request = request_of(arguments);
     const auto all = targets(arguments);
     note_displays_in_use();
-    const auto outcomes =
-        on_every_port(context.link_services, all, [&](Link& link, const PortTarget& target) {
-            DisplayTestRequest own = request;
-            own.port = target.choice;
-            return test_display(link.port, link.clock, own);
-        });
+    // Nothing said here is kept by a display, so one look for other programs' holds serves
+    // every port, as it does for find.
+    const auto outcomes = on_every_port(context.link_services_for_one_run(), all,
+                                        [&](Link& link, const PortTarget& target) {
+                                            DisplayTestRequest own = request;
+                                            own.port = target.choice;
+                                            return test_display(link.port, link.clock, own);
+                                        });
     std::vector<int> codes;
     for (std::size_t i = 0; i < all.size(); ++i) {
         const DisplayTestOutcome& outcome = outcomes[i];
