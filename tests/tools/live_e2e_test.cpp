@@ -67,6 +67,9 @@ protected:
         options << "--screen-file" << screen_path(++displays);
         auto started = std::make_unique<VirtualDisplayProcess>(options, memory);
         EXPECT_TRUE(started->started());
+        // It names its device before it writes its first screen.
+        const std::string blank = screen("", "", "default");
+        EXPECT_EQ(screen_becomes(displays, blank), blank);
         return started;
     }
     QString screen_path(int number) const {
