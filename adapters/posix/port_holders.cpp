@@ -76,10 +76,37 @@ bool holds_master_of(const fs::path& process, unsigned index) {
     });
 }
 
-bool has_open(const fs::path& process, dev_t device) {
+// What a descriptor must lead to: a character device by its number, else the file itself.
+struct OpenedFile {
+    bool character = true;
+    dev_t device = 0; // character: the device number; else the file system's
+    ino_t inode = 0;
+};
+
+bool has_open(const fs::path& process, const OpenedFile& file) {
     return any_entry(process / "fd", [&](const fs::path& fd) {
         struct stat node {};
-        return ::stat(fd.c_str(), &node) == 0 && S_ISCHR(node.st_mode) && node.st_rdev == device;
+        if (::stat(fd.c_str(), &node) != 0)
+            return false;
+        if (file.character)
+            return S_ISCHR(node.st_mode) && node.st_rdev == file.device;
+        return !S_ISCHR(node.st_mode) && node.st_dev == file.device && node.st_ino == file.inode;
+    });
+}
+
+// Each process under `proc_root` but `self` that holds `file`, until `visit` says enough.
+template <typename Visit>
+void each_holder(const fs::path& proc_root, const OpenedFile& file, pid_t self, Visit&& visit) {
+    if (proc_root.empty())
+        return;
+    const auto pts = file.character ? pts_index(file.device) : std::nullopt;
+    any_entry(proc_root, [&](const fs::path& process) {
+        const auto pid = pid_of(process);
+        if (!pid || *pid == self || !has_open(process, file))
+            return false;
+        if (pts && holds_master_of(process, *pts))
+            return false;
+        return visit(PortHolder{*pid, program_of(process)});
     });
 }
 
@@ -90,20 +117,27 @@ std::string holder_words(const PortHolder& holder) {
 }
 
 std::optional<PortHolder> find_port_holder(const fs::path& proc_root, dev_t device, pid_t self) {
-    if (proc_root.empty())
-        return std::nullopt;
-    const auto pts = pts_index(device);
     std::optional<PortHolder> holder;
-    any_entry(proc_root, [&](const fs::path& process) {
-        const auto pid = pid_of(process);
-        if (!pid || *pid == self || !has_open(process, device))
-            return false;
-        if (pts && holds_master_of(process, *pts))
-            return false;
-        holder = PortHolder{*pid, program_of(process)};
+    each_holder(proc_root, OpenedFile{true, device, 0}, self, [&](PortHolder found) {
+        holder = std::move(found);
         return true;
     });
     return holder;
+}
+
+std::vector<PortHolder> find_port_holders(const fs::path& proc_root, const fs::path& device,
+                                          pid_t self) {
+    struct stat node {};
+    if (::stat(device.c_str(), &node) != 0)
+        return {};
+    const OpenedFile file = S_ISCHR(node.st_mode) ? OpenedFile{true, node.st_rdev, 0}
+                                                  : OpenedFile{false, node.st_dev, node.st_ino};
+    std::vector<PortHolder> holders;
+    each_holder(proc_root, file, self, [&](PortHolder found) {
+        holders.push_back(std::move(found));
+        return false;
+    });
+    return holders;
 }
 
 } // namespace pds

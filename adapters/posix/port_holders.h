@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace pds {
 
@@ -23,5 +24,10 @@ std::string holder_words(const PortHolder& holder);
 // when `proc_root` is empty or shows nothing.
 std::optional<PortHolder> find_port_holder(const std::filesystem::path& proc_root, dev_t device,
                                            pid_t self);
+
+// Every such process for the file at `device`, by the same rules: a character device as its
+// device number shows it, any other file (a test's stand-in) as the file itself.
+std::vector<PortHolder> find_port_holders(const std::filesystem::path& proc_root,
+                                          const std::filesystem::path& device, pid_t self);
 
 } // namespace pds
