@@ -59,6 +59,8 @@ class PortExaminer {
 public:
     virtual ~PortExaminer() = default;
     virtual PortFacts examine(const std::string& port) = 0;
+    // The serial ports that exist, by the names examine() takes, sorted.
+    virtual std::vector<std::string> serial_ports() = 0;
 };
 
 } // namespace pds

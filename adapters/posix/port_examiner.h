@@ -42,7 +42,7 @@ public:
     PortFacts examine(const std::string& port) override;
     // The serial ports that exist: USB adapters, built-in ports with a UART behind them and
     // the like, as /dev names, sorted.
-    std::vector<std::string> serial_ports();
+    std::vector<std::string> serial_ports() override;
 
 private:
     const std::string& usb_ids_text();

@@ -63,6 +63,9 @@ const char* const options =
   --add-missing        import: draw each character of a line's text that its
                        code page lacks as a user-defined character, as the
                        window's "Add Missing Characters" does.
+  --no-probe           doctor: do not probe the line for a display.
+  --root <DIR>         doctor (Linux): read /dev, /sys, /proc, /etc and
+                       /usr/share under DIR instead of the system's own.
   -q, --quiet          Print only errors (export still prints its JSON).
   --json               Print one JSON document with the outcome instead of
                        lines; see the README.
@@ -115,12 +118,13 @@ const Flag flags[] = {
     {"--preview", &Arguments::preview},
     {"--ascii", &Arguments::ascii},
     {"--add-missing", &Arguments::add_missing},
+    {"--no-probe", &Arguments::no_probe},
     {"-q,--quiet", &Arguments::quiet},
     {"--json", &Arguments::json},
 };
 
 // The options that take a value, as they may be typed.
-const char* const valued[] = {"--port", "--baud", "--output", "-o"};
+const char* const valued[] = {"--port", "--baud", "--output", "-o", "--root"};
 
 bool is_valued(const std::string& name) {
     return std::find(std::begin(valued), std::end(valued), name) != std::end(valued);
@@ -218,6 +222,7 @@ std::variant<Arguments, ArgumentError> parse_arguments(const std::vector<std::st
     // One value per --port or -o, however many times they are given.
     app.add_option("--port", parsed.ports)->allow_extra_args(false);
     app.add_option("-o,--output", parsed.outputs)->allow_extra_args(false);
+    app.add_option("--root", parsed.root)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     CLI::Option* baud = app.add_option("--baud", parsed.baud)
                             ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.add_option("command", parsed.command);

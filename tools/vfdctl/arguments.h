@@ -19,6 +19,8 @@ struct Arguments {
     bool preview = false;
     bool ascii = false;
     bool add_missing = false;
+    bool no_probe = false;
+    std::string root; // doctor: the tree to read the system from, empty for the system's own
     bool quiet = false;
     bool json = false;
     bool help = false;

@@ -19,5 +19,6 @@ int import_configuration(CommandContext& context);
 // port_list_commands.cpp
 int list_system_ports(CommandContext& context);
 int find_displays(CommandContext& context);
+int examine_ports(CommandContext& context);
 
 } // namespace pds::cli

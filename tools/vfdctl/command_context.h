@@ -17,6 +17,7 @@ struct CommandContext {
     Output& output;
     const MakeLinkServices& link_services;
     const ListPorts& listed_ports;
+    const MakePortExaminer& port_examiner;
     Document extra = Document::object(); // the command's own keys of the document
     std::string success{};               // the document's message when all went well
 };

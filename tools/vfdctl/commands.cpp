@@ -35,7 +35,8 @@ int run_command(CommandContext& context) {
 } // namespace
 
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-        const MakeLinkServices& link_services, const ListPorts& listed_ports) {
+        const MakeLinkServices& link_services, const ListPorts& listed_ports,
+        const MakePortExaminer& port_examiner) {
     Output output{out, err};
     const std::vector<std::string> options(
         arguments.begin() + std::min<std::size_t>(1, arguments.size()), arguments.end());
@@ -60,7 +61,7 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     output.quiet = given.quiet;
     output.data_on_out = std::find(given.outputs.begin(), given.outputs.end(), standard_output) !=
                          given.outputs.end();
-    CommandContext context{given, output, link_services, listed_ports};
+    CommandContext context{given, output, link_services, listed_ports, port_examiner};
     const int status = run_command(context);
     return finish(status, given.command, output, context.extra, context.success);
 }

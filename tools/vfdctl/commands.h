@@ -14,7 +14,8 @@ namespace pds::cli {
 // serial port, clock and calendar from `link_services`; `listed_ports` gives the ports the
 // system reports.
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-        const MakeLinkServices& link_services, const ListPorts& listed_ports);
+        const MakeLinkServices& link_services, const ListPorts& listed_ports,
+        const MakePortExaminer& port_examiner);
 
 // What to print for a signal that ends the program while run() works: a line for standard
 // error, or with --json the document its reader is owed instead (with each port's outcome as

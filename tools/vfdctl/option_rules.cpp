@@ -80,6 +80,8 @@ std::optional<std::string> option_problem(const Arguments& arguments, const Comm
         {"preview", arguments.preview},
         {"ascii", arguments.ascii},
         {"add-missing", arguments.add_missing},
+        {"no-probe", arguments.no_probe},
+        {"root", !arguments.root.empty()},
     };
     for (const auto& [option, given] : options)
         if (given && std::find(command.options.begin(), command.options.end(), option) ==

@@ -1,3 +1,4 @@
+#include "adapters/posix/port_examiner.h"
 #include "adapters/qt/qt_port_list.h"
 #include "adapters/qt/qt_serial_port.h"
 #include "link_services.h"
@@ -37,6 +38,10 @@ LinkServices platform_link_services(const std::filesystem::path& proc_root) {
 
 std::vector<SystemPort> platform_ports() {
     return QtPortList().ports();
+}
+
+std::unique_ptr<PortExaminer> platform_port_examiner(const std::string& root) {
+    return std::make_unique<PosixPortExaminer>(system_roots(root.empty() ? "/" : root));
 }
 
 } // namespace pds::cli
