@@ -78,7 +78,7 @@ Finding unbound_finding(const UsbAdapterFacts& usb) {
         finding.fix = {"sudo modprobe " + std::string(*driver),
                        "echo " + usb_id_hex(usb.vendor) + " " + usb_id_hex(usb.product) +
                            " | sudo tee " + usb_serial_new_id(*driver)};
-        finding.after_fix = "the port appears at once; the id is forgotten at the next start";
+        finding.after_fix = "then the port appears; the id is forgotten at the next start";
     }
     return finding;
 }
@@ -128,7 +128,7 @@ Finding access_finding(const PortFacts& facts) {
                 owned + ": " + facts.user + " is in the group " + facts.group +
                     ", but this login started before it joined",
                 {"newgrp " + facts.group},
-                "or log out and in again"};
+                "or log out and in again instead"};
     return {Severity::Problem, "access", owned + ": this process may not use it", {}, {}};
 }
 
@@ -143,7 +143,8 @@ Finding holder_finding(const HolderFacts& holder, const PortFacts& facts) {
             finding.fix.push_back(install_rule_command(
                 modem_manager_ignore_rule(facts.usb->vendor, facts.usb->product),
                 "/etc/udev/rules.d/99-pole-display-modem-manager.rules"));
-        finding.after_fix = facts.usb ? "the rule keeps it away for good; plug the adapter in again"
+        finding.after_fix = facts.usb ? "then plug the adapter in again: the rule keeps "
+                                        "ModemManager away from it for good"
                                       : "it looks at serial ports again at its next start";
     } else if (holder.program == "brltty") {
         finding.fix = {"sudo apt remove brltty"};
@@ -151,7 +152,7 @@ Finding holder_finding(const HolderFacts& holder, const PortFacts& facts) {
                             "/etc/udev/rules.d/85-brltty.rules; then plug the adapter in again";
     } else if (holder.program == "gpsd") {
         finding.fix = {"sudo systemctl stop gpsd.socket gpsd"};
-        finding.after_fix = "sudo systemctl disable gpsd.socket keeps it from coming back";
+        finding.after_fix = "and sudo systemctl disable gpsd.socket keeps it from coming back";
     } else {
         finding.after_fix = "close that program";
     }

@@ -86,8 +86,7 @@ PortCommandResult doctor_report(const std::vector<ExaminedPort>& examined) {
             for (const auto& command : finding.fix)
                 result.lines.push_back("      " + command);
             if (!finding.after_fix.empty())
-                result.lines.push_back("    " + std::string(finding.fix.empty() ? "" : "then ") +
-                                       finding.after_fix);
+                result.lines.push_back("    " + finding.after_fix);
             findings.push_back(finding_document(finding));
         }
         ports.push_back({{"port", document_name(port.port)},
