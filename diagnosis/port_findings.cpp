@@ -189,15 +189,10 @@ void add_windows_findings(const PortFacts& facts, std::vector<Finding>& findings
                             {}, {}});
     switch (facts.opening) {
     case Opening::InUse:
-        findings.push_back({Severity::Problem, "holder", "another program has it open", {},
+        findings.push_back({Severity::Problem, "holder",
+                            "another program has it open: Windows denies access to it",
+                            {},
                             "close that program (a terminal, a modem or sync tool) and try again"});
-        break;
-    case Opening::Denied:
-        findings.push_back({Severity::Problem, "access",
-                            "Windows denies access to it" +
-                                (facts.open_error.empty() ? "" : ": " + facts.open_error),
-                            {}, "close any program that may have it open, or check its driver "
-                                "in the Device Manager"});
         break;
     case Opening::Failed:
         findings.push_back({Severity::Problem, "device",

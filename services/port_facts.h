@@ -28,8 +28,9 @@ struct HolderFacts {
 
 struct PortFacts {
     enum class Kind { Missing, UsbAdapter, BuiltInUart, PseudoTerminal, Other };
-    // How opening the port went, where the system tells it only by trying (Windows).
-    enum class Opening { NotTried, Opened, InUse, Denied, Failed };
+    // How opening the port went, where the system tells it only by trying (Windows, which
+    // answers a second program's open of a COM port with "access denied").
+    enum class Opening { NotTried, Opened, InUse, Failed };
 
     std::string port;   // as given
     std::string device; // the device node it stands for, links followed

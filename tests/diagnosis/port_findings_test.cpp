@@ -54,12 +54,13 @@ TEST(PortFindingsTest, ComPortsAreJudgedByHowTheyOpen) {
     using Opening = PortFacts::Opening;
     const auto in_use = port_findings(com_port("COM5", Opening::InUse));
     EXPECT_FALSE(port_usable(in_use));
-    EXPECT_EQ(main_finding(in_use)->text, "another program has it open");
+    EXPECT_EQ(main_finding(in_use)->text,
+              "another program has it open: Windows denies access to it");
 
-    auto denied = com_port("COM3", Opening::Denied);
-    denied.open_error = "Access is denied.";
-    EXPECT_EQ(main_finding(port_findings(denied))->text,
-              "Windows denies access to it: Access is denied.");
+    auto broken = com_port("COM3", Opening::Failed);
+    broken.open_error = "The device does not recognize the command";
+    EXPECT_EQ(main_finding(port_findings(broken))->text,
+              "it cannot be opened: The device does not recognize the command");
 
     // Above COM9 the name needs its prefix, which is advice, not a problem.
     const auto high = port_findings(com_port("COM12", Opening::Opened));
