@@ -2,6 +2,7 @@
 
 #include "commands/welcome_lines.h"
 #include "editor/host_link.h"
+#include "commands/port_checkup.h"
 #include "link/port_failure_message.h"
 #include "link/read_exchange.h"
 #include "message/message_line.h"
@@ -31,8 +32,9 @@ void read_from_display(Editor& editor) {
     Services& p = editor.services;
     const LinkSettings link = take_link_settings(editor.model);
     if (const auto failure = open_port(p.port, link)) {
-        p.boxes.show(
-            port_failure_message(editor.model.host_port.text(), link.line_settings, *failure));
+        p.boxes.show(with_checkup(
+            port_failure_message(editor.model.host_port.text(), link.line_settings, *failure),
+            p.port_examiner, failure->device));
         return;
     }
     const ReadResult result = read_exchange(p.port, p.clock);
