@@ -249,7 +249,9 @@ PortFacts PosixPortExaminer::examine(const std::string& port) {
                                 roots.groups.end();
     facts.usable_by_process = roots.live ? ::access(node_path.c_str(), R_OK | W_OK) == 0
                                          : may_use(node, roots);
-    for (const auto& holder : find_port_holders(roots.proc, node_path, roots.self))
+    if (!holders)
+        holders.emplace(roots.proc, roots.self);
+    for (const auto& holder : holders->holders_of(node_path))
         facts.holders.push_back({holder.pid, holder.program});
     return facts;
 }

@@ -3,6 +3,7 @@
 // own; only a program's main names the real ones.
 #pragma once
 
+#include "adapters/posix/port_holders.h"
 #include "services/port_facts.h"
 
 #include <filesystem>
@@ -48,7 +49,8 @@ private:
     const std::string& usb_ids_text();
 
     SystemRoots roots;
-    std::optional<std::string> usb_ids; // read once, when first needed
+    std::optional<std::string> usb_ids;      // read once, when first needed
+    std::optional<PortHolderIndex> holders; // the same
 };
 
 } // namespace pds

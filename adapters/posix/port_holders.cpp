@@ -1,5 +1,6 @@
 #include "adapters/posix/port_holders.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <fstream>
@@ -76,37 +77,10 @@ bool holds_master_of(const fs::path& process, unsigned index) {
     });
 }
 
-// What a descriptor must lead to: a character device by its number, else the file itself.
-struct OpenedFile {
-    bool character = true;
-    dev_t device = 0; // character: the device number; else the file system's
-    ino_t inode = 0;
-};
-
-bool has_open(const fs::path& process, const OpenedFile& file) {
+bool has_open(const fs::path& process, dev_t device) {
     return any_entry(process / "fd", [&](const fs::path& fd) {
         struct stat node {};
-        if (::stat(fd.c_str(), &node) != 0)
-            return false;
-        if (file.character)
-            return S_ISCHR(node.st_mode) && node.st_rdev == file.device;
-        return !S_ISCHR(node.st_mode) && node.st_dev == file.device && node.st_ino == file.inode;
-    });
-}
-
-// Each process under `proc_root` but `self` that holds `file`, until `visit` says enough.
-template <typename Visit>
-void each_holder(const fs::path& proc_root, const OpenedFile& file, pid_t self, Visit&& visit) {
-    if (proc_root.empty())
-        return;
-    const auto pts = file.character ? pts_index(file.device) : std::nullopt;
-    any_entry(proc_root, [&](const fs::path& process) {
-        const auto pid = pid_of(process);
-        if (!pid || *pid == self || !has_open(process, file))
-            return false;
-        if (pts && holds_master_of(process, *pts))
-            return false;
-        return visit(PortHolder{*pid, program_of(process)});
+        return ::stat(fd.c_str(), &node) == 0 && S_ISCHR(node.st_mode) && node.st_rdev == device;
     });
 }
 
@@ -117,26 +91,74 @@ std::string holder_words(const PortHolder& holder) {
 }
 
 std::optional<PortHolder> find_port_holder(const fs::path& proc_root, dev_t device, pid_t self) {
+    if (proc_root.empty())
+        return std::nullopt;
+    const auto pts = pts_index(device);
     std::optional<PortHolder> holder;
-    each_holder(proc_root, OpenedFile{true, device, 0}, self, [&](PortHolder found) {
-        holder = std::move(found);
+    any_entry(proc_root, [&](const fs::path& process) {
+        const auto pid = pid_of(process);
+        if (!pid || *pid == self || !has_open(process, device))
+            return false;
+        if (pts && holds_master_of(process, *pts))
+            return false;
+        holder = PortHolder{*pid, program_of(process)};
         return true;
     });
     return holder;
 }
 
-std::vector<PortHolder> find_port_holders(const fs::path& proc_root, const fs::path& device,
-                                          pid_t self) {
+PortHolderIndex::PortHolderIndex(const fs::path& proc_root, pid_t self) {
+    if (proc_root.empty())
+        return;
+    any_entry(proc_root, [&](const fs::path& process) {
+        const auto pid = pid_of(process);
+        if (!pid || *pid == self)
+            return false;
+        Process entry{PortHolder{*pid, {}}, {}};
+        bool any = false;
+        any_entry(process / "fd", [&](const fs::path& fd) {
+            struct stat node {};
+            if (::stat(fd.c_str(), &node) != 0)
+                return false;
+            const bool character = S_ISCHR(node.st_mode);
+            files.push_back({character, character ? node.st_rdev : node.st_dev, node.st_ino,
+                             processes.size()});
+            any = true;
+            return false;
+        });
+        if (!any)
+            return false;
+        entry.holder.program = program_of(process);
+        // Which terminals' master sides it holds: their slaves are its line, not ports it uses.
+        for (const auto& file : files)
+            if (file.process == processes.size() && file.character)
+                if (const auto pts = pts_index(file.device); pts && holds_master_of(process, *pts))
+                    entry.masters.push_back(*pts);
+        processes.push_back(std::move(entry));
+        return false;
+    });
+}
+
+std::vector<PortHolder> PortHolderIndex::holders_of(const fs::path& device) const {
     struct stat node {};
     if (::stat(device.c_str(), &node) != 0)
         return {};
-    const OpenedFile file = S_ISCHR(node.st_mode) ? OpenedFile{true, node.st_rdev, 0}
-                                                  : OpenedFile{false, node.st_dev, node.st_ino};
+    const bool character = S_ISCHR(node.st_mode);
+    const dev_t wanted = character ? node.st_rdev : node.st_dev;
+    const auto pts = character ? pts_index(node.st_rdev) : std::nullopt;
     std::vector<PortHolder> holders;
-    each_holder(proc_root, file, self, [&](PortHolder found) {
-        holders.push_back(std::move(found));
-        return false;
-    });
+    std::size_t last = static_cast<std::size_t>(-1);
+    for (const auto& file : files) {
+        if (file.character != character || file.device != wanted ||
+            (!character && file.inode != node.st_ino) || file.process == last)
+            continue;
+        const Process& process = processes[file.process];
+        if (pts && std::find(process.masters.begin(), process.masters.end(), *pts) !=
+                       process.masters.end())
+            continue;
+        holders.push_back(process.holder);
+        last = file.process;
+    }
     return holders;
 }
 
