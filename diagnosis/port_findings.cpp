@@ -53,7 +53,7 @@ std::string adapter_words(const UsbAdapterFacts& usb) {
     if (const auto chip = known_serial_chip(usb.vendor, usb.product))
         return text + ", " + std::string(chip->maker) + " " + std::string(chip->name);
     if (const auto maker = known_serial_chip_maker(usb.vendor))
-        return text + ", a " + std::string(*maker) + " chip of a product id not in our table";
+        return text + ", " + std::string(*maker) + ", a product id our table does not know";
     if (!usb.vendor_name.empty())
         text += ", " + usb.vendor_name + (usb.product_name.empty() ? "" : " " + usb.product_name);
     return text;
@@ -69,8 +69,8 @@ std::string usb_serial_new_id(std::string_view driver) {
 // An adapter on the bus that no driver serves, so it has no port.
 Finding unbound_finding(const UsbAdapterFacts& usb) {
     Finding finding{Severity::Problem, "driver",
-                    adapter_words(usb) + (usb.bus_name.empty() ? "" : " at USB " + usb.bus_name) +
-                        ", has no driver bound, so it has no port",
+                    "the adapter at USB " + usb.bus_name + " (" + adapter_words(usb) +
+                        ") has no driver bound, so it has no port",
                     {}, {}};
     if (const auto chip = known_serial_chip(usb.vendor, usb.product)) {
         finding.fix = {"sudo modprobe " + std::string(chip->linux_driver)};

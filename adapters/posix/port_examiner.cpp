@@ -201,6 +201,10 @@ PortFacts PosixPortExaminer::examine(const std::string& port) {
             adapter.bus_name = it->path().filename().string();
             facts.unbound_adapters.push_back(adapter);
         }
+        std::sort(facts.unbound_adapters.begin(), facts.unbound_adapters.end(),
+                  [](const UsbAdapterFacts& a, const UsbAdapterFacts& b) {
+                      return a.bus_name < b.bus_name;
+                  });
         return facts;
     }
 

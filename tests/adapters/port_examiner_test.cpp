@@ -203,11 +203,11 @@ const Situation situations[] = {
          tree.usb_device("1-3", "0403", "6001", "", "");
      },
      "/dev/ttyUSB0", "driver", Severity::Problem,
-     "USB 0403:6001, FTDI FT232R at USB 1-3, has no driver bound", "sudo modprobe ftdi_sio",
+     "the adapter at USB 1-3 (USB 0403:6001, FTDI FT232R) has no driver bound", "sudo modprobe ftdi_sio",
      false},
     {"a known maker under an unknown product id, with no driver",
      [](SystemTree& tree) { tree.usb_device("2-1", "0403", "7777", "", ""); },
-     "/dev/ttyUSB0", "driver", Severity::Problem, "FTDI chip of a product id not in our table",
+     "/dev/ttyUSB0", "driver", Severity::Problem, "USB 0403:7777, FTDI, a product id our table does not know",
      "sudo modprobe ftdi_sio", false},
     {"a missing port, naming those that exist",
      [](SystemTree& tree) {

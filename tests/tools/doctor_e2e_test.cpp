@@ -199,8 +199,8 @@ TEST_F(DoctorE2eTest, AnAdapterWithoutADriverIsNamedWithTheCommandThatLoadsIt) {
     EXPECT_EQ(ran.code, 4);
     EXPECT_EQ(ran.out, "/dev/ttyUSB0: cannot be used: 2 problems\n"
                        "  problem: does not exist; there is no other serial port\n"
-                       "  problem: USB 1a86:7523, WCH CH340 at USB 1-4, has no driver bound, so "
-                       "it has no port\n"
+                       "  problem: the adapter at USB 1-4 (USB 1a86:7523, WCH CH340) has no driver "
+                       "bound, so it has no port\n"
                        "      sudo modprobe ch341\n");
 }
 
