@@ -1,6 +1,7 @@
 #include "win32_port_examiner.h"
 
 #include "win32_port_list.h"
+#include "win32_serial_port.h"
 
 #include <windows.h>
 
@@ -22,21 +23,6 @@ std::string com_name(std::string port) {
     return port;
 }
 
-std::string system_words(DWORD error) {
-    wchar_t* text = nullptr;
-    ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string words;
-    for (const wchar_t* c = text; c && *c; ++c)
-        words += *c < 128 ? static_cast<char>(*c) : '?';
-    if (text)
-        ::LocalFree(text);
-    while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == '.'))
-        words.pop_back();
-    return words.empty() ? "system error " + std::to_string(error) : words;
-}
-
 } // namespace
 
 std::vector<std::string> Win32PortExaminer::serial_ports() {
@@ -52,24 +38,23 @@ PortFacts Win32PortExaminer::examine(const std::string& port) {
     const std::string name = com_name(port);
     facts.device = "\\\\.\\" + name;
     facts.kind = PortFacts::Kind::Other;
-    const std::wstring path(facts.device.begin(), facts.device.end());
-    const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
-        ::CloseHandle(handle);
+    // Opened as the transfers open it, so a port another program of ours holds is found too:
+    // not every driver (nor Wine) refuses a second open.
+    Win32SerialPort serial;
+    serial.set_port({0, name});
+    const auto failure = serial.open();
+    serial.close();
+    if (!failure) {
         facts.opening = PortFacts::Opening::Opened;
         return facts;
     }
-    const DWORD error = ::GetLastError();
-    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
-        facts.opening = PortFacts::Opening::InUse;
-    } else if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-        facts.opening = PortFacts::Opening::Failed;
+    facts.opening = failure->kind == PortFailure::Kind::InUse ? PortFacts::Opening::InUse
+                                                             : PortFacts::Opening::Failed;
+    if (failure->kind == PortFailure::Kind::NoSuchPort) {
         facts.kind = PortFacts::Kind::Missing;
         facts.existing_ports = serial_ports();
-    } else {
-        facts.opening = PortFacts::Opening::Failed;
-        facts.open_error = system_words(error);
+    } else if (failure->kind != PortFailure::Kind::InUse) {
+        facts.open_error = failure->reason;
     }
     return facts;
 }

@@ -340,12 +340,17 @@ TEST_F(VfdctlWindowsTest, DoctorSaysWhatKeepsEachCOMPortFromBeingUsed) {
         << high.output;
     EXPECT_TRUE(texts.count("ok a display answers at 9600 bit/s")) << high.output;
 
-    // Held by this process, as another program would hold it.
+    // Held by this process as the window or another vfdctl holds it: the port's named claim and
+    // the device itself, which Windows' own drivers refuse to a second program.
+    const HANDLE claim =
+        ::CreateMutexW(nullptr, FALSE, L"Global\\PoleDisplaySetup.port.COM5");
     const HANDLE held = ::CreateFileW(L"\\\\.\\COM5", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(claim, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const Outcome in_use = vfdctl("doctor --port COM5");
     ::CloseHandle(held);
+    ::CloseHandle(claim);
     EXPECT_EQ(in_use.status, 4) << in_use.output;
     EXPECT_TRUE(says(in_use, "problem: another program has it open: Windows denies access to it"))
         << in_use.output;

@@ -1,7 +1,6 @@
 #include "doctor_report.h"
 
 #include "exit_codes.h"
-#include "inspect/describe.h"
 #include "link/port_failure_message.h"
 #include "shown_name.h"
 
@@ -39,7 +38,7 @@ std::string count_of(std::size_t n, const char* one) {
 Document finding_document(const Finding& finding) {
     return {{"topic", finding.topic},
             {"severity", severity_word(finding.severity)},
-            {"text", escaped_text(finding.text)},
+            {"text", finding.text},
             {"fix", finding.fix},
             {"after_fix", finding.after_fix}};
 }
@@ -81,8 +80,8 @@ PortCommandResult doctor_report(const std::vector<ExaminedPort>& examined) {
         result.lines.push_back(name + ": " + message);
         auto findings = Document::array();
         for (const auto& finding : port.findings) {
-            result.lines.push_back("  " + severity_word(finding.severity) + ": " +
-                                   escaped_text(finding.text));
+            // Our own words and the system's names: a Windows device keeps its backslashes.
+            result.lines.push_back("  " + severity_word(finding.severity) + ": " + finding.text);
             for (const auto& command : finding.fix)
                 result.lines.push_back("      " + command);
             if (!finding.after_fix.empty())
