@@ -1,8 +1,8 @@
 #include "commands/find_display.h"
 
+#include "commands/port_checkup.h"
 #include "editor/host_link.h"
 #include "link/forwarding_port.h"
-#include "commands/port_checkup.h"
 #include "link/port_failure_message.h"
 #include "link/serial_line.h"
 
@@ -123,7 +123,7 @@ void find_display(Editor& editor, FindProgress& progress) {
     const std::function<bool()> cancelled = [&progress] { return progress.cancelled(); };
     std::optional<std::pair<FindCandidate, int>> found;
     std::vector<std::string> unopened;
-    std::vector<std::string> held; // each with the words a read would say of it
+    std::vector<std::string> held;    // each with the words a read would say of it
     std::vector<std::string> checked; // each port the check finds a problem with, and its fix
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const FindCandidate& candidate = candidates[i];

@@ -33,7 +33,7 @@ std::string checkup_lines(PortExaminer& examiner, const std::string& device) {
 }
 
 std::string with_checkup(const std::string& message, PortExaminer& examiner,
-                        const std::string& device) {
+                         const std::string& device) {
     const std::string lines = checkup_lines(examiner, device);
     return lines.empty() ? message : message + "\n\n" + lines;
 }

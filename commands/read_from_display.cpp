@@ -1,8 +1,8 @@
 #include "commands/read_from_display.h"
 
+#include "commands/port_checkup.h"
 #include "commands/welcome_lines.h"
 #include "editor/host_link.h"
-#include "commands/port_checkup.h"
 #include "link/port_failure_message.h"
 #include "link/read_exchange.h"
 #include "message/message_line.h"

@@ -1,9 +1,9 @@
 #include "commands/write_to_display.h"
 
 #include "commands/capture.h"
+#include "commands/port_checkup.h"
 #include "commands/welcome_lines.h"
 #include "editor/host_link.h"
-#include "commands/port_checkup.h"
 #include "link/port_failure_message.h"
 #include "link/port_routines.h"
 #include "link/write_exchange.h"

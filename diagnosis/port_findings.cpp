@@ -68,10 +68,12 @@ std::string usb_serial_new_id(std::string_view driver) {
 
 // An adapter on the bus that no driver serves, so it has no port.
 Finding unbound_finding(const UsbAdapterFacts& usb) {
-    Finding finding{Severity::Problem, "driver",
+    Finding finding{Severity::Problem,
+                    "driver",
                     "the adapter at USB " + usb.bus_name + " (" + adapter_words(usb) +
                         ") has no driver bound, so it has no port",
-                    {}, {}};
+                    {},
+                    {}};
     if (const auto chip = known_serial_chip(usb.vendor, usb.product)) {
         finding.fix = {"sudo modprobe " + std::string(chip->linux_driver)};
     } else if (const auto driver = known_serial_chip_maker_driver(usb.vendor)) {
@@ -87,12 +89,14 @@ Finding device_finding(const PortFacts& facts) {
     switch (facts.kind) {
     case Kind::Missing: {
         const std::string what = is_windows_port(facts) ? "COM ports" : "serial ports";
-        return {Severity::Problem, "device",
+        return {Severity::Problem,
+                "device",
                 "does not exist; " +
                     (facts.existing_ports.empty()
                          ? "there is no other " + what.substr(0, what.size() - 1)
                          : "the " + what + " that do: " + joined(facts.existing_ports)),
-                {}, {}};
+                {},
+                {}};
     }
     case Kind::UsbAdapter:
         return {Severity::Fine, "device", "a USB serial adapter (" + facts.device + ")", {}, {}};
@@ -107,24 +111,27 @@ Finding device_finding(const PortFacts& facts) {
 }
 
 Finding access_finding(const PortFacts& facts) {
-    const std::string owned = "owner " + facts.owner + ", group " + facts.group + ", mode " +
-                              octal_mode(facts.mode);
+    const std::string owned =
+        "owner " + facts.owner + ", group " + facts.group + ", mode " + octal_mode(facts.mode);
     if (facts.usable_by_process)
         return {Severity::Fine, "access", owned + ": " + facts.user + " may use it", {}, {}};
     const bool group_may = (facts.mode & 060) == 060;
     if (!group_may)
-        return {Severity::Problem, "access",
+        return {Severity::Problem,
+                "access",
                 owned + ": only its owner may use it",
                 {"sudo chmod g+rw " + facts.device},
                 "and, to keep it so after the adapter is plugged in again, a udev rule with "
                 "MODE=\"0660\""};
     if (!facts.user_in_group)
-        return {Severity::Problem, "access",
+        return {Severity::Problem,
+                "access",
                 owned + ": " + facts.user + " is not in the group " + facts.group,
                 {"sudo usermod -aG " + facts.group + " \"$USER\""},
                 "then log out and in again"};
     if (!facts.login_has_group)
-        return {Severity::Problem, "access",
+        return {Severity::Problem,
+                "access",
                 owned + ": " + facts.user + " is in the group " + facts.group +
                     ", but this login started before it joined",
                 {"newgrp " + facts.group},
@@ -133,10 +140,11 @@ Finding access_finding(const PortFacts& facts) {
 }
 
 Finding holder_finding(const HolderFacts& holder, const PortFacts& facts) {
-    Finding finding{Severity::Problem, "holder",
-                    holder.program + " (process " + std::to_string(holder.pid) +
-                        ") holds it open",
-                    {}, {}};
+    Finding finding{Severity::Problem,
+                    "holder",
+                    holder.program + " (process " + std::to_string(holder.pid) + ") holds it open",
+                    {},
+                    {}};
     if (holder.program == "ModemManager") {
         finding.fix = {"sudo systemctl stop ModemManager"};
         if (facts.usb)
@@ -161,44 +169,53 @@ Finding holder_finding(const HolderFacts& holder, const PortFacts& facts) {
 
 void add_usb_findings(const UsbAdapterFacts& usb, std::vector<Finding>& findings) {
     const bool known_maker = known_serial_chip_maker(usb.vendor).has_value();
-    findings.push_back({known_maker ? Severity::Fine : Severity::Advice, "usb",
+    findings.push_back({known_maker ? Severity::Fine : Severity::Advice,
+                        "usb",
                         adapter_words(usb) + (usb.driver.empty() ? "" : ", driver " + usb.driver) +
                             (known_maker ? "" : "; not one of the common USB-serial chips"),
-                        {}, {}});
+                        {},
+                        {}});
     if (usb.by_id.empty())
-        findings.push_back({Severity::Advice, "name",
+        findings.push_back({Severity::Advice,
+                            "name",
                             "no /dev/serial/by-id name: its name may change when it is plugged in",
-                            {}, {}});
+                            {},
+                            {}});
     else
         findings.push_back({Severity::Fine, "name", "always reachable as " + usb.by_id, {}, {}});
-    findings.push_back(
-        {Severity::Advice, "name",
-         "a udev rule gives it the fixed name /dev/" + std::string(fixed_port_name),
-         {install_rule_command(fixed_name_rule(usb.vendor, usb.product, usb.serial),
-                               udev_rule_file),
-          "sudo udevadm control --reload && sudo udevadm trigger"},
-         {}});
+    findings.push_back({Severity::Advice,
+                        "name",
+                        "a udev rule gives it the fixed name /dev/" + std::string(fixed_port_name),
+                        {install_rule_command(fixed_name_rule(usb.vendor, usb.product, usb.serial),
+                                              udev_rule_file),
+                         "sudo udevadm control --reload && sudo udevadm trigger"},
+                        {}});
 }
 
 void add_windows_findings(const PortFacts& facts, std::vector<Finding>& findings) {
     using Opening = PortFacts::Opening;
     if (const int number = com_number(facts.port); number > 9)
-        findings.push_back({Severity::Advice, "name",
+        findings.push_back({Severity::Advice,
+                            "name",
                             "above COM9 a program must open it as \\\\.\\COM" +
                                 std::to_string(number) + "; vfdctl and the window do",
-                            {}, {}});
+                            {},
+                            {}});
     switch (facts.opening) {
     case Opening::InUse:
-        findings.push_back({Severity::Problem, "holder",
+        findings.push_back({Severity::Problem,
+                            "holder",
                             "another program has it open: Windows denies access to it",
                             {},
                             "close that program (a terminal, a modem or sync tool) and try again"});
         break;
     case Opening::Failed:
-        findings.push_back({Severity::Problem, "device",
-                            "it cannot be opened" +
-                                (facts.open_error.empty() ? "" : ": " + facts.open_error),
-                            {}, {}});
+        findings.push_back(
+            {Severity::Problem,
+             "device",
+             "it cannot be opened" + (facts.open_error.empty() ? "" : ": " + facts.open_error),
+             {},
+             {}});
         break;
     case Opening::Opened:
         findings.push_back({Severity::Fine, "access", "it opens", {}, {}});
@@ -236,28 +253,41 @@ Finding line_finding(const LineCheck& check) {
     case Outcome::Answered: {
         const std::string at = std::to_string(check.speed) + " bit/s";
         if (check.given_speed && *check.given_speed != check.speed)
-            return {Severity::Advice, "line",
+            return {Severity::Advice,
+                    "line",
                     "a display answers at " + at + ", not at the " +
                         std::to_string(*check.given_speed) + " bit/s asked for",
-                    {}, "use --baud " + std::to_string(check.speed) +
-                            ", or choose " + std::to_string(check.speed) + " in the window"};
+                    {},
+                    "use --baud " + std::to_string(check.speed) + ", or choose " +
+                        std::to_string(check.speed) + " in the window"};
         return {Severity::Fine, "line", "a display answers at " + at, {}, {}};
     }
     case Outcome::NoAnswer:
-        return {Severity::Advice, "line", "no display answered at 9600 or 19200 bit/s", {},
+        return {Severity::Advice,
+                "line",
+                "no display answered at 9600 or 19200 bit/s",
+                {},
                 "check that the display has power and that the cable goes to it"};
     case Outcome::NeverQuiet:
-        return {Severity::Problem, "line",
-                "the line never fell quiet: something keeps sending on it", {},
+        return {Severity::Problem,
+                "line",
+                "the line never fell quiet: something keeps sending on it",
+                {},
                 "stop the device or program that sends, or check that the cable goes to the "
                 "display"};
     case Outcome::CannotOpen:
-        return {Severity::Problem, "line",
-                "it cannot be opened" + (check.reason.empty() ? "" : ": " + check.reason), {}, {}};
+        return {Severity::Problem,
+                "line",
+                "it cannot be opened" + (check.reason.empty() ? "" : ": " + check.reason),
+                {},
+                {}};
     case Outcome::Lost:
         break;
     }
-    return {Severity::Problem, "line", "the device went away or would not send", {},
+    return {Severity::Problem,
+            "line",
+            "the device went away or would not send",
+            {},
             "check the adapter's plug and cable"};
 }
 

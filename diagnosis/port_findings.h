@@ -15,8 +15,8 @@ struct Finding {
     // Problem: the port cannot be used until it is fixed.
     enum class Severity { Fine, Advice, Problem };
     Severity severity = Severity::Fine;
-    std::string topic; // one word: device, access, holder, usb, driver, name, line
-    std::string text;  // one sentence, without the port's name
+    std::string topic;            // one word: device, access, holder, usb, driver, name, line
+    std::string text;             // one sentence, without the port's name
     std::vector<std::string> fix; // commands to paste, in order; may be none
     std::string after_fix;        // what to do once they ran, e.g. log in again
 };
@@ -28,9 +28,9 @@ std::vector<Finding> port_findings(const PortFacts& facts);
 struct LineCheck {
     enum class Outcome { Answered, NoAnswer, NeverQuiet, CannotOpen, Lost };
     Outcome outcome = Outcome::NoAnswer;
-    int speed = 0;                // Answered: the speed it answered at
+    int speed = 0;                  // Answered: the speed it answered at
     std::optional<int> given_speed; // the one speed the user asked for, if only one
-    std::string reason;           // CannotOpen: the system's words
+    std::string reason;             // CannotOpen: the system's words
 };
 
 Finding line_finding(const LineCheck& check);

@@ -40,10 +40,10 @@ struct PortFacts {
     // Who may use it (POSIX); empty names where the system has none.
     std::string owner;
     std::string group;
-    unsigned mode = 0;     // the permission bits
+    unsigned mode = 0;             // the permission bits
     bool usable_by_process = true; // this process may read and write it
     std::string user;
-    bool user_in_group = false;  // the group database makes the user a member of `group`
+    bool user_in_group = false;   // the group database makes the user a member of `group`
     bool login_has_group = false; // this process already has `group`
 
     std::vector<HolderFacts> holders;

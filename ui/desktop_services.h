@@ -45,7 +45,7 @@ private:
     QtShell shell;
     QtPortList port_list;
     std::unique_ptr<PortExaminer> examiner;
-    Services services_{port,  clock, events, calendar,  boxes,
+    Services services_{port,   clock, events, calendar,  boxes,
                        dialog, files, shell,  port_list, examiner ? *examiner : no_port_examiner()};
 
     static std::unique_ptr<PortExaminer> examiner_of(const std::filesystem::path& proc_root) {

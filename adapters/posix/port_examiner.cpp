@@ -224,8 +224,8 @@ PortFacts PosixPortExaminer::examine(const std::string& port) {
         const UsbIdNames names = usb_id_names(usb_ids_text(), adapter.vendor, adapter.product);
         adapter.vendor_name = names.vendor;
         adapter.product_name = names.product;
-        for (fs::directory_iterator it(roots.dev / "serial/by-id", error), end;
-             !error && it != end; it.increment(error))
+        for (fs::directory_iterator it(roots.dev / "serial/by-id", error), end; !error && it != end;
+             it.increment(error))
             if (followed(roots.dev, it->path()).filename() == name)
                 adapter.by_id = "/dev/serial/by-id/" + it->path().filename().string();
         facts.usb = adapter;
@@ -248,11 +248,11 @@ PortFacts PosixPortExaminer::examine(const std::string& port) {
         for (std::string member; std::getline(members, member, ',');)
             facts.user_in_group = facts.user_in_group || member == user->front();
     }
-    facts.login_has_group = node.st_gid == roots.gid ||
-                            std::find(roots.groups.begin(), roots.groups.end(), node.st_gid) !=
-                                roots.groups.end();
-    facts.usable_by_process = roots.live ? ::access(node_path.c_str(), R_OK | W_OK) == 0
-                                         : may_use(node, roots);
+    facts.login_has_group =
+        node.st_gid == roots.gid ||
+        std::find(roots.groups.begin(), roots.groups.end(), node.st_gid) != roots.groups.end();
+    facts.usable_by_process =
+        roots.live ? ::access(node_path.c_str(), R_OK | W_OK) == 0 : may_use(node, roots);
     if (!holders)
         holders.emplace(roots.proc, roots.self);
     for (const auto& holder : holders->holders_of(node_path))

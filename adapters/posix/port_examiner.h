@@ -49,7 +49,7 @@ private:
     const std::string& usb_ids_text();
 
     SystemRoots roots;
-    std::optional<std::string> usb_ids;      // read once, when first needed
+    std::optional<std::string> usb_ids;     // read once, when first needed
     std::optional<PortHolderIndex> holders; // the same
 };
 

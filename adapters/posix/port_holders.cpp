@@ -121,8 +121,8 @@ PortHolderIndex::PortHolderIndex(const fs::path& proc_root, pid_t self) {
             if (::stat(fd.c_str(), &node) != 0)
                 return false;
             const bool character = S_ISCHR(node.st_mode);
-            files.push_back({character, character ? node.st_rdev : node.st_dev, node.st_ino,
-                             processes.size()});
+            files.push_back(
+                {character, character ? node.st_rdev : node.st_dev, node.st_ino, processes.size()});
             any = true;
             return false;
         });

@@ -49,7 +49,7 @@ PortFacts Win32PortExaminer::examine(const std::string& port) {
         return facts;
     }
     facts.opening = failure->kind == PortFailure::Kind::InUse ? PortFacts::Opening::InUse
-                                                             : PortFacts::Opening::Failed;
+                                                              : PortFacts::Opening::Failed;
     if (failure->kind == PortFailure::Kind::NoSuchPort) {
         facts.kind = PortFacts::Kind::Missing;
         facts.existing_ports = serial_ports();

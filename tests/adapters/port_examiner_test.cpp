@@ -79,7 +79,8 @@ struct SystemTree {
         const fs::path port = interface / tty;
         fs::create_directories(top / port);
         link(port / "driver", "../../../../../../bus/usb-serial/drivers/" + driver);
-        link("sys/class/tty/" + tty + "/device", "../../../" + port.lexically_relative("sys").string());
+        link("sys/class/tty/" + tty + "/device",
+             "../../../" + port.lexically_relative("sys").string());
         device(tty);
     }
     // A process that holds `file` open.
@@ -112,12 +113,10 @@ const Situation situations[] = {
          tree.write("etc/group", "dialout:x:20:alice\n");
          tree.roots.groups = {1000, 20};
      },
-     "/dev/ttyS0", "access", Severity::Fine, "group dialout, mode 660: alice may use it", "",
-     true},
-    {"not in the group",
-     [](SystemTree& tree) { tree.device("ttyS0"); },
-     "/dev/ttyS0", "access", Severity::Problem, "alice is not in the group dialout",
-     "sudo usermod -aG dialout \"$USER\"", false},
+     "/dev/ttyS0", "access", Severity::Fine, "group dialout, mode 660: alice may use it", "", true},
+    {"not in the group", [](SystemTree& tree) { tree.device("ttyS0"); }, "/dev/ttyS0", "access",
+     Severity::Problem, "alice is not in the group dialout", "sudo usermod -aG dialout \"$USER\"",
+     false},
     {"the group named as the system names it",
      [](SystemTree& tree) {
          tree.write("etc/group", "uucp:x:14:\n");
@@ -196,18 +195,16 @@ const Situation situations[] = {
          tree.roots.uid = 0;
      },
      "/dev/ttyUSB0", "usb", Severity::Advice,
-     "USB abcd:0102, Acme Serial Works Pole cable, driver generic; not one of the common",
-     "", true},
+     "USB abcd:0102, Acme Serial Works Pole cable, driver generic; not one of the common", "",
+     true},
     {"a known chip with no driver",
-     [](SystemTree& tree) {
-         tree.usb_device("1-3", "0403", "6001", "", "");
-     },
-     "/dev/ttyUSB0", "driver", Severity::Problem,
-     "the adapter at USB 1-3 (USB 0403:6001, FTDI FT232R) has no driver bound", "sudo modprobe ftdi_sio",
-     false},
+     [](SystemTree& tree) { tree.usb_device("1-3", "0403", "6001", "", ""); }, "/dev/ttyUSB0",
+     "driver", Severity::Problem,
+     "the adapter at USB 1-3 (USB 0403:6001, FTDI FT232R) has no driver bound",
+     "sudo modprobe ftdi_sio", false},
     {"a known maker under an unknown product id, with no driver",
-     [](SystemTree& tree) { tree.usb_device("2-1", "0403", "7777", "", ""); },
-     "/dev/ttyUSB0", "driver", Severity::Problem, "USB 0403:7777, FTDI, a product id our table does not know",
+     [](SystemTree& tree) { tree.usb_device("2-1", "0403", "7777", "", ""); }, "/dev/ttyUSB0",
+     "driver", Severity::Problem, "USB 0403:7777, FTDI, a product id our table does not know",
      "sudo modprobe ftdi_sio", false},
     {"a missing port, naming those that exist",
      [](SystemTree& tree) {
@@ -262,10 +259,10 @@ TEST(PortExaminerTest, AnUnknownProductOfAKnownMakerIsGivenToItsDriverByItsIds) 
     tree.usb_device("2-1", "0403", "7777", "", "");
     const auto findings = port_findings(PosixPortExaminer(tree.roots).examine("/dev/ttyUSB0"));
     ASSERT_EQ(findings.size(), 2u) << listed(findings);
-    EXPECT_EQ(findings[1].fix, (std::vector<std::string>{
-                                   "sudo modprobe ftdi_sio",
-                                   "echo 0403 7777 | sudo tee "
-                                   "/sys/bus/usb-serial/drivers/ftdi_sio/new_id"}));
+    EXPECT_EQ(findings[1].fix,
+              (std::vector<std::string>{"sudo modprobe ftdi_sio",
+                                        "echo 0403 7777 | sudo tee "
+                                        "/sys/bus/usb-serial/drivers/ftdi_sio/new_id"}));
 }
 
 TEST(PortExaminerTest, AnAdapterWithABoundDriverOrOfAnUnknownMakerIsNoMissingDriver) {

@@ -78,7 +78,10 @@ TEST(PortFindingsTest, ComPortsAreJudgedByHowTheyOpen) {
 }
 
 TEST(PortFindingsTest, TheWindowsLineHoldsTheCommandsAndWhatFollows) {
-    Finding finding{Severity::Problem, "access", "not in the group", {"sudo usermod -aG dialout \"$USER\""},
+    Finding finding{Severity::Problem,
+                    "access",
+                    "not in the group",
+                    {"sudo usermod -aG dialout \"$USER\""},
                     "then log out and in again"};
     EXPECT_EQ(fix_line(finding),
               "fix: sudo usermod -aG dialout \"$USER\" (then log out and in again)");

@@ -334,7 +334,7 @@ struct FakeServices {
     RecordedShell shell;
     FixedPortList port_list;
     FixedPortExaminer port_examiner;
-    Services services{port,  clock, events, calendar,  boxes,
+    Services services{port,   clock, events, calendar,  boxes,
                       dialog, files, shell,  port_list, port_examiner};
 };
 

@@ -61,8 +61,8 @@ QJsonObject finding(const Ran& ran, const QString& topic, const QString& severit
         if (found["topic"] == topic && found["severity"] == severity)
             return found;
     }
-    ADD_FAILURE() << "no " << severity.toStdString() << " about " << topic.toStdString()
-                  << " in:\n" << ran.out;
+    ADD_FAILURE() << "no " << severity.toStdString() << " about " << topic.toStdString() << " in:\n"
+                  << ran.out;
     return {};
 }
 
@@ -92,7 +92,8 @@ TEST_F(DoctorE2eTest, APortAProcessHoldsNamesItByItsProcessId) {
     const PseudoTerminal terminal;
     QProcess holder;
     // The shell becomes sleep with the port open, so the process keeps the shell's id.
-    holder.start("sh", {"-c", "exec 3<>\"$1\" && echo held && exec sleep 60", "sh", terminal.slave});
+    holder.start("sh",
+                 {"-c", "exec 3<>\"$1\" && echo held && exec sleep 60", "sh", terminal.slave});
     ASSERT_TRUE(holder.waitForReadyRead(10000));
     const qint64 pid = holder.processId();
     const Ran ran = vfdctl({"doctor", "--port", terminal.slave, "--json"});
@@ -119,8 +120,11 @@ TEST_F(DoctorE2eTest, AUserWithoutThePortsGroupIsToldToJoinIt) {
     const Ran ran = run("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
                                     VFDCTL_PROGRAM, "doctor", "--port", terminal.slave});
     EXPECT_EQ(ran.code, 4) << ran.out << ran.err;
-    const std::string expected = terminal.slave.toStdString() + ": cannot be used: 1 problem\n"
-                                 "  ok: a pseudo-terminal (" + slave + ")\n"
+    const std::string expected = terminal.slave.toStdString() +
+                                 ": cannot be used: 1 problem\n"
+                                 "  ok: a pseudo-terminal (" +
+                                 slave +
+                                 ")\n"
                                  "  problem: owner root, group dialout, mode 660: nobody is not "
                                  "in the group dialout\n"
                                  "      sudo usermod -aG dialout \"$USER\"\n"

@@ -342,8 +342,7 @@ TEST_F(VfdctlWindowsTest, DoctorSaysWhatKeepsEachCOMPortFromBeingUsed) {
 
     // Held by this process as the window or another vfdctl holds it: the port's named claim and
     // the device itself, which Windows' own drivers refuse to a second program.
-    const HANDLE claim =
-        ::CreateMutexW(nullptr, FALSE, L"Global\\PoleDisplaySetup.port.COM5");
+    const HANDLE claim = ::CreateMutexW(nullptr, FALSE, L"Global\\PoleDisplaySetup.port.COM5");
     const HANDLE held = ::CreateFileW(L"\\\\.\\COM5", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(claim, nullptr);

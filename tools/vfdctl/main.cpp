@@ -64,9 +64,8 @@ int run_program(int& argc, char** argv, const std::vector<std::string>& argument
     });
     const auto platform = pds::cli::start_platform(argc, argv);
     const auto link_services = [] { return pds::cli::platform_link_services("/proc"); };
-    int status =
-        pds::cli::run(arguments, std::cout, std::cerr, link_services, pds::cli::platform_ports,
-                      pds::cli::platform_port_examiner);
+    int status = pds::cli::run(arguments, std::cout, std::cerr, link_services,
+                               pds::cli::platform_ports, pds::cli::platform_port_examiner);
     // What the command printed counts only once it is out: a failure there fails a command
     // that succeeded, and is said whatever the status.
     if (const auto failure = standard_output.close()) {

@@ -1,8 +1,8 @@
 // ports and find: the system's list of ports, or a probe of every port in it or given.
 #include "command_bodies.h"
 #include "command_document.h"
-#include "exit_codes.h"
 #include "doctor_report.h"
+#include "exit_codes.h"
 #include "option_rules.h"
 #include "port_commands.h"
 
