@@ -47,7 +47,8 @@ double say_ms(const std::vector<std::string>& ports) {
     const double start = now_ms();
     const int status = cli::run(
         arguments, out, err, [] { return cli::platform_link_services("/proc"); },
-        [] { return cli::platform_link_services_for_one_run("/proc"); }, cli::platform_ports);
+        [] { return cli::platform_link_services_for_one_run("/proc"); }, cli::platform_ports,
+        cli::platform_port_examiner);
     const double ms = now_ms() - start;
     if (status != 0) {
         std::fprintf(stderr, "say_bench: vfdctl say failed (%d): %s", status, err.str().c_str());

@@ -1,5 +1,6 @@
 #include "commands/find_display.h"
 
+#include "commands/port_checkup.h"
 #include "editor/host_link.h"
 #include "link/forwarding_port.h"
 #include "link/port_failure_message.h"
@@ -131,7 +132,8 @@ void find_display(Editor& editor, FindProgress& progress) {
     const std::function<bool()> cancelled = [&progress] { return progress.cancelled(); };
     std::optional<std::pair<FindCandidate, int>> found;
     std::vector<std::string> unopened;
-    std::vector<std::string> held; // each with the words a read would say of it
+    std::vector<std::string> held;    // each with the words a read would say of it
+    std::vector<std::string> checked; // each port the check finds a problem with, and its fix
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const FindCandidate& candidate = candidates[i];
         done = static_cast<int>(i * std::size(probe_speeds));
@@ -147,6 +149,9 @@ void find_display(Editor& editor, FindProgress& progress) {
             found.emplace(candidate, probe.speed);
             break;
         }
+        const std::string device = device_for(candidate.choice, this_host()).device.value_or("");
+        if (const std::string line = checkup_line(p.port_examiner, device); !line.empty())
+            checked.push_back(candidate.name + ": " + line);
         const auto& failure = probe.last.failure;
         if (probe.last.outcome == ProbeOutcome::CannotOpen && failure &&
             failure->kind == PortFailure::Kind::InUse)
@@ -169,6 +174,8 @@ void find_display(Editor& editor, FindProgress& progress) {
         }
         for (const auto& words : held)
             text += "\rSkipped " + words + ".";
+        for (const auto& line : checked)
+            text += "\r" + line;
         p.boxes.show(text, find_title);
         return;
     }

@@ -1,5 +1,6 @@
 #include "commands/read_from_display.h"
 
+#include "commands/port_checkup.h"
 #include "commands/welcome_lines.h"
 #include "editor/host_link.h"
 #include "link/port_failure_message.h"
@@ -31,8 +32,9 @@ void read_from_display(Editor& editor) {
     Services& p = editor.services;
     const LinkSettings link = take_link_settings(editor.model);
     if (const auto failure = open_port(p.port, link)) {
-        p.boxes.show(
-            port_failure_message(editor.model.host_port.text(), link.line_settings, *failure));
+        p.boxes.show(with_checkup(
+            port_failure_message(editor.model.host_port.text(), link.line_settings, *failure),
+            p.port_examiner, failure->device));
         return;
     }
     const ReadResult result = read_exchange(p.port, p.clock);

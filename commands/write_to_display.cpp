@@ -1,6 +1,7 @@
 #include "commands/write_to_display.h"
 
 #include "commands/capture.h"
+#include "commands/port_checkup.h"
 #include "commands/welcome_lines.h"
 #include "editor/host_link.h"
 #include "link/port_failure_message.h"
@@ -17,8 +18,9 @@ void write_to_display(Editor& editor) {
     capture_settings(editor);
 
     if (const auto failure = open_port(p.port, link)) {
-        p.boxes.show(
-            port_failure_message(editor.model.host_port.text(), link.line_settings, *failure));
+        p.boxes.show(with_checkup(
+            port_failure_message(editor.model.host_port.text(), link.line_settings, *failure),
+            p.port_examiner, failure->device));
         return;
     }
     const WriteOutcome outcome =

@@ -8,6 +8,7 @@
 #include "services/file_dialog.h"
 #include "services/file_store.h"
 #include "services/message_boxes.h"
+#include "services/port_facts.h"
 #include "services/port_list.h"
 #include "services/serial_port.h"
 #include "services/shell.h"
@@ -25,6 +26,7 @@ struct Services {
     Shell& shell;
     // Last and with a default, so that wiring made before the list existed still holds.
     PortList& port_list = no_listed_ports();
+    PortExaminer& port_examiner = no_port_examiner();
 };
 
 } // namespace pds

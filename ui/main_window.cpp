@@ -112,7 +112,8 @@ public:
 };
 
 Services with_boxes(const Services& s, MessageBoxes& boxes) {
-    return {s.port, s.clock, s.events, s.calendar, boxes, s.dialog, s.files, s.shell, s.port_list};
+    return {s.port,   s.clock, s.events, s.calendar,  boxes,
+            s.dialog, s.files, s.shell,  s.port_list, s.port_examiner};
 }
 
 } // namespace

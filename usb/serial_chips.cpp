@@ -13,10 +13,8 @@ struct ChipMaker {
 };
 
 constexpr std::array chip_makers{
-    ChipMaker{0x0403, "FTDI", "ftdi_sio"},
-    ChipMaker{0x067b, "Prolific", "pl2303"},
-    ChipMaker{0x1a86, "WCH", "ch341"},
-    ChipMaker{0x10c4, "Silicon Labs", "cp210x"},
+    ChipMaker{0x0403, "FTDI", "ftdi_sio"},     ChipMaker{0x067b, "Prolific", "pl2303"},
+    ChipMaker{0x1a86, "WCH", "ch341"},         ChipMaker{0x10c4, "Silicon Labs", "cp210x"},
     ChipMaker{0x04d8, "Microchip", "cdc_acm"},
 };
 
@@ -57,17 +55,20 @@ std::optional<SerialChip> known_serial_chip(std::uint16_t vendor, std::uint16_t 
     auto found = std::find_if(chips.begin(), chips.end(), [&](const ChipEntry& chip) {
         return chip.vendor == vendor && chip.product == product;
     });
-    if (found == chips.end()) return std::nullopt;
+    if (found == chips.end())
+        return std::nullopt;
     return SerialChip{maker_of(vendor)->maker, found->name, found->linux_driver};
 }
 
 std::optional<std::string_view> known_serial_chip_maker(std::uint16_t vendor) {
-    if (const ChipMaker* maker = maker_of(vendor)) return maker->maker;
+    if (const ChipMaker* maker = maker_of(vendor))
+        return maker->maker;
     return std::nullopt;
 }
 
 std::optional<std::string_view> known_serial_chip_maker_driver(std::uint16_t vendor) {
-    if (const ChipMaker* maker = maker_of(vendor)) return maker->linux_driver;
+    if (const ChipMaker* maker = maker_of(vendor))
+        return maker->linux_driver;
     return std::nullopt;
 }
 

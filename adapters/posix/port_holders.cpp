@@ -155,4 +155,62 @@ std::optional<PortHolder> SharedHolderLook::holder_of(dev_t device) {
     return holder_among(look->processes, device);
 }
 
+PortHolderIndex::PortHolderIndex(const fs::path& proc_root, pid_t self) {
+    if (proc_root.empty())
+        return;
+    any_entry(proc_root, [&](const fs::path& process) {
+        const auto pid = pid_of(process);
+        if (!pid || *pid == self)
+            return false;
+        Process entry{PortHolder{*pid, {}}, {}};
+        bool any = false;
+        any_entry(process / "fd", [&](const fs::path& fd) {
+            struct stat node {};
+            if (::stat(fd.c_str(), &node) != 0)
+                return false;
+            const bool character = S_ISCHR(node.st_mode);
+            // The terminals whose master sides it holds: their slaves are its line, not ports
+            // it uses.
+            if (character && major(node.st_rdev) == ptmx_major &&
+                minor(node.st_rdev) == ptmx_minor) {
+                if (const auto index = tty_index_of(process, fd))
+                    entry.masters.push_back(*index);
+                return false;
+            }
+            files.push_back(
+                {character, character ? node.st_rdev : node.st_dev, node.st_ino, processes.size()});
+            any = true;
+            return false;
+        });
+        if (!any)
+            return false;
+        entry.holder.program = program_of(process);
+        processes.push_back(std::move(entry));
+        return false;
+    });
+}
+
+std::vector<PortHolder> PortHolderIndex::holders_of(const fs::path& device) const {
+    struct stat node {};
+    if (::stat(device.c_str(), &node) != 0)
+        return {};
+    const bool character = S_ISCHR(node.st_mode);
+    const dev_t wanted = character ? node.st_rdev : node.st_dev;
+    const auto pts = character ? pts_index(node.st_rdev) : std::nullopt;
+    std::vector<PortHolder> holders;
+    std::size_t last = static_cast<std::size_t>(-1);
+    for (const auto& file : files) {
+        if (file.character != character || file.device != wanted ||
+            (!character && file.inode != node.st_ino) || file.process == last)
+            continue;
+        const Process& process = processes[file.process];
+        if (pts && std::find(process.masters.begin(), process.masters.end(), *pts) !=
+                       process.masters.end())
+            continue;
+        holders.push_back(process.holder);
+        last = file.process;
+    }
+    return holders;
+}
+
 } // namespace pds

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace pds {
 
@@ -44,6 +45,31 @@ private:
     pid_t self;
     std::mutex taking;
     std::unique_ptr<Look> look; // once taken
+};
+
+// Every process's open files, read once, for asking about many ports: a walk of /proc for
+// each would take as long again per port.
+class PortHolderIndex {
+public:
+    PortHolderIndex(const std::filesystem::path& proc_root, pid_t self);
+    // Every process that holds the file at `device`, by the rules of find_port_holder(): a
+    // character device as its device number shows it, any other file (a test's stand-in) as
+    // the file itself.
+    std::vector<PortHolder> holders_of(const std::filesystem::path& device) const;
+
+private:
+    struct OpenFile {
+        bool character;
+        dev_t device;
+        ino_t inode;
+        std::size_t process; // in `processes`
+    };
+    struct Process {
+        PortHolder holder;
+        std::vector<unsigned> masters; // the pseudo-terminals whose master side it holds
+    };
+    std::vector<OpenFile> files;
+    std::vector<Process> processes;
 };
 
 } // namespace pds

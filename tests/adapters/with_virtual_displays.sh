@@ -3,8 +3,8 @@
 # behind COM ports of the Wine prefix, then stops them:
 #   with_virtual_displays.sh VIRTUAL_DISPLAY WINEPREFIX COMMAND...
 # COM5 a display that answers, its memory in %PDS_COM5_MEMORY%; COM6 a silent one; COM7 one
-# that answers a write with a wrong check byte; COM8 one that hangs up inside its reply. COM30
-# maps to nothing. The ports are the prefix's, so tests that use them must not run at once.
+# that answers a write with a wrong check byte; COM8 one that hangs up inside its reply; COM12,
+# above COM9, one that answers. COM30 maps to nothing. The ports are the prefix's, so tests that use them must not run at once.
 set -euo pipefail
 virtual_display=$1
 prefix=$2
@@ -56,6 +56,7 @@ start_display 5 --no-pacing
 start_display 6 --silent
 start_display 7 --no-pacing --wrong-check
 start_display 8 --hang-up-after 60
+start_display 12 --no-pacing
 rm -f "$prefix/dosdevices/com30"
 
 # Not named after the port: in any folder, "com5.vfd" is the device COM5 to Windows.

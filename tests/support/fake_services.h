@@ -310,6 +310,19 @@ private:
 };
 
 // Every fake wired together, with an editor on top.
+// Facts of the ports a case names; any other port gives nothing worth saying.
+class FixedPortExaminer : public PortExaminer {
+public:
+    PortFacts examine(const std::string& port) override {
+        examined.push_back(port);
+        const auto it = facts.find(port);
+        return it != facts.end() ? it->second : no_port_examiner().examine(port);
+    }
+    std::vector<std::string> serial_ports() override { return {}; }
+    std::map<std::string, PortFacts> facts;
+    std::vector<std::string> examined;
+};
+
 struct FakeServices {
     VirtualClock clock;
     FakeEvents events{clock};
@@ -320,7 +333,9 @@ struct FakeServices {
     MemoryFiles files;
     RecordedShell shell;
     FixedPortList port_list;
-    Services services{port, clock, events, calendar, boxes, dialog, files, shell, port_list};
+    FixedPortExaminer port_examiner;
+    Services services{port,   clock, events, calendar,  boxes,
+                      dialog, files, shell,  port_list, port_examiner};
 };
 
 struct EditorFixture {

@@ -1209,7 +1209,7 @@ TEST_F(VfdctlTest, JsonBadArgumentsGiveTheShortDocument) {
         {{"--json"},
          "",
          "a command is needed: read, write, show, diff, export, import, ports, find, say, clear, "
-         "brightness or test"},
+         "brightness, test or doctor"},
         {{"show", "--frob", "--json"}, "", "Unknown option 'frob'."},
         {{"--json", "read", "--port", "/dev/a"}, "read", "read needs one -o for each --port"},
         {{"import", "a.json", "-o", "-", "--json"},

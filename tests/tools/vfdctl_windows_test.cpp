@@ -1,12 +1,14 @@
 // vfdctl.exe as a script runs it, under Wine, against the virtual displays that
 // with_virtual_displays.sh puts behind COM ports: COM5 answers, COM6 is silent, COM7 refuses
-// the check byte, COM30 does not exist.
+// the check byte, COM12 answers above COM9, COM30 does not exist.
 #include "adapters/win32/win32_serial_port.h"
 #include "file/file_kinds.h"
 #include "link/link_settings.h"
 #include "support/sample_images.h"
 
 #include <nlohmann/json.hpp>
+
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -358,6 +360,43 @@ TEST_F(VfdctlWindowsTest, PathsAndDeviceNamesAsWindowsHasThem) {
     EXPECT_EQ(show.status, 3) << show.output;
     EXPECT_TRUE(says(show, missing + ": cannot read: No such file or directory")) << show.output;
     EXPECT_FALSE(says(show, "\\x5C")) << show.output;
+}
+
+TEST_F(VfdctlWindowsTest, DoctorSaysWhatKeepsEachCOMPortFromBeingUsed) {
+    const Outcome missing = vfdctl("doctor --port COM30 --no-probe");
+    EXPECT_EQ(missing.status, 4) << missing.output;
+    EXPECT_TRUE(says(missing, "COM30: cannot be used: 1 problem")) << missing.output;
+    EXPECT_TRUE(says(missing, "problem: does not exist; the COM ports that do: "))
+        << missing.output;
+    EXPECT_TRUE(says(missing, "COM5, COM6, COM7, COM8, COM12")) << missing.output;
+
+    const Outcome high = vfdctl("doctor --port COM12 --json", false);
+    EXPECT_EQ(high.status, 0) << high.output;
+    const auto document = nlohmann::json::parse(high.output, nullptr, false);
+    ASSERT_FALSE(document.is_discarded()) << high.output;
+    std::set<std::string> texts;
+    for (const auto& finding : document["ports"][0]["findings"])
+        texts.insert(finding["severity"].get<std::string>() + " " +
+                     finding["text"].get<std::string>());
+    EXPECT_TRUE(texts.count("advice above COM9 a program must open it as \\\\.\\COM12; "
+                            "vfdctl and the window do"))
+        << high.output;
+    EXPECT_TRUE(texts.count("ok a display answers at 9600 bit/s")) << high.output;
+
+    // Held by this process as the window or another vfdctl holds it: the port's named claim and
+    // the device itself, which Windows' own drivers refuse to a second program.
+    const HANDLE claim = ::CreateMutexW(nullptr, FALSE, L"Global\\PoleDisplaySetup.port.COM5");
+    const HANDLE held = ::CreateFileW(L"\\\\.\\COM5", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(claim, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const Outcome in_use = vfdctl("doctor --port COM5");
+    ::CloseHandle(held);
+    ::CloseHandle(claim);
+    EXPECT_EQ(in_use.status, 4) << in_use.output;
+    EXPECT_TRUE(says(in_use, "problem: another program has it open: Windows denies access to it"))
+        << in_use.output;
+    EXPECT_EQ(vfdctl("doctor --port COM5 --no-probe").status, 0);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "window_fixture.h"
 
 #include "commands/find_display.h"
+#include "link/port_failure_message.h"
 #include "support/fake_display.h"
 #include "support/sample_images.h"
 
@@ -172,6 +173,61 @@ TEST_F(FindPortTest, NoAnswerSaysSoOnceAndChangesNothing) {
               "No display answered on 2 ports at 9600 or 19200 bit/s; nothing was changed.");
     EXPECT_EQ(w.window->editor().model, before);
     EXPECT_EQ(opens, 4);
+}
+
+// What the port check reads of the system about the USB adapter: a user outside its group, or
+// a program holding it.
+PortFacts adapter_facts() {
+    PortFacts facts;
+    facts.port = facts.device = usb.device;
+    facts.kind = PortFacts::Kind::UsbAdapter;
+    facts.owner = "root";
+    facts.group = "dialout";
+    facts.mode = 0660;
+    facts.user = "alice";
+    return facts;
+}
+
+TEST_F(FindPortTest, AReadThatCannotOpenThePortShowsTheCheckFindingAndFixBelowTheFailure) {
+    PortFacts facts = adapter_facts();
+    facts.usable_by_process = false;
+    fake.port_examiner.facts[usb.device] = facts;
+    const PortFailure failure{PortFailure::Kind::Permission, usb.device, "Permission denied"};
+    fake.port.open_failure = failure;
+    pick(8);
+    w.click("GetSetting");
+
+    ASSERT_FALSE(fake.boxes.texts().empty());
+    EXPECT_EQ(fake.boxes.texts().back(),
+              port_failure_message(usb.device, "9600,n,8,1", failure) +
+                  "\n\nCheck: owner root, group dialout, mode 660: alice is not in the group "
+                  "dialout.\nFix: sudo usermod -aG dialout \"$USER\" (then log out and in again)");
+
+    // A port the check finds nothing wrong with gets the failure alone.
+    fake.port_examiner.facts.clear();
+    w.click("GetSetting");
+    EXPECT_EQ(fake.boxes.texts().back(), port_failure_message(usb.device, "9600,n,8,1", failure));
+}
+
+TEST_F(FindPortTest, FindWithoutADisplayNamesTheCheckFindingOfEachPort) {
+    PortFacts facts = adapter_facts();
+    facts.holders = {{812, "ModemManager"}};
+    fake.port_examiner.facts[usb.device] = facts;
+    answering_device = "nowhere";
+    w.click("FindPort");
+
+    ASSERT_EQ(fake.boxes.shown.size(), 2u);
+    const std::string& text = fake.boxes.shown[1].text;
+    EXPECT_EQ(text.substr(0, text.find('\r')),
+              "No display answered on 2 ports at 9600 or 19200 bit/s; nothing was changed.");
+    EXPECT_NE(text.find("\r" + usb.device +
+                        ": ModemManager (process 812) holds it open; fix: sudo systemctl stop "
+                        "ModemManager (it looks at serial ports again at its next start)"),
+              std::string::npos)
+        << text;
+    // Com 1, which the check finds nothing wrong with, is examined but not named.
+    EXPECT_EQ(fake.port_examiner.examined.size(), 2u);
+    EXPECT_EQ(text.find("/dev/ttyS0"), std::string::npos) << text;
 }
 
 } // namespace

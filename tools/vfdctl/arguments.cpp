@@ -74,6 +74,9 @@ const char* const options =
   --self-test          test: end with the display's own self-test.
   --pause <MS>         test: how long each step stays on the display, in
                        milliseconds (default 1000, at most 60000).
+  --no-probe           doctor: do not probe the line for a display.
+  --root <DIR>         doctor (Linux): read /dev, /sys, /proc, /etc and
+                       /usr/share under DIR instead of the system's own.
   -q, --quiet          Print only errors (export still prints its JSON).
   --json               Print one JSON document with the outcome instead of
                        lines; see the README.
@@ -127,13 +130,14 @@ const Flag flags[] = {
     {"--ascii", &Arguments::ascii},
     {"--add-missing", &Arguments::add_missing},
     {"--self-test", &Arguments::self_test},
+    {"--no-probe", &Arguments::no_probe},
     {"-q,--quiet", &Arguments::quiet},
     {"--json", &Arguments::json},
 };
 
 // The options that take a value, as they may be typed.
-const char* const valued[] = {"--port", "--baud",        "--output", "-o", "--command-set",
-                              "--line", "--code-page", "--pause"};
+const char* const valued[] = {"--port", "--baud",      "--output", "-o",    "--command-set",
+                              "--line", "--code-page", "--pause",  "--root"};
 
 bool is_valued(const std::string& name) {
     return std::find(std::begin(valued), std::end(valued), name) != std::end(valued);
@@ -231,12 +235,13 @@ std::variant<Arguments, ArgumentError> parse_arguments(const std::vector<std::st
     // One value per --port or -o, however many times they are given.
     app.add_option("--port", parsed.ports)->allow_extra_args(false);
     app.add_option("-o,--output", parsed.outputs)->allow_extra_args(false);
+    app.add_option("--root", parsed.root)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     CLI::Option* baud = app.add_option("--baud", parsed.baud)
                             ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     CLI::Option* command_set = app.add_option("--command-set", parsed.command_set)
                                    ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    CLI::Option* line =
-        app.add_option("--line", parsed.line)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    CLI::Option* line = app.add_option("--line", parsed.line)
+                            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     CLI::Option* code_page = app.add_option("--code-page", parsed.code_page)
                                  ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     CLI::Option* pause = app.add_option("--pause", parsed.pause)

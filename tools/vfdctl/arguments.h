@@ -22,12 +22,14 @@ struct Arguments {
     bool self_test = false;
     std::string command_set; // --command-set as given; empty when not given
     bool command_set_given = false;
-    std::string line;  // --line as given
+    std::string line; // --line as given
     bool line_given = false;
     std::string code_page; // --code-page as given
     bool code_page_given = false;
     std::string pause; // --pause as given
     bool pause_given = false;
+    bool no_probe = false;
+    std::string root; // doctor: the tree to read the system from, empty for the system's own
     bool quiet = false;
     bool json = false;
     bool help = false;

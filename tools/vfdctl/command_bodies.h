@@ -19,6 +19,7 @@ int import_configuration(CommandContext& context);
 // port_list_commands.cpp
 int list_system_ports(CommandContext& context);
 int find_displays(CommandContext& context);
+int examine_ports(CommandContext& context);
 
 // live_commands.cpp
 int say_on_displays(CommandContext& context);

@@ -18,6 +18,7 @@ struct CommandContext {
     const MakeLinkServices& link_services;
     const MakeRunLinkServices& link_services_for_one_run;
     const ListPorts& listed_ports;
+    const MakePortExaminer& port_examiner;
     Document extra = Document::object(); // the command's own keys of the document
     std::string success{};               // the document's message when all went well
 };

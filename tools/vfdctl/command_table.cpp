@@ -101,6 +101,17 @@ const std::vector<CommandSpec>& command_table() {
          {"port", "baud", "command-set", "code-page", "self-test", "pause"},
          test_operands,
          test_displays},
+        {"doctor",
+         "doctor [--port P ...]",
+         {"Say what keeps each port given, or every serial port, from",
+          "being used, and the commands that fix it: the device and",
+          "its kind, who may use it, the programs that hold it open,",
+          "a USB adapter's chip, driver and stable names, then the",
+          "probe of find (--no-probe skips it). Writes nothing to a",
+          "display or file. Status 0 when every port is usable, 4", "when one is not."},
+         {"port", "baud", "no-probe", "root"},
+         no_operands,
+         examine_ports},
     };
     return table;
 }

@@ -36,7 +36,7 @@ int run_command(CommandContext& context) {
 
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
         const MakeLinkServices& link_services, const MakeRunLinkServices& link_services_for_one_run,
-        const ListPorts& listed_ports) {
+        const ListPorts& listed_ports, const MakePortExaminer& port_examiner) {
     Output output{out, err};
     const std::vector<std::string> options(
         arguments.begin() + std::min<std::size_t>(1, arguments.size()), arguments.end());
@@ -61,7 +61,8 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     output.quiet = given.quiet;
     output.data_on_out = std::find(given.outputs.begin(), given.outputs.end(), standard_output) !=
                          given.outputs.end();
-    CommandContext context{given, output, link_services, link_services_for_one_run, listed_ports};
+    CommandContext context{given,        output,       link_services, link_services_for_one_run,
+                           listed_ports, port_examiner};
     const int status = run_command(context);
     return finish(status, given.command, output, context.extra, context.success);
 }

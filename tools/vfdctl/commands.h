@@ -16,7 +16,7 @@ namespace pds::cli {
 // system reports.
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
         const MakeLinkServices& link_services, const MakeRunLinkServices& link_services_for_one_run,
-        const ListPorts& listed_ports);
+        const ListPorts& listed_ports, const MakePortExaminer& port_examiner);
 
 // What to print for a signal that ends the program while run() works: a line for standard
 // error, or with --json the document its reader is owed instead (with each port's outcome as

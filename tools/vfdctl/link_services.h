@@ -5,6 +5,7 @@
 
 #include "services/calendar.h"
 #include "services/clock.h"
+#include "services/port_facts.h"
 #include "services/port_list.h"
 #include "services/serial_port.h"
 
@@ -45,5 +46,11 @@ using MakeRunLinkServices = std::function<MakeLinkServices()>;
 MakeLinkServices platform_link_services_for_one_run(const std::filesystem::path& proc_root);
 
 std::vector<SystemPort> platform_ports();
+
+// What reads the system's facts about its ports: those under `root` (Linux; empty or "/" for the
+// system itself), or the system's own where there is no such tree.
+using MakePortExaminer = std::function<std::unique_ptr<PortExaminer>(const std::string& root)>;
+
+std::unique_ptr<PortExaminer> platform_port_examiner(const std::string& root);
 
 } // namespace pds::cli

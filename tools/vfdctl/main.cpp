@@ -69,8 +69,9 @@ int run_program(int& argc, char** argv, const std::vector<std::string>& argument
     const pds::cli::MakeRunLinkServices link_services_for_one_run = [] {
         return pds::cli::platform_link_services_for_one_run("/proc");
     };
-    int status = pds::cli::run(arguments, std::cout, std::cerr, link_services,
-                               link_services_for_one_run, pds::cli::platform_ports);
+    int status =
+        pds::cli::run(arguments, std::cout, std::cerr, link_services, link_services_for_one_run,
+                      pds::cli::platform_ports, pds::cli::platform_port_examiner);
     // What the command printed counts only once it is out: a failure there fails a command
     // that succeeded, and is said whatever the status.
     if (const auto failure = standard_output.close()) {

@@ -52,7 +52,9 @@ std::optional<std::string> speaking_problem(const Arguments& arguments) {
     if (arguments.command_set_given && !command_set_of_name(arguments.command_set)) {
         std::string names;
         for (std::size_t i = 0; i < command_entries.size(); ++i)
-            names += (i == 0 ? "" : i + 1 == command_entries.size() ? " or " : ", ") +
+            names += (i == 0                            ? ""
+                      : i + 1 == command_entries.size() ? " or "
+                                                        : ", ") +
                      std::string(command_entries[i].substr(0, command_entries[i].find(" (")));
         return "--command-set takes " + names + ", not \"" + escaped_text(arguments.command_set) +
                "\"";
@@ -72,7 +74,9 @@ std::optional<int> code_page_place(const std::string& text) {
     return whole_number(text, 0, static_cast<int>(char_entries.size()) - 1);
 }
 
-std::optional<int> pause_ms(const std::string& text) { return whole_number(text, 0, 60000); }
+std::optional<int> pause_ms(const std::string& text) {
+    return whole_number(text, 0, 60000);
+}
 
 std::optional<std::vector<int>> speeds(const std::string& baud) {
     if (baud == "9600")
@@ -125,6 +129,8 @@ std::optional<std::string> option_problem(const Arguments& arguments, const Comm
         {"code-page", arguments.code_page_given},
         {"self-test", arguments.self_test},
         {"pause", arguments.pause_given},
+        {"no-probe", arguments.no_probe},
+        {"root", !arguments.root.empty()},
     };
     for (const auto& [option, given] : options)
         if (given && std::find(command.options.begin(), command.options.end(), option) ==

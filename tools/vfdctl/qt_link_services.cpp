@@ -1,3 +1,4 @@
+#include "adapters/posix/port_examiner.h"
 #include "adapters/posix/port_holders.h"
 #include "adapters/qt/qt_port_list.h"
 #include "adapters/qt/qt_serial_port.h"
@@ -49,6 +50,10 @@ MakeLinkServices platform_link_services_for_one_run(const std::filesystem::path&
 
 std::vector<SystemPort> platform_ports() {
     return QtPortList().ports();
+}
+
+std::unique_ptr<PortExaminer> platform_port_examiner(const std::string& root) {
+    return std::make_unique<PosixPortExaminer>(system_roots(root.empty() ? "/" : root));
 }
 
 } // namespace pds::cli

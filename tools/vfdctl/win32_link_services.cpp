@@ -1,3 +1,4 @@
+#include "adapters/win32/win32_port_examiner.h"
 #include "adapters/win32/win32_port_list.h"
 #include "adapters/win32/win32_serial_port.h"
 #include "link_services.h"
@@ -46,6 +47,10 @@ MakeLinkServices platform_link_services_for_one_run(const std::filesystem::path&
 
 std::vector<SystemPort> platform_ports() {
     return Win32PortList().ports();
+}
+
+std::unique_ptr<PortExaminer> platform_port_examiner(const std::string&) {
+    return std::make_unique<Win32PortExaminer>();
 }
 
 } // namespace pds::cli
