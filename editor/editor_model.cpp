@@ -42,6 +42,8 @@ void fill_option_lists(EditorModel& model) {
     fill(model.host_line, baud_entries, 0);
     fill(model.host_port, comm_entries, 0);
     fill(model.passthru_mode, passthru_entries, 0);
+    model.test.command_set.add(as_the_display_reports);
+    fill(model.test.command_set, command_entries, 0);
 }
 
 } // namespace pds

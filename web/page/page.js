@@ -114,7 +114,7 @@ class Page {
         $("Download").addEventListener("click", () => this.run("write", 0, 0, true));
         $("GetSetting").addEventListener("click", () => this.run("read", 0, 0, true));
 
-        const tabs = [0, 1, 2].map((i) => $(`SSTab1_${i}`));
+        const tabs = tabCaptions.map((_, i) => $(`SSTab1_${i}`));
         tabs.forEach((tab, i) => {
             tab.addEventListener("click", () => this.edit(() => this.core.showTab(i)));
             tab.addEventListener("keydown", (/** @type {any} */ event) => {
@@ -138,6 +138,17 @@ class Page {
         }
 
         $("AddMissing").addEventListener("click", () => this.run("add_missing"));
+
+        for (const line of [1, 2]) {
+            $(`TestLine${line}`).addEventListener("input", (/** @type {any} */ event) =>
+                this.edit(() => this.core.typeTestLine(line, event.target.value)),
+            );
+        }
+        for (const id of ["TestCommand", "TestLevel"]) {
+            $(id).addEventListener("change", (/** @type {any} */ event) =>
+                this.edit(() => this.core.selectEntry(id, event.target.selectedIndex)),
+            );
+        }
 
         $("UDC_UP").addEventListener("click", () => this.run("previous_character"));
         $("UDC_NEXT").addEventListener("click", () => this.run("next_character"));
@@ -182,13 +193,25 @@ class Page {
             dot.setAttribute("aria-pressed", String(lit));
             dot.classList.toggle("lit", lit);
         }
-        for (let i = 0; i < 3; ++i) {
+        this.drawTest(model.test);
+        for (let i = 0; i < tabCaptions.length; ++i) {
             const shown = i === model.tab;
             const tab = $(`SSTab1_${i}`);
             tab.setAttribute("aria-selected", String(shown));
             tab.tabIndex = shown ? 0 : -1;
             $(`SSTab1_page${i}`).hidden = !shown;
         }
+    }
+
+    drawTest(test) {
+        setValue($("TestLine1"), test.line1);
+        setValue($("TestLine2"), test.line2);
+        drawList($("TestCommand"), test.TestCommand);
+        drawList($("TestLevel"), test.TestLevel);
+        $("TestLevel").disabled = !test.brightness;
+        $("TestBrightness").disabled = !test.brightness;
+        setText($("TestSetUsed"), test.setUsed);
+        setText($("TestOutcome"), test.outcome);
     }
 
     // The ports, then the entry that asks the browser for another; an empty line stands for
@@ -225,7 +248,7 @@ function setValue(element, value) {
 }
 
 function drawList(select, list) {
-    if (select.options.length !== list.entries.length)
+    if ([...select.options].map((option) => option.text).join("\n") !== list.entries.join("\n"))
         select.replaceChildren(...list.entries.map((entry) => new Option(entry)));
     if (select.selectedIndex !== list.index) select.selectedIndex = list.index;
 }
@@ -325,12 +348,12 @@ async function startPage() {
 
     const core = await createPoleDisplaySetup({ page: services });
     const model = core.snapshot();
-    buildWindow($("Window"), [model.line1.ruler, model.line2.ruler]);
+    buildWindow($("Window"), [model.line1.ruler, model.line2.ruler], model.test.lineWidth);
     const page = new Page(core, hasSerial);
     await page.command("start_up");
     if (!hasSerial) {
         $("NoSerial").hidden = false;
-        if (!page.bridged.length) for (const id of ["Comm", "Download", "GetSetting"]) $(id).disabled = true;
+        if (!page.bridged.length) for (const id of ["Comm", "Download", "GetSetting", "TestSend", "TestClear"]) $(id).disabled = true;
     }
     await page.refreshPorts();
     page.connect();
