@@ -13,7 +13,7 @@ cd "${1:-$(dirname "$0")/../..}"
 
 declare -A layer=(
     [services]=1
-    [settings]=2 [message]=2 [udc]=2 [glyphs]=2 [link]=2 [file]=2 [inspect]=2
+    [settings]=2 [message]=2 [udc]=2 [glyphs]=2 [link]=2 [file]=2 [inspect]=2 [display_sets]=2
     [editor]=3
     [commands]=4
     [adapters]=5
