@@ -29,4 +29,16 @@ void choose_test_set(Editor& editor, int index);
 // "TestLevel": the brightness level Set sends, by entry.
 void choose_test_level(Editor& editor, int index);
 
+// The set the actions speak: the one chosen, or the one the display last reported; -1 while
+// neither is known.
+int test_set(const EditorModel& model);
+
+// Each action opens the port Comm names, reads the display's configuration unless a set is
+// chosen, speaks the set (with a chosen set, the code page Char names), closes the port and
+// puts what happened into TestSetUsed and TestOutcome. Nothing is written into the
+// configuration and nothing of the editor's settings changes.
+void send_test_lines(Editor& editor);    // "Send": both lines, each padded to a display line
+void clear_test_display(Editor& editor); // "Clear"
+void set_test_brightness(Editor& editor); // "Set": the level TestLevel names
+
 } // namespace pds

@@ -39,7 +39,8 @@ struct EditorModel {
         std::string line2;         // TestLine2
         bool lines_typed = false;  // the lines follow the welcome lines until one is typed in
         ListBox command_set;       // TestCommand: "As the display reports", then Command's
-        ListBox level;             // TestLevel: the brightness levels of the set used
+        ListBox level;             // TestLevel: brightness level 1 (dimmest) and up
+        int reported_set = -1;     // the set the display last reported; -1 while unknown
         bool brightness = false;   // TestLevel and TestBrightness enabled
         std::string set_used;      // TestSetUsed: the set the last action spoke, and whence
         std::string outcome;       // TestOutcome: what the last action did, in words

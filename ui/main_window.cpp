@@ -359,6 +359,11 @@ void MainWindow::build_page(int index) {
                 [this](int index) { act([this, index] { choose_test_set(editor_, index); }); });
         connect(page.TestLevel, &QComboBox::activated, this,
                 [this](int index) { act([this, index] { choose_test_level(editor_, index); }); });
+        for (auto [button, command] : {std::pair{page.TestSend, &send_test_lines},
+                                       std::pair{page.TestClear, &clear_test_display},
+                                       std::pair{page.TestBrightness, &set_test_brightness}})
+            connect(button, &QAbstractButton::clicked, this,
+                    [this, command] { transfer(command); });
         for (QWidget* child :
              pages_[test_tab]->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             child->show();

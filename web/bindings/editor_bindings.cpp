@@ -271,6 +271,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE int pds_command(const char* name, int a, int b) 
         next_character(e);
     else if (command == "previous_character")
         previous_character(e);
+    else if (command == "test_send")
+        send_test_lines(e);
+    else if (command == "test_clear")
+        clear_test_display(e);
+    else if (command == "test_brightness")
+        set_test_brightness(e);
     else
         return 0;
     return 1;

@@ -144,6 +144,9 @@ class Page {
                 this.edit(() => this.core.typeTestLine(line, event.target.value)),
             );
         }
+        $("TestSend").addEventListener("click", () => this.run("test_send", 0, 0, true));
+        $("TestClear").addEventListener("click", () => this.run("test_clear", 0, 0, true));
+        $("TestBrightness").addEventListener("click", () => this.run("test_brightness", 0, 0, true));
         for (const id of ["TestCommand", "TestLevel"]) {
             $(id).addEventListener("change", (/** @type {any} */ event) =>
                 this.edit(() => this.core.selectEntry(id, event.target.selectedIndex)),
