@@ -46,9 +46,16 @@ Step DisplayProtocol::receive(std::uint8_t byte, std::int64_t at_ms) {
     // A half-received request or configuration from a host that went away must not swallow
     // the next request. While the host decides on the check byte it may take as long as the
     // answer did; a new request then simply starts over (see below).
+    // An escape left alone that long began a runtime command, not a request.
+    const bool escape_left = state == State::Escape && at_ms - last_byte_ms > abandon_after_ms;
     if (state != State::Idle && state != State::Decision && at_ms - last_byte_ms > abandon_after_ms)
         line_dropped();
     last_byte_ms = at_ms;
+    if (escape_left) {
+        step = receive(byte, at_ms);
+        step.runtime.insert(step.runtime.begin(), request_escape);
+        return step;
+    }
 
     switch (state) {
     case State::Idle:
@@ -56,6 +63,8 @@ Step DisplayProtocol::receive(std::uint8_t byte, std::int64_t at_ms) {
             state = State::Escape;
             line_bytes = 0;
             count_received(step);
+        } else {
+            step.runtime.push_back(byte);
         }
         return step;
 
@@ -64,11 +73,14 @@ Step DisplayProtocol::receive(std::uint8_t byte, std::int64_t at_ms) {
             state = State::Date;
             digit_count = 0;
             count_received(step);
+            step.exchange_begins = true;
         } else if (byte == read_request) {
             state = State::Idle;
             count_received(step);
-            if (step.hang_up)
+            if (step.hang_up) {
+                step.exchange_begins = true;
                 return step;
+            }
             std::vector<std::uint8_t> reply;
             if (!behaviour.silent) {
                 reply.push_back(behaviour.wrong_mark ? 0x00 : proceed_mark);
@@ -84,11 +96,14 @@ Step DisplayProtocol::receive(std::uint8_t byte, std::int64_t at_ms) {
                             : "Read request: sent " + std::to_string(step.reply.size()) + " bytes";
             if (step.hang_up)
                 step.note += ", then dropped the line";
+            step.exchange_begins = true;
         } else if (byte == request_escape) {
             line_bytes = 0;
             count_received(step);
+            step.runtime.push_back(request_escape);
         } else {
             state = State::Idle;
+            step.runtime = {request_escape, byte};
         }
         return step;
 

@@ -55,6 +55,10 @@ struct Step {
     bool stored = false;       // memory() holds a newly written configuration
     bool check_answer = false; // `reply` answers a write request, its check byte first
     std::string note;          // what happened, for the console; empty when nothing did
+    // Bytes that are no part of an exchange, in the order they came: the display's runtime
+    // commands. An escape waits for the byte after it, which tells a request from a command.
+    std::vector<std::uint8_t> runtime;
+    bool exchange_begins = false; // a request was recognised with this byte
 };
 
 class DisplayProtocol {

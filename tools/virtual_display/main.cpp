@@ -1,6 +1,6 @@
 // The virtual pole display: plays the display on a pseudo-terminal, at the pace of a real
 // serial line, so the utility can be tried and tested without the hardware.
-#include "display_protocol.h"
+#include "display_session.h"
 #include "file/disk_file_store.h"
 #include "inspect/describe.h"
 #include "pseudo_terminal.h"
@@ -131,12 +131,16 @@ struct Outgoing {
 class Display {
 public:
     Display(const Behaviour& behaviour, const QString& memory_path, int baud, std::int64_t byte_ns,
-            std::optional<int> stall_ms, bool stall_at_check, TimingLog& log)
-        : protocol(behaviour, load_memory(memory_path)), memory_path(memory_path), baud(baud),
-          byte_ns(byte_ns), stall_ms(stall_ms), stall_at_check(stall_at_check), log(log) {}
+            std::optional<int> stall_ms, bool stall_at_check, TimingLog& log,
+            const QString& screen_path)
+        : session(behaviour, load_memory(memory_path)), memory_path(memory_path), baud(baud),
+          byte_ns(byte_ns), stall_ms(stall_ms), stall_at_check(stall_at_check), log(log),
+          screen_path(screen_path) {}
 
     int run() {
+        // The device line comes first: scripts take the first line for it.
         open_line();
+        show_screen(session.runtime().screen());
         sigset_t blocked;
         sigemptyset(&blocked);
         sigaddset(&blocked, SIGINT);
@@ -191,7 +195,7 @@ private:
         log.dropped(now_ns());
         log.flush();
         line.drop();
-        protocol.line_dropped();
+        session.line_dropped();
         outgoing.clear();
         drop_at.reset();
         received_until = sent_until = 0;
@@ -252,7 +256,7 @@ private:
                 say("The host sends at " + std::to_string(*host) + " bit/s, the display runs at " +
                     std::to_string(baud) + ": garbled, no answer.\n");
             garbled_since_answer = true;
-            protocol.line_dropped();
+            session.line_dropped();
             return;
         }
         garbled_since_answer = false;
@@ -261,12 +265,42 @@ private:
             const std::int64_t start = std::max(read_at, received_until);
             received_until = start + byte_ns;
             log.received(read_at, start, received_until, buffer[i]);
-            act(protocol.receive(buffer[i], received_until / 1'000'000), received_until);
+            act(session.receive(buffer[i], received_until / 1'000'000), received_until);
         }
         log.flush();
+        show_runtime();
         // Once: the first byte gets through, the rest of the exchange stays on the host.
         if (stall_ms && !stall_at_check)
             hold_line();
+    }
+
+    // What the runtime commands of the last bytes did: the bytes not understood, each screen
+    // shown on the way, and the screen as they left it.
+    void show_runtime() {
+        for (const auto& report : session.take_report_lines())
+            say(report + "\n");
+        auto& runtime = session.runtime();
+        for (const auto& passing : runtime.take_passing())
+            show_screen(passing);
+        show_screen(runtime.screen());
+    }
+
+    // Printed and written to the screen file when it differs from what was shown last.
+    void show_screen(const Screen& screen) {
+        const std::string text = screen_file_text(screen, session.characters());
+        const std::string heading = "screen (" + std::string(session.runtime().set_name()) + "):\n";
+        if (heading + text == shown)
+            return;
+        shown = heading + text;
+        say(shown);
+        if (screen_path.isEmpty())
+            return;
+        const auto path = QFile::encodeName(screen_path).toStdString();
+        const std::vector<std::uint8_t> bytes(text.begin(), text.end());
+        const auto written = pds::DiskFileStore().replace(path, bytes);
+        if (const auto* failure = std::get_if<pds::FileError>(&written))
+            std::fprintf(stderr, "virtual_display: cannot write the screen to %s: %s\n",
+                         path.c_str(), failure->reason.c_str());
     }
 
     void hold_line() {
@@ -279,11 +313,11 @@ private:
     void act(const Step& step, std::int64_t arrived) {
         // Stored before it is told, so whoever reads the console finds the file up to date.
         if (step.stored)
-            save_memory(memory_path, protocol.memory());
+            save_memory(memory_path, session.memory());
         if (!step.note.empty())
             say(step.note + "\n");
         if (step.stored)
-            for (const auto& line : pds::describe_image(protocol.memory()))
+            for (const auto& line : pds::describe_image(session.memory()))
                 say("  " + line + "\n");
         std::int64_t at =
             std::max(arrived + std::int64_t{step.reply_delay_ms} * 1'000'000, sent_until);
@@ -305,7 +339,7 @@ private:
     }
 
     PseudoTerminal line;
-    DisplayProtocol protocol;
+    DisplaySession session;
     QString memory_path;
     int baud;
     bool garbled_since_answer = false; // said once until bytes at the right speed come
@@ -318,6 +352,8 @@ private:
     std::optional<std::int64_t> drop_at;
     std::int64_t received_until = 0; // when the line from the host is free again
     std::int64_t sent_until = 0;     // when the line to the host is free again
+    QString screen_path;
+    std::string shown; // the screen as printed last, with its heading
 };
 
 int number_option(const QCommandLineParser& options, const QString& name, int lowest) {
@@ -337,7 +373,11 @@ int main(int argc, char** argv) {
 
     QCommandLineParser options;
     options.setApplicationDescription(
-        "Plays a pole display on a pseudo-terminal: choose the device it prints in the utility.");
+        "Plays a pole display on a pseudo-terminal: choose the device it prints in the utility.\n"
+        "Besides the configuration exchanges it carries out the runtime commands of the command "
+        "set its configuration names, prints the two lines of twenty characters after each "
+        "change, and reports the bytes it does not understand. Runtime commands never change "
+        "the stored configuration.");
     options.addHelpOption();
     options.addOptions({
         {"memory", "Keeps the display's 126 configuration bytes in <file> (missing: all zero).",
@@ -371,6 +411,14 @@ int main(int argc, char** argv) {
          "Once: holds the line from the host for <ms> after its first byte, as flow control "
          "would.",
          "ms"},
+        {"screen-file",
+         "After every change of the screen, and once at the start, replaces <file> (through a "
+         "temporary file renamed over it) with exactly: `|<line 1>|` and `|<line 2>|`, twenty "
+         "characters each in UTF-8 through the configured code page; `brightness <XX>`, the "
+         "level byte of the last brightness command in two upper-case hexadecimal digits, or "
+         "`brightness default` before any; and, once a self-test ran, `self-test <count>`. "
+         "Each line ends in a newline.",
+         "file"},
         {"stall-at-check",
          "With --stall: the hold begins as the display answers a write request with its check "
          "byte, so that the host's 0xAA and the configuration wait on the host."},
@@ -409,6 +457,6 @@ int main(int argc, char** argv) {
     if (options.isSet("stall"))
         stall_ms = number_option(options, "stall", 1);
     Display display(behaviour, options.value("memory"), baud, byte_ns, stall_ms,
-                    options.isSet("stall-at-check"), log);
+                    options.isSet("stall-at-check"), log, options.value("screen-file"));
     return display.run();
 }
