@@ -83,6 +83,8 @@ TestPage::TestPage(QWidget* page, const Twips& twips) {
     TestCommand = named(new QComboBox(page), "TestCommand", twips.rect(geometry::test_set));
     TestCommand->setMaxVisibleItems(12);
     TestSetUsed = named(new QLabel(page), "TestSetUsed", twips.rect(geometry::test_set_used));
+    TestSetUsed->setWordWrap(true);
+    TestSetUsed->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     caption(QStringLiteral("Outcome :"), page, twips.rect(geometry::test_outcome_caption));
     TestOutcome = named(new QLabel(page), "TestOutcome", twips.rect(geometry::test_outcome));
