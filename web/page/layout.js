@@ -300,7 +300,12 @@ function buildTestPage(page, lineWidth) {
         const down = (line - 1) * steps.test_line_step;
         makeLabel(page, `Line ${line} :`, `TestLine${line}`, moved(places.test_line_caption, 0, down));
         const box = place(
-            make("input", page, { id: `TestLine${line}`, type: "text", maxLength: lineWidth, class: "test-line" }),
+            make("input", page, {
+                id: `TestLine${line}`,
+                type: "text",
+                maxLength: lineWidth,
+                class: "test-line",
+            }),
             ...moved(places.test_line, 0, down),
         );
         box.spellcheck = false;
@@ -318,7 +323,10 @@ function buildTestPage(page, lineWidth) {
     makeList(page, "TestCommand", "Command set", places.test_set);
     place(make("div", page, { id: "TestSetUsed", class: "caption" }), ...places.test_set_used);
     makeLabel(page, "Outcome :", null, places.test_outcome_caption);
-    const outcome = place(make("output", page, { id: "TestOutcome", class: "outcome" }), ...places.test_outcome);
+    const outcome = place(
+        make("output", page, { id: "TestOutcome", class: "outcome" }),
+        ...places.test_outcome,
+    );
     outcome.setAttribute("aria-live", "polite");
 }
 

@@ -356,7 +356,9 @@ async function startPage() {
     await page.command("start_up");
     if (!hasSerial) {
         $("NoSerial").hidden = false;
-        if (!page.bridged.length) for (const id of ["Comm", "Download", "GetSetting", "TestSend", "TestClear"]) $(id).disabled = true;
+        if (!page.bridged.length)
+            for (const id of ["Comm", "Download", "GetSetting", "TestSend", "TestClear"])
+                $(id).disabled = true;
     }
     await page.refreshPorts();
     page.connect();
