@@ -140,8 +140,8 @@ Plan plan_action(const DisplayTestRequest& request, int command_set, int code_pa
     if (has_brightness(command_set)) {
         for (int level = 1; level <= brightness_level_count; ++level) {
             const bool locked = lines_lock_commands(command_set);
-            if (!unlock(plan, command_set) ||
-                !add(plan, brightness_writes(command_set, level)) || (locked && !show_lines()))
+            if (!unlock(plan, command_set) || !add(plan, brightness_writes(command_set, level)) ||
+                (locked && !show_lines()))
                 return plan;
             plan.steps.push_back({{}, request.step_ms});
         }
@@ -154,19 +154,26 @@ Plan plan_action(const DisplayTestRequest& request, int command_set, int code_pa
     return plan;
 }
 
-bool cancelled_now(const std::function<bool()>& cancelled) { return cancelled && cancelled(); }
+bool cancelled_now(const std::function<bool()>& cancelled) {
+    return cancelled && cancelled();
+}
 
 // Queues one write and waits until it has left the port.
+// A program told to end waits for the command that has begun, so none arrives cut short.
 bool send_write(SerialPort& port, Clock& clock, const std::vector<std::uint8_t>& bytes) {
+    port.begin_unbroken();
     port.queue(bytes);
     const std::uint32_t start = clock.tick();
+    bool left = true;
     while (port.bytes_pending() > 0) {
-        if (port.device_lost() ||
-            static_cast<std::int32_t>(clock.tick() - start) > send_limit_ms)
-            return false;
+        if (port.device_lost() || static_cast<std::int32_t>(clock.tick() - start) > send_limit_ms) {
+            left = false;
+            break;
+        }
         port.wait_for_activity(10);
     }
-    return !port.device_lost();
+    port.end_unbroken();
+    return left && !port.device_lost();
 }
 
 // Waits `ms`, dropping whatever the display sends meanwhile. False when cancelled or the
@@ -191,8 +198,8 @@ bool pause(SerialPort& port, Clock& clock, int ms, const std::function<bool()>& 
     }
 }
 
-void speak(SerialPort& port, Clock& clock, const Plan& plan,
-           const std::function<bool()>& cancelled, DisplayTestOutcome& outcome) {
+void speak(SerialPort& port, Clock& clock, const Plan& plan, const std::function<bool()>& cancelled,
+           DisplayTestOutcome& outcome) {
     outcome.notes.insert(outcome.notes.end(), plan.notes.begin(), plan.notes.end());
     for (const Step& step : plan.steps) {
         if (cancelled_now(cancelled)) {
@@ -256,9 +263,9 @@ std::string national_line(int code_page) {
     const CodePageCharacters& page = characters_of_code_page(static_cast<std::uint8_t>(code_page));
     // Letters of the Latin, Greek, Cyrillic and Hebrew alphabets and half-width Katakana.
     auto letter = [](char32_t c) {
-        return (c >= 0xC0 && c <= 0x17F && c != 0xD7 && c != 0xF7) ||
-               (c >= 0x386 && c <= 0x3FF) || (c >= 0x400 && c <= 0x4FF) ||
-               (c >= 0x5D0 && c <= 0x5EA) || (c >= 0xFF66 && c <= 0xFF9D);
+        return (c >= 0xC0 && c <= 0x17F && c != 0xD7 && c != 0xF7) || (c >= 0x386 && c <= 0x3FF) ||
+               (c >= 0x400 && c <= 0x4FF) || (c >= 0x5D0 && c <= 0x5EA) ||
+               (c >= 0xFF66 && c <= 0xFF9D);
     };
     std::string text;
     int count = 0;
@@ -308,8 +315,7 @@ DisplayTestOutcome test_display(SerialPort& port, Clock& clock, const DisplayTes
             return outcome;
         }
         const ReadResult read = read_exchange(
-            port, clock,
-            {probe_first_byte_limit_ms, probe_rest_limit_ms(port.ms_per_character())});
+            port, clock, {probe_first_byte_limit_ms, probe_rest_limit_ms(port.ms_per_character())});
         switch (read.outcome) {
         case ReadOutcome::Received: {
             ImageBytes image{};

@@ -16,7 +16,7 @@
 namespace pds {
 
 enum class DisplayAction {
-    ShowLines,  // the given line(s); a line not given is left as it is
+    ShowLines, // the given line(s); a line not given is left as it is
     Clear,
     Brightness, // brightness_level
     SelfTest,
@@ -49,15 +49,15 @@ struct DisplayTestOutcome {
         Cancelled,  // stopped on request; what was sent is in `sent`
     };
     Result result = Result::NoDisplay;
-    int command_set = -1;   // the set used; -1 when none is known
-    std::string set_name;   // its name in the Command list
-    bool set_read = false;  // true: the display reported it; false: the caller chose it
-    int code_page = -1;     // the code page used, -1 when none is known
+    int command_set = -1;       // the set used; -1 when none is known
+    std::string set_name;       // its name in the Command list
+    bool set_read = false;      // true: the display reported it; false: the caller chose it
+    int code_page = -1;         // the code page used, -1 when none is known
     std::string code_page_name; // as the Char list names it, e.g. "Russian (CP-866)"
     int speed = 0;              // the speed spoken at; 0 when no port opened
     std::vector<std::vector<std::uint8_t>> sent; // every write after the read, in order
-    std::vector<std::string> notes; // e.g. "line 1 cut to 20 characters"
-    std::optional<PortFailure> failure; // PortFailed
+    std::vector<std::string> notes;              // e.g. "line 1 cut to 20 characters"
+    std::optional<PortFailure> failure;          // PortFailed
     std::string message; // empty when Done; otherwise the reason in a few words
 };
 

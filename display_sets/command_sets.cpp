@@ -38,8 +38,9 @@ struct SetCommands {
 //   POSIFLEX Posiflex PD-2609UE manual,
 //            https://azmanual.top/manuals/783710/posiflex-pd-2609ue.html?page=9 (ADM, AEDEX, EPSON)
 //            https://www.manualsdir.com/manuals/783710/posiflex-pd-2609ue.html?page=12 (UTC)
-//   EVO-RD4  POS-X EVO-RD4-VFD manual, https://manualshive.com/ru/manual/pos-x/evo-rd4-vfd/1582020?page=23
-//   UTC-R    UTC RETAIL 3190 programming guide p.7-8, PD1200 p.9
+//   EVO-RD4  POS-X EVO-RD4-VFD manual,
+//   https://manualshive.com/ru/manual/pos-x/evo-rd4-vfd/1582020?page=23 UTC-R    UTC RETAIL 3190
+//   programming guide p.7-8, PD1200 p.9
 //            https://manualshive.com/ru/manual/utc-retail/3190-series/1065012?page=7
 //   LCI      Logic Controls LDX9/PDX3 manual,
 //            https://manualshive.com/en/manual/logic-controls/ldx9-series/ldx9-series_user-manual_1934703-21.html
@@ -142,7 +143,8 @@ const SetCommands* spoken(int command_set, DisplayWrites& out) {
 }
 
 DisplayWrites missing(int command_set, std::string_view what) {
-    return {{}, "the command set " + command_set_name(command_set) + " has no " + std::string(what)};
+    return {{},
+            "the command set " + command_set_name(command_set) + " has no " + std::string(what)};
 }
 
 Bytes line_command(const SetCommands& set, int line, std::span<const std::uint8_t> codes) {
@@ -158,7 +160,8 @@ Bytes line_command(const SetCommands& set, int line, std::span<const std::uint8_
 
 std::optional<int> command_set_of_name(std::string_view name) {
     auto same = [](std::string_view a, std::string_view b) {
-        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                    return std::tolower(static_cast<unsigned char>(x)) ==
                           std::tolower(static_cast<unsigned char>(y));
                });
@@ -183,8 +186,8 @@ std::string command_set_refusal(int command_set) {
     if (!set)
         return "the command set " + command_set_name(command_set) + " is not in the Command list";
     if (!set->refusal.empty())
-        return "the command set " + command_set_name(command_set) + " is not supported: " +
-               std::string(set->refusal);
+        return "the command set " + command_set_name(command_set) +
+               " is not supported: " + std::string(set->refusal);
     return {};
 }
 
@@ -219,8 +222,7 @@ DisplayWrites line_writes(int command_set, int line, std::span<const std::uint8_
         return out;
     if (line != 1 && line != 2)
         return {{}, "a display has lines 1 and 2 only"};
-    const std::size_t shown =
-        std::min(codes.size(), static_cast<std::size_t>(display_line_width));
+    const std::size_t shown = std::min(codes.size(), static_cast<std::size_t>(display_line_width));
     for (std::size_t i = 0; i < shown; ++i)
         if (codes[i] < 0x20 || codes[i] == 0x7F)
             return {{}, "the code " + std::to_string(codes[i]) + " is a command, not a character"};

@@ -32,7 +32,9 @@ Bytes operator+(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes text(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 
 std::string shown(const std::vector<Bytes>& writes) {
     std::string out;
@@ -160,8 +162,8 @@ TEST_F(TestDisplayTest, TestSequenceStepsThroughBrightnessAndEndsCleared) {
 
 TEST_F(TestDisplayTest, InStringModeEveryOtherCommandFollowsAClear) {
     set_display(7, 0); // CD5220: after ESC Q A/B only CLR or CAN is obeyed
-    for (const DisplayAction action : {DisplayAction::Test, DisplayAction::Brightness,
-                                       DisplayAction::SelfTest}) {
+    for (const DisplayAction action :
+         {DisplayAction::Test, DisplayAction::Brightness, DisplayAction::SelfTest}) {
         recorder.writes.clear();
         auto r = request(action);
         r.brightness_level = 2;
@@ -183,8 +185,8 @@ TEST_F(TestDisplayTest, InStringModeEveryOtherCommandFollowsAClear) {
                 levels.push_back(write);
         }
         if (action == DisplayAction::Test) {
-            EXPECT_EQ(shown(levels), shown({hex("1B 2A 01"), hex("1B 2A 02"), hex("1B 2A 03"),
-                                            hex("1B 2A 04")}));
+            EXPECT_EQ(shown(levels),
+                      shown({hex("1B 2A 01"), hex("1B 2A 02"), hex("1B 2A 03"), hex("1B 2A 04")}));
             // Cleared at the end, then the self-test that was asked for.
             ASSERT_GE(writes.size(), 2u);
             EXPECT_EQ(writes[writes.size() - 2], hex("0C"));
@@ -280,7 +282,8 @@ TEST_F(TestDisplayTest, FailuresOnTheLine) {
     {
         SCOPED_TRACE("no display at either speed");
         speed = "4800";
-        const DisplayTestOutcome outcome = test_display(recorder, clock, request(DisplayAction::Clear));
+        const DisplayTestOutcome outcome =
+            test_display(recorder, clock, request(DisplayAction::Clear));
         EXPECT_EQ(outcome.result, Result::NoDisplay);
         EXPECT_NE(outcome.message.find("9600 or 19200"), std::string::npos) << outcome.message;
         EXPECT_EQ(port.sent, hex("1B EE 1B EE"));
@@ -289,7 +292,8 @@ TEST_F(TestDisplayTest, FailuresOnTheLine) {
         SCOPED_TRACE("port cannot open");
         port.sent.clear();
         port.open_failure = PortFailure{PortFailure::Kind::Permission, "/dev/ttyUSB0", "denied"};
-        const DisplayTestOutcome outcome = test_display(recorder, clock, request(DisplayAction::Clear));
+        const DisplayTestOutcome outcome =
+            test_display(recorder, clock, request(DisplayAction::Clear));
         EXPECT_EQ(outcome.result, Result::PortFailed);
         ASSERT_TRUE(outcome.failure.has_value());
         EXPECT_EQ(outcome.failure->kind, PortFailure::Kind::Permission);
@@ -300,9 +304,10 @@ TEST_F(TestDisplayTest, FailuresOnTheLine) {
     {
         SCOPED_TRACE("device goes during the test");
         speed = "9600";
-        set_display(9, 0); // LogicControl
+        set_display(9, 0);                          // LogicControl
         port.lose_after_bytes = 2 + 1 + 1 + 22 + 3; // the read, US, DC1, line 1, part of line 2
-        const DisplayTestOutcome outcome = test_display(recorder, clock, request(DisplayAction::Test));
+        const DisplayTestOutcome outcome =
+            test_display(recorder, clock, request(DisplayAction::Test));
         EXPECT_EQ(outcome.result, Result::LineLost);
         EXPECT_FALSE(outcome.message.empty());
         EXPECT_EQ(outcome.sent.size(), 5u) << shown(outcome.sent);
@@ -324,10 +329,10 @@ TEST_F(TestDisplayTest, CancelStopsBetweenSteps) {
 }
 
 TEST(NationalLine, TheCodePagesOwnLetters) {
-    EXPECT_EQ(national_line(30), "АБВГДЕЖЗИЙКЛМНОПРСТУ");               // Russian (CP-866)
-    EXPECT_EQ(national_line(0), "ÇüéâäàåçêëèïîìÄÅÉæÆô");                // US English (CP-437)
-    EXPECT_EQ(national_line(15).substr(0, 2), "Ά"); // Greek (CP-1253), at A2
-    EXPECT_EQ(national_line(99), ""); // outside the list: ASCII only
+    EXPECT_EQ(national_line(30), "АБВГДЕЖЗИЙКЛМНОПРСТУ"); // Russian (CP-866)
+    EXPECT_EQ(national_line(0), "ÇüéâäàåçêëèïîìÄÅÉæÆô");  // US English (CP-437)
+    EXPECT_EQ(national_line(15).substr(0, 2), "Ά");       // Greek (CP-1253), at A2
+    EXPECT_EQ(national_line(99), "");                     // outside the list: ASCII only
 }
 
 } // namespace

@@ -30,7 +30,9 @@ Bytes operator+(Bytes a, const Bytes& b) {
     return a;
 }
 
-Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes text(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 
 const Bytes hello_20 = text("HELLO               "); // "HELLO" padded to the 20 columns
 const Bytes blank_20 = text("                    ");
@@ -49,21 +51,39 @@ std::string shown(const std::vector<Bytes>& writes) {
     return out;
 }
 
-enum class Action { Initialize, Clear, Line1, Line2, Brightness1, Brightness2, Brightness3,
-                    Brightness4, SelfTest };
+enum class Action {
+    Initialize,
+    Clear,
+    Line1,
+    Line2,
+    Brightness1,
+    Brightness2,
+    Brightness3,
+    Brightness4,
+    SelfTest
+};
 
 DisplayWrites act(int set, Action action) {
     const Bytes hello = text("HELLO");
     switch (action) {
-    case Action::Initialize: return initialize_writes(set);
-    case Action::Clear: return clear_writes(set);
-    case Action::Line1: return line_writes(set, 1, hello);
-    case Action::Line2: return line_writes(set, 2, hello);
-    case Action::Brightness1: return brightness_writes(set, 1);
-    case Action::Brightness2: return brightness_writes(set, 2);
-    case Action::Brightness3: return brightness_writes(set, 3);
-    case Action::Brightness4: return brightness_writes(set, 4);
-    case Action::SelfTest: return self_test_writes(set);
+    case Action::Initialize:
+        return initialize_writes(set);
+    case Action::Clear:
+        return clear_writes(set);
+    case Action::Line1:
+        return line_writes(set, 1, hello);
+    case Action::Line2:
+        return line_writes(set, 2, hello);
+    case Action::Brightness1:
+        return brightness_writes(set, 1);
+    case Action::Brightness2:
+        return brightness_writes(set, 2);
+    case Action::Brightness3:
+        return brightness_writes(set, 3);
+    case Action::Brightness4:
+        return brightness_writes(set, 4);
+    case Action::SelfTest:
+        return self_test_writes(set);
     }
     return {};
 }
@@ -120,14 +140,16 @@ const std::vector<Golden>& goldens() {
         {"UTC/P", Action::Brightness2, {}, "the command set UTC/P has no brightness command"},
         {"UTC/P", Action::SelfTest, {}, "the command set UTC/P has no self-test command"},
 
-        {"AEDEX", Action::Clear,
+        {"AEDEX",
+         Action::Clear,
          {hex("21 23 31") + blank_20 + hex("0D"), hex("21 23 32") + blank_20 + hex("0D")}},
         {"AEDEX", Action::Line1, {hex("21 23 31") + hello_20 + hex("0D")}},
         {"AEDEX", Action::Line2, {hex("21 23 32") + hello_20 + hex("0D")}},
         {"AEDEX", Action::Brightness4, {}, "the command set AEDEX has no brightness command"},
         {"AEDEX", Action::SelfTest, {}, "the command set AEDEX has no self-test command"},
 
-        {"EMAX", Action::Clear,
+        {"EMAX",
+         Action::Clear,
          {hex("21 23 31") + blank_20 + hex("0D"), hex("21 23 32") + blank_20 + hex("0D")}},
         {"EMAX", Action::Line1, {hex("21 23 31") + hello_20 + hex("0D")}},
         {"EMAX", Action::Line2, {hex("21 23 32") + hello_20 + hex("0D")}},
@@ -176,8 +198,9 @@ TEST(CommandSets, EachActionSendsTheDocumentedBytes) {
 TEST(CommandSets, NothingSentEverWritesTheDisplaysMemory) {
     // The commands that store into a display (EPSON US ( E, CD5220 ESC s 1 / ESC b / ESC #,
     // the attention-code changes of UTC/P and AEDEX) must appear in no write of any action.
-    const std::vector<Bytes> storing = {hex("1F 28"), hex("1B 73 01"), hex("1B 62"), hex("1B 23"),
-                                        hex("1B 75 48"), hex("21 23 38"), hex("1B 64")};
+    const std::vector<Bytes> storing = {hex("1F 28"), hex("1B 73 01"), hex("1B 62"),
+                                        hex("1B 23"), hex("1B 75 48"), hex("21 23 38"),
+                                        hex("1B 64")};
     for (int set = 0; set < 10; ++set)
         for (const Golden& golden : goldens()) {
             for (const auto& write : act(set, golden.action).writes)

@@ -1056,7 +1056,8 @@ TEST_F(VfdctlTest, JsonBadArgumentsGiveTheShortDocument) {
     } cases[] = {
         {{"--json"},
          "",
-         "a command is needed: read, write, show, diff, export, import, ports or find"},
+         "a command is needed: read, write, show, diff, export, import, ports, find, say, clear, "
+         "brightness or test"},
         {{"show", "--frob", "--json"}, "", "Unknown option 'frob'."},
         {{"--json", "read", "--port", "/dev/a"}, "read", "read needs one -o for each --port"},
         {{"import", "a.json", "-o", "-", "--json"},

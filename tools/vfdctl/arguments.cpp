@@ -63,6 +63,17 @@ const char* const options =
   --add-missing        import: draw each character of a line's text that its
                        code page lacks as a user-defined character, as the
                        window's "Add Missing Characters" does.
+  --command-set <SET>  say, clear, brightness, test: speak this command set, as
+                       the Command list names it (EPSON for EPSON (Default)),
+                       without reading the display first; for a display that
+                       does not answer the read. Its code page is then CP-437
+                       unless --code-page names another.
+  --code-page <N>      With --command-set: the code page, as its place in the
+                       Char list, 0 to 35 (30 for Russian (CP-866)).
+  --line <LINE>        say: the line the text goes on, 1 (the default) or 2.
+  --self-test          test: end with the display's own self-test.
+  --pause <MS>         test: how long each step stays on the display, in
+                       milliseconds (default 1000, at most 60000).
   -q, --quiet          Print only errors (export still prints its JSON).
   --json               Print one JSON document with the outcome instead of
                        lines; see the README.
@@ -115,12 +126,14 @@ const Flag flags[] = {
     {"--preview", &Arguments::preview},
     {"--ascii", &Arguments::ascii},
     {"--add-missing", &Arguments::add_missing},
+    {"--self-test", &Arguments::self_test},
     {"-q,--quiet", &Arguments::quiet},
     {"--json", &Arguments::json},
 };
 
 // The options that take a value, as they may be typed.
-const char* const valued[] = {"--port", "--baud", "--output", "-o"};
+const char* const valued[] = {"--port", "--baud",        "--output", "-o", "--command-set",
+                              "--line", "--code-page", "--pause"};
 
 bool is_valued(const std::string& name) {
     return std::find(std::begin(valued), std::end(valued), name) != std::end(valued);
@@ -220,6 +233,14 @@ std::variant<Arguments, ArgumentError> parse_arguments(const std::vector<std::st
     app.add_option("-o,--output", parsed.outputs)->allow_extra_args(false);
     CLI::Option* baud = app.add_option("--baud", parsed.baud)
                             ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    CLI::Option* command_set = app.add_option("--command-set", parsed.command_set)
+                                   ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    CLI::Option* line =
+        app.add_option("--line", parsed.line)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    CLI::Option* code_page = app.add_option("--code-page", parsed.code_page)
+                                 ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    CLI::Option* pause = app.add_option("--pause", parsed.pause)
+                             ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.add_option("command", parsed.command);
     app.add_option("operands", parsed.operands);
 
@@ -235,6 +256,10 @@ std::variant<Arguments, ArgumentError> parse_arguments(const std::vector<std::st
         return ArgumentError{error.what()};
     }
     parsed.baud_given = baud->count() > 0;
+    parsed.command_set_given = command_set->count() > 0;
+    parsed.line_given = line->count() > 0;
+    parsed.code_page_given = code_page->count() > 0;
+    parsed.pause_given = pause->count() > 0;
 
     std::vector<std::string> unknown;
     for (const auto& extra : app.remaining())

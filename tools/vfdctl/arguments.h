@@ -19,6 +19,15 @@ struct Arguments {
     bool preview = false;
     bool ascii = false;
     bool add_missing = false;
+    bool self_test = false;
+    std::string command_set; // --command-set as given; empty when not given
+    bool command_set_given = false;
+    std::string line;  // --line as given
+    bool line_given = false;
+    std::string code_page; // --code-page as given
+    bool code_page_given = false;
+    std::string pause; // --pause as given
+    bool pause_given = false;
     bool quiet = false;
     bool json = false;
     bool help = false;

@@ -20,4 +20,10 @@ int import_configuration(CommandContext& context);
 int list_system_ports(CommandContext& context);
 int find_displays(CommandContext& context);
 
+// live_commands.cpp
+int say_on_displays(CommandContext& context);
+int clear_displays(CommandContext& context);
+int set_brightness(CommandContext& context);
+int test_displays(CommandContext& context);
+
 } // namespace pds::cli

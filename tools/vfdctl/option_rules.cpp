@@ -2,8 +2,10 @@
 
 #include "command_table.h"
 #include "display_jobs.h"
+#include "display_sets/command_sets.h"
 #include "inspect/describe.h"
 #include "link/serial_line.h"
+#include "settings/option_lists.h"
 #include "settings_files.h"
 #include "shown_name.h"
 
@@ -32,7 +34,45 @@ std::string device_identity(const std::string& port) {
     return clean;
 }
 
+// A whole number from `low` to `high`, written in decimal digits only.
+std::optional<int> whole_number(const std::string& text, int low, int high) {
+    if (text.empty() || text.size() > 6 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const int value = std::stoi(text);
+    if (value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+// What say, clear, brightness and test share: --port, and a set the Command list names.
+std::optional<std::string> speaking_problem(const Arguments& arguments) {
+    if (arguments.ports.empty())
+        return arguments.command + " needs --port";
+    if (arguments.command_set_given && !command_set_of_name(arguments.command_set)) {
+        std::string names;
+        for (std::size_t i = 0; i < command_entries.size(); ++i)
+            names += (i == 0 ? "" : i + 1 == command_entries.size() ? " or " : ", ") +
+                     std::string(command_entries[i].substr(0, command_entries[i].find(" (")));
+        return "--command-set takes " + names + ", not \"" + escaped_text(arguments.command_set) +
+               "\"";
+    }
+    if (arguments.code_page_given && !arguments.command_set_given)
+        return "--code-page goes with --command-set: without it the display's own is used";
+    if (arguments.code_page_given && !code_page_place(arguments.code_page))
+        return "--code-page takes a place in the Char list, 0 to " +
+               std::to_string(char_entries.size() - 1) + ", not \"" +
+               escaped_text(arguments.code_page) + "\"";
+    return std::nullopt;
+}
+
 } // namespace
+
+std::optional<int> code_page_place(const std::string& text) {
+    return whole_number(text, 0, static_cast<int>(char_entries.size()) - 1);
+}
+
+std::optional<int> pause_ms(const std::string& text) { return whole_number(text, 0, 60000); }
 
 std::optional<std::vector<int>> speeds(const std::string& baud) {
     if (baud == "9600")
@@ -80,6 +120,11 @@ std::optional<std::string> option_problem(const Arguments& arguments, const Comm
         {"preview", arguments.preview},
         {"ascii", arguments.ascii},
         {"add-missing", arguments.add_missing},
+        {"command-set", arguments.command_set_given},
+        {"line", arguments.line_given},
+        {"code-page", arguments.code_page_given},
+        {"self-test", arguments.self_test},
+        {"pause", arguments.pause_given},
     };
     for (const auto& [option, given] : options)
         if (given && std::find(command.options.begin(), command.options.end(), option) ==
@@ -148,6 +193,42 @@ std::optional<std::string> import_operands(const Arguments& arguments) {
     if (arguments.outputs.size() != 1)
         return "import needs one -o file";
     return std::nullopt;
+}
+
+std::optional<std::string> say_operands(const Arguments& arguments) {
+    if (const auto problem = speaking_problem(arguments))
+        return problem;
+    if (arguments.line_given && arguments.line != "1" && arguments.line != "2")
+        return "--line takes 1 or 2, not \"" + escaped_text(arguments.line) + "\"";
+    if (arguments.operands.size() != 1)
+        return "say needs one text (quote it when it has blanks; put -- before one that begins "
+               "with -)";
+    return std::nullopt;
+}
+
+std::optional<std::string> clear_operands(const Arguments& arguments) {
+    if (const auto problem = speaking_problem(arguments))
+        return problem;
+    return no_operands(arguments);
+}
+
+std::optional<std::string> brightness_operands(const Arguments& arguments) {
+    if (const auto problem = speaking_problem(arguments))
+        return problem;
+    if (arguments.operands.size() != 1 ||
+        !whole_number(arguments.operands[0], 1, brightness_level_count))
+        return "brightness needs one level, 1 (dimmest) to " +
+               std::to_string(brightness_level_count) + " (brightest)";
+    return std::nullopt;
+}
+
+std::optional<std::string> test_operands(const Arguments& arguments) {
+    if (const auto problem = speaking_problem(arguments))
+        return problem;
+    if (arguments.pause_given && !pause_ms(arguments.pause))
+        return "--pause takes milliseconds from 0 to 60000, not \"" +
+               escaped_text(arguments.pause) + "\"";
+    return no_operands(arguments);
 }
 
 std::optional<std::string> no_operands(const Arguments& arguments) {

@@ -40,5 +40,15 @@ std::optional<std::string> diff_operands(const Arguments& arguments);
 std::optional<std::string> export_operands(const Arguments& arguments);
 std::optional<std::string> import_operands(const Arguments& arguments);
 std::optional<std::string> no_operands(const Arguments& arguments);
+std::optional<std::string> say_operands(const Arguments& arguments);
+std::optional<std::string> clear_operands(const Arguments& arguments);
+std::optional<std::string> brightness_operands(const Arguments& arguments);
+std::optional<std::string> test_operands(const Arguments& arguments);
+
+// --code-page as a place in the Char list; nothing when it names none.
+std::optional<int> code_page_place(const std::string& text);
+
+// --pause in milliseconds; nothing when it is not a whole number from 0 to 60000.
+std::optional<int> pause_ms(const std::string& text);
 
 } // namespace pds::cli
