@@ -124,7 +124,8 @@ TEST_P(WindowTestTabTest, SendSetAndClearShowOnTheDisplaysScreen) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sets, WindowTestTabTest,
-    ::testing::Values(Case{"EPSON (Default)", 1, 0, "PRICE 1.99", 1, "02"}),
+    ::testing::Values(Case{"EPSON (Default)", 1, 0, "PRICE 1.99", 1, "02"},
+                      Case{"CD5220", 7, 0, "PRICE 2.50", 2, "03"}),
     [](const auto& info) { return std::string(info.param.command_set == 1 ? "Epson" : "Cd5220"); });
 
 } // namespace
