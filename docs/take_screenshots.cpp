@@ -3,7 +3,7 @@
 // Then the "Welcome Msg" tab twice more: Cyrillic lines under "Russian (CP-866)", and under
 // CP-437 a price with the euro sign, which "Add Missing Characters" draws.
 // Then the Comm list opened and the result of Find, over an example list of ports whose last
-// is a virtual display at 19200 bit/s.
+// is a virtual display at 19200 bit/s. Last the "Test Display" tab after Send to a virtual display.
 // Usage: take_screenshots FOLDER
 #include "adapters/qt/qt_port_list.h"
 #include "ui/desktop_services.h"
@@ -177,6 +177,31 @@ bool take_find_pictures(const QDir& folder) {
     return grab_around(window, nullptr, folder.filePath("find-selected.png")) && saved;
 }
 
+// The "Test Display" tab after Send, against a virtual display.
+bool take_test_picture(const QDir& folder) {
+    pds::ImageBytes configuration{};
+    pds::at_position(configuration, pds::position::command_set) = 1; // EPSON
+    pds::display::VirtualDisplayProcess display({}, configuration);
+    if (!display.started())
+        return false;
+    pds::DesktopServices desktop;
+    pds::ui::MainWindow window(desktop.services());
+    desktop.set_window(&window);
+    window.preset_port(display.device());
+    window.move(0, 0);
+    window.show();
+    settle();
+    window.findChild<QTabWidget*>(QStringLiteral("SSTab1"))->tabBar()->setCurrentIndex(3);
+    settle();
+    auto* line2 = window.findChild<QLineEdit*>(QStringLiteral("TestLine2"));
+    line2->setFocus();
+    line2->selectAll();
+    line2->insert(QStringLiteral("  COFFEE      2.50"));
+    window.findChild<QAbstractButton*>(QStringLiteral("TestSend"))->click();
+    settle();
+    return window.screen()->grabWindow(window.winId()).save(folder.filePath("tab-test-display.png"));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -217,6 +242,10 @@ int main(int argc, char** argv) {
     window.hide();
     if (!take_find_pictures(folder)) {
         std::fprintf(stderr, "take_screenshots: cannot take the pictures of Find\n");
+        return 1;
+    }
+    if (!take_test_picture(folder)) {
+        std::fprintf(stderr, "take_screenshots: cannot take the picture of the Test tab\n");
         return 1;
     }
     return 0;

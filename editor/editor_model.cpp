@@ -1,5 +1,6 @@
 #include "editor/editor_model.h"
 
+#include "display_sets/command_sets.h"
 #include "settings/option_lists.h"
 
 #include <stdexcept>
@@ -42,6 +43,14 @@ void fill_option_lists(EditorModel& model) {
     fill(model.host_line, baud_entries, 0);
     fill(model.host_port, comm_entries, 0);
     fill(model.passthru_mode, passthru_entries, 0);
+    model.test.command_set.add(as_the_display_reports);
+    fill(model.test.command_set, command_entries, 0);
+    for (int level = 1; level <= brightness_level_count; ++level)
+        model.test.level.add(std::to_string(level) + (level == 1 ? " (dimmest)"
+                                                      : level == brightness_level_count
+                                                          ? " (brightest)"
+                                                          : ""));
+    model.test.level.select(brightness_level_count - 1);
 }
 
 } // namespace pds

@@ -32,6 +32,22 @@ struct EditorModel {
     std::string character_code;    // UDC_TEXT
     DotGrid character_dots;        // map1 .. map5
 
+    // Tab 3, "Test Display": what the operator sends to the display now, through the
+    // display's own commands, without writing its configuration.
+    struct TestPanel {
+        std::string line1;         // TestLine1
+        std::string line2;         // TestLine2
+        bool lines_typed = false;  // the lines follow the welcome lines until one is typed in
+        ListBox command_set;       // TestCommand: "As the display reports", then Command's
+        ListBox level;             // TestLevel: brightness level 1 (dimmest) and up
+        int reported_set = -1;     // the set the display last reported; -1 while unknown
+        bool brightness = false;   // TestLevel and TestBrightness enabled
+        std::string set_used;      // TestSetUsed: the set the last action spoke, and whence
+        std::string outcome;       // TestOutcome: what the last action did, in words
+
+        bool operator==(const TestPanel&) const = default;
+    } test;
+
     int shown_tab = 0; // SSTab1
 
     bool operator==(const EditorModel&) const = default;
@@ -40,6 +56,9 @@ struct EditorModel {
 // The list that shows one of the four list fields of the image.
 ListBox& list_of(EditorModel& model, const ImageListField& field);
 const ListBox& list_of(const EditorModel& model, const ImageListField& field);
+
+// The Test tab's first set entry: the set the display's configuration names.
+inline constexpr const char* as_the_display_reports = "As the display reports";
 
 // Appends every entry to its list and sets the start-up selections.
 void fill_option_lists(EditorModel& model);

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Retakes the pictures of the three tabs, the port list and Find in docs/ on a virtual X server (Xvfb), the way the
+# Retakes the pictures of the tabs, the port list and Find in docs/ on a virtual X server (Xvfb), the way the
 # window looks on a plain X desktop. A manual step: needs the packages xvfb and xauth.
 set -euo pipefail
 cd "$(dirname "$0")/.."

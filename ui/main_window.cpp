@@ -6,6 +6,7 @@
 #include "commands/read_from_display.h"
 #include "commands/save_and_load.h"
 #include "commands/startup.h"
+#include "commands/test_panel.h"
 #include "commands/udc_page.h"
 #include "commands/welcome_lines.h"
 #include "commands/write_to_display.h"
@@ -14,6 +15,7 @@
 #include "ui/find_progress_dialog.h"
 #include "ui/port_box.h"
 #include "ui/preview_panel.h"
+#include "ui/test_page.h"
 #include "ui/twips.h"
 #include "ui/wrapping_button.h"
 #include "window_geometry.h"
@@ -135,8 +137,9 @@ MainWindow::MainWindow(Services& services, QWidget* parent)
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->setGeometry(twips.rect(geometry::tabs));
-    const char* captions[] = {"Command Setting", "Welcome Msg", "User Defined Character"};
-    for (int i = 0; i < 3; ++i) {
+    const char* captions[] = {"Command Setting", "Welcome Msg", "User Defined Character",
+                              "Test Display"};
+    for (int i = 0; i < 4; ++i) {
         pages_[i] = new QWidget;
         SSTab1->addTab(pages_[i], QString::fromLatin1(captions[i]));
     }
@@ -258,7 +261,7 @@ void MainWindow::connect_band() {
 
     connect(SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
         build_page(index);
-        act([this, index] { editor_.model.shown_tab = index; });
+        act([this, index] { show_tab(editor_, index); });
     });
 }
 
@@ -346,6 +349,27 @@ void MainWindow::build_page(int index) {
             child->show();
         page.draw(model);
     }
+    if (index == test_tab && !test_) {
+        test_ = std::make_unique<TestPage>(pages_[test_tab], twips);
+        auto& page = *test_;
+        for (auto [box, number] : {std::pair{page.TestLine1, 1}, std::pair{page.TestLine2, 2}})
+            connect(box, &QLineEdit::textEdited, this, [this, number](const QString& text) {
+                act([this, number, text] { type_test_line(editor_, number, text.toStdString()); });
+            });
+        connect(page.TestCommand, &QComboBox::activated, this,
+                [this](int index) { act([this, index] { choose_test_set(editor_, index); }); });
+        connect(page.TestLevel, &QComboBox::activated, this,
+                [this](int index) { act([this, index] { choose_test_level(editor_, index); }); });
+        for (auto [button, command] : {std::pair{page.TestSend, &send_test_lines},
+                                       std::pair{page.TestClear, &clear_test_display},
+                                       std::pair{page.TestBrightness, &set_test_brightness}})
+            connect(button, &QAbstractButton::clicked, this,
+                    [this, command] { transfer(command); });
+        for (QWidget* child :
+             pages_[test_tab]->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            child->show();
+        page.draw(model);
+    }
 }
 
 void MainWindow::on_click(QAbstractButton* button, std::function<void()> action) {
@@ -390,6 +414,8 @@ void MainWindow::draw() {
     }
     if (characters_)
         characters_->draw(model);
+    if (test_)
+        test_->draw(model);
     build_page(model.shown_tab);
     if (SSTab1->currentIndex() != model.shown_tab)
         SSTab1->setCurrentIndex(model.shown_tab);

@@ -24,6 +24,7 @@ namespace pds::ui {
 
 class PortBox;
 class PreviewPanel;
+class TestPage;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -46,8 +47,8 @@ private:
     void build_band();
     void build_command_page(QWidget* page);
     void connect_band();
-    // The "Welcome Msg" and "User Defined Character" pages are built when first shown, which
-    // keeps two hundred widgets out of the program's start.
+    // The "Welcome Msg", "User Defined Character" and "Test Display" pages are built when
+    // first shown, which keeps two hundred widgets out of the program's start.
     void build_page(int index);
     void on_click(QAbstractButton* button, std::function<void()> action);
 
@@ -92,7 +93,7 @@ private:
     QPushButton* SetAllDefault = nullptr;
     QPushButton* Download = nullptr;
     QTabWidget* SSTab1 = nullptr;
-    QWidget* pages_[3] = {};
+    QWidget* pages_[4] = {};
     QComboBox* Char = nullptr;
     QComboBox* Command = nullptr;
     QComboBox* BaudRate = nullptr;
@@ -103,6 +104,7 @@ private:
     QLabel* CharNote = nullptr;
     QPushButton* AddMissing = nullptr;
     std::unique_ptr<CharacterPage> characters_;
+    std::unique_ptr<TestPage> test_;
 };
 
 } // namespace pds::ui

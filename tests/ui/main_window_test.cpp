@@ -67,10 +67,11 @@ QStringList characters(const QString& text, int cells) {
 TEST_F(MainWindowTest, ShowsEveryControlWithItsCaption) {
     EXPECT_EQ(w.window->windowTitle(), QString("Vela Pole Display Setup v3.2"));
     auto* tabs = w.named<QTabWidget>("SSTab1");
-    ASSERT_EQ(tabs->count(), 3);
+    ASSERT_EQ(tabs->count(), 4);
     EXPECT_EQ(tabs->tabText(0), QString("Command Setting"));
     EXPECT_EQ(tabs->tabText(1), QString("Welcome Msg"));
     EXPECT_EQ(tabs->tabText(2), QString("User Defined Character"));
+    EXPECT_EQ(tabs->tabText(3), QString("Test Display"));
 
     using Captions = std::vector<std::pair<const char*, const char*>>;
     const auto expect_buttons = [this](const Captions& buttons) {
@@ -143,6 +144,17 @@ TEST_F(MainWindowTest, ShowsEveryControlWithItsCaption) {
             EXPECT_TRUE(dot->isVisible());
             EXPECT_EQ(dot->width(), dot->height());
         }
+    }
+
+    w.show_tab(3);
+    expect_buttons({{"TestSend", "Send"}, {"TestClear", "Clear"}, {"TestBrightness", "Set"}});
+    expect_shown_labels({"Line 1 :", "Line 2 :", "Brightness :", "Command set :", "Outcome :"});
+    // Each caption ends before its control begins.
+    for (const char* name : {"TestLine1", "TestLine2", "TestLevel", "TestCommand"}) {
+        QWidget* control = w.named(name);
+        for (auto* label : control->parentWidget()->findChildren<QLabel*>())
+            if (label->isVisible() && label->y() == control->y() && label->x() < control->x())
+                EXPECT_LE(label->x() + label->width(), control->x()) << name;
     }
 
     // About 474 x 528 pixels at 96 dots per inch: the "Welcome Msg" tab ends in a row for the

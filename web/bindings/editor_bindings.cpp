@@ -10,6 +10,7 @@
 #include "commands/read_from_display.h"
 #include "commands/save_and_load.h"
 #include "commands/startup.h"
+#include "commands/test_panel.h"
 #include "commands/udc_page.h"
 #include "commands/welcome_lines.h"
 #include "commands/write_to_display.h"
@@ -130,6 +131,19 @@ val preview_value(const DotPreview& preview) {
     return out;
 }
 
+val test_value(const EditorModel::TestPanel& test) {
+    val out = val::object();
+    out.set("line1", test.line1);
+    out.set("line2", test.line2);
+    out.set("lineWidth", test_line_width);
+    out.set("TestCommand", list_value(test.command_set));
+    out.set("TestLevel", list_value(test.level));
+    out.set("brightness", test.brightness);
+    out.set("setUsed", test.set_used);
+    out.set("outcome", test.outcome);
+    return out;
+}
+
 val snapshot() {
     const Editor& e = editor();
     const EditorModel& m = e.model;
@@ -147,6 +161,7 @@ val snapshot() {
     out.set("dots", dot_text(m.character_dots));
     out.set("tab", m.shown_tab);
     out.set("characterNote", m.character_note);
+    out.set("test", test_value(m.test));
     out.set("preview", preview_value(render_preview(preview_image(e))));
     return out;
 }
@@ -184,6 +199,10 @@ void set_ports(const std::vector<std::string>& labels, int selected) {
 void select_entry(const std::string& name, int index) {
     if (name == "Char")
         choose_code_page(editor(), index);
+    else if (name == "TestCommand")
+        choose_test_set(editor(), index);
+    else if (name == "TestLevel")
+        choose_test_level(editor(), index);
     else if (ListBox* list = list_named(name))
         list->select(index);
     else if (ComboBox* combo = combo_named(name))
@@ -209,8 +228,12 @@ void set_code(const std::string& text) {
     editor().model.character_code = text;
 }
 
-void show_tab(int index) {
-    editor().model.shown_tab = index;
+void show_tab_numbered(int index) {
+    show_tab(editor(), index);
+}
+
+void type_test_text(int line, const std::string& text) {
+    type_test_line(editor(), line, text);
 }
 
 } // namespace
@@ -252,6 +275,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE int pds_command(const char* name, int a, int b) 
         next_character(e);
     else if (command == "previous_character")
         previous_character(e);
+    else if (command == "test_send")
+        send_test_lines(e);
+    else if (command == "test_clear")
+        clear_test_display(e);
+    else if (command == "test_brightness")
+        set_test_brightness(e);
     else
         return 0;
     return 1;
@@ -268,5 +297,6 @@ EMSCRIPTEN_BINDINGS(pole_display_setup) {
     emscripten::function("typeText", &type_text);
     emscripten::function("setCell", &set_cell);
     emscripten::function("setCode", &set_code);
-    emscripten::function("showTab", &show_tab);
+    emscripten::function("showTab", &show_tab_numbered);
+    emscripten::function("typeTestLine", &type_test_text);
 }

@@ -7,7 +7,7 @@
 //                         names of editor_bindings.cpp ("write", "read", "save", "load", ...);
 //                         the one way in to every command, resolved when the command is done
 //   snapshot()            the editor model as a plain object, to draw
-//   setPorts, selectEntry, typeText, setCell, setCode, showTab
+//   setPorts, selectEntry, typeText, setCell, setCode, showTab, typeTestLine
 //                         the edits of the controls, which never wait (embind)
 //   usbSerialChip(vendor, product)
 //                         the chip of a USB-serial adapter from the core's table: { maker, name,

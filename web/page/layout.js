@@ -96,7 +96,7 @@ function buildBand(window) {
     makeButton(window, "Download", "Write To Pole Display", places.download);
 }
 
-const tabCaptions = ["Command Setting", "Welcome Msg", "User Defined Character"];
+const tabCaptions = ["Command Setting", "Welcome Msg", "User Defined Character", "Test Display"];
 const tabBarHeight = 330;
 
 function buildTabs(window) {
@@ -286,12 +286,50 @@ function buildCharacterPage(page) {
     place(make("span", page, { text: "Max Characters = 9", class: "caption" }), ...places.character_most);
 }
 
-// Builds the whole window inside `window`; the rulers come from the core's model.
-function buildWindow(window, rulers) {
+// As ui/test_page.cpp lays it out.
+function buildTestPage(page, lineWidth) {
+    for (const line of [1, 2]) {
+        const down = (line - 1) * steps.test_line_step;
+        makeLabel(page, `Line ${line} :`, `TestLine${line}`, moved(places.test_line_caption, 0, down));
+        const box = place(
+            make("input", page, {
+                id: `TestLine${line}`,
+                type: "text",
+                maxLength: lineWidth,
+                class: "test-line",
+            }),
+            ...moved(places.test_line, 0, down),
+        );
+        box.spellcheck = false;
+        box.autocomplete = "off";
+    }
+    makeButton(page, "TestSend", "Send", places.test_send).setAttribute("aria-label", "Send the lines");
+    makeButton(page, "TestClear", "Clear", places.test_clear).setAttribute("aria-label", "Clear the display");
+    makeLabel(page, "Brightness :", "TestLevel", places.test_level_caption);
+    makeList(page, "TestLevel", "Brightness", places.test_level);
+    makeButton(page, "TestBrightness", "Set", places.test_brightness).setAttribute(
+        "aria-label",
+        "Set the brightness",
+    );
+    makeLabel(page, "Command set :", "TestCommand", places.test_set_caption);
+    makeList(page, "TestCommand", "Command set", places.test_set);
+    place(make("div", page, { id: "TestSetUsed", class: "caption" }), ...places.test_set_used);
+    makeLabel(page, "Outcome :", null, places.test_outcome_caption);
+    const outcome = place(
+        make("output", page, { id: "TestOutcome", class: "outcome" }),
+        ...places.test_outcome,
+    );
+    outcome.setAttribute("aria-live", "polite");
+}
+
+// Builds the whole window inside `window`; the rulers and the width of a test line come from
+// the core.
+function buildWindow(window, rulers, testLineWidth) {
     place(window, ...places.window);
     buildBand(window);
     const pages = buildTabs(window);
     buildCommandPage(pages[0]);
     buildWelcomePage(pages[1], rulers);
     buildCharacterPage(pages[2]);
+    buildTestPage(pages[3], testLineWidth);
 }

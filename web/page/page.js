@@ -140,7 +140,7 @@ class Page {
         $("Download").addEventListener("click", () => this.run("write", 0, 0, true));
         $("GetSetting").addEventListener("click", () => this.run("read", 0, 0, true));
 
-        const tabs = [0, 1, 2].map((i) => $(`SSTab1_${i}`));
+        const tabs = tabCaptions.map((_, i) => $(`SSTab1_${i}`));
         tabs.forEach((tab, i) => {
             tab.addEventListener("click", () => this.edit(() => this.core.showTab(i)));
             tab.addEventListener("keydown", (/** @type {any} */ event) => {
@@ -164,6 +164,20 @@ class Page {
         }
 
         $("AddMissing").addEventListener("click", () => this.run("add_missing"));
+
+        for (const line of [1, 2]) {
+            $(`TestLine${line}`).addEventListener("input", (/** @type {any} */ event) =>
+                this.edit(() => this.core.typeTestLine(line, event.target.value)),
+            );
+        }
+        $("TestSend").addEventListener("click", () => this.run("test_send", 0, 0, true));
+        $("TestClear").addEventListener("click", () => this.run("test_clear", 0, 0, true));
+        $("TestBrightness").addEventListener("click", () => this.run("test_brightness", 0, 0, true));
+        for (const id of ["TestCommand", "TestLevel"]) {
+            $(id).addEventListener("change", (/** @type {any} */ event) =>
+                this.edit(() => this.core.selectEntry(id, event.target.selectedIndex)),
+            );
+        }
 
         $("UDC_UP").addEventListener("click", () => this.run("previous_character"));
         $("UDC_NEXT").addEventListener("click", () => this.run("next_character"));
@@ -210,7 +224,8 @@ class Page {
             dot.setAttribute("aria-pressed", String(lit));
             dot.classList.toggle("lit", lit);
         }
-        for (let i = 0; i < 3; ++i) {
+        this.drawTest(model.test);
+        for (let i = 0; i < tabCaptions.length; ++i) {
             const shown = i === model.tab;
             const tab = $(`SSTab1_${i}`);
             tab.setAttribute("aria-selected", String(shown));
@@ -225,6 +240,17 @@ class Page {
         $("Kiosk").hidden = !ids;
         if (!ids) return;
         setText($("KioskPolicy"), kioskPolicy(location.origin, ids));
+    }
+
+    drawTest(test) {
+        setValue($("TestLine1"), test.line1);
+        setValue($("TestLine2"), test.line2);
+        drawList($("TestCommand"), test.TestCommand);
+        drawList($("TestLevel"), test.TestLevel);
+        $("TestLevel").disabled = !test.brightness;
+        $("TestBrightness").disabled = !test.brightness;
+        setText($("TestSetUsed"), test.setUsed);
+        setText($("TestOutcome"), test.outcome);
     }
 
     // The ports, then the entry that asks the browser for another; an empty line stands for
@@ -314,7 +340,7 @@ function setValue(element, value) {
 }
 
 function drawList(select, list) {
-    if (select.options.length !== list.entries.length)
+    if ([...select.options].map((option) => option.text).join("\n") !== list.entries.join("\n"))
         select.replaceChildren(...list.entries.map((entry) => new Option(entry)));
     if (select.selectedIndex !== list.index) select.selectedIndex = list.index;
 }
@@ -416,11 +442,12 @@ async function startPage() {
 
     const core = await createPoleDisplaySetup({ page: services });
     const model = core.snapshot();
-    buildWindow($("Window"), [model.line1.ruler, model.line2.ruler]);
+    buildWindow($("Window"), [model.line1.ruler, model.line2.ruler], model.test.lineWidth);
     const page = new Page(core, hasSerial);
     await page.command("start_up");
     if (!hasSerial && !page.bridged.length)
-        for (const id of ["Comm", "FindPort", "Download", "GetSetting"]) $(id).disabled = true;
+        for (const id of ["Comm", "FindPort", "Download", "GetSetting", "TestSend", "TestClear"])
+            $(id).disabled = true;
     await page.refreshPorts();
     page.connect();
     page.draw();

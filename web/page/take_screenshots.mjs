@@ -1,7 +1,7 @@
 // The README's pictures of the page's three tabs, then of the "Welcome Msg" tab with Cyrillic
 // lines under "Russian (CP-866)" and with the euro sign drawn by "Add Missing Characters" under
-// CP-437, and of the note a browser without Web Serial shows above the port's controls, from
-// headless Chromium:
+// CP-437, of the note a browser without Web Serial shows above the port's controls, and last of
+// the "Test Display" tab after Send to a virtual display behind the bridge, from headless Chromium:
 // node web/page/take_screenshots.mjs PAGE OUTPUT_FOLDER
 import { mkdtempSync, rmSync } from "node:fs";
 import { createRequire } from "node:module";
@@ -11,6 +11,7 @@ import { pathToFileURL } from "node:url";
 
 const require = createRequire(resolve("web/package.json"));
 const puppeteer = require("puppeteer-core");
+const { startBridge } = require("./tests/fixture.js");
 const [pageFile, folder] = process.argv.slice(2);
 const profile = mkdtempSync(join(tmpdir(), "page-shots-"));
 const browser = await puppeteer.launch({
@@ -95,5 +96,26 @@ await bare.screenshot({
     path: join(folder, "page-no-web-serial.png"),
     clip: { x: window.x, y: top.y - 4, width: window.width, height: band.y + band.height + 6 - (top.y - 4) },
 });
+
+const configuration = new Uint8Array(126);
+configuration[5] = 1; // EPSON, CP-437
+const display = await startBridge([], configuration);
+try {
+    const url = new URL(pathToFileURL(resolve(pageFile)).href);
+    url.searchParams.set("bridge", display.url);
+    await page.goto(url.href);
+    await page.waitForSelector("body[data-ready]");
+    await page.click("#SSTab1_3");
+    await settled();
+    await page.click("#TestLine2", { clickCount: 3 });
+    await page.keyboard.type("  COFFEE      2.50");
+    await settled();
+    await page.click("#TestSend");
+    await settled();
+    await page.focus("#TestSend");
+    await (await page.$("#Window")).screenshot({ path: join(folder, "page-tab-test-display.png") });
+} finally {
+    await display.stop();
+}
 await browser.close();
 rmSync(profile, { recursive: true, force: true });

@@ -529,3 +529,60 @@ test("the cells follow Char: Cyrillic under CP-866, a missing sign refused, then
     assert.equal(reference[68], 0x7e, "slot 1's code");
     assert.deepEqual(page.errors, []);
 });
+
+// The display's screen file once it ends with `expected`, or what it last held after a while.
+async function screenOnce(path, expected) {
+    let text = "";
+    for (let waited = 0; waited < 10000; waited += 50) {
+        text = existsSync(path) ? readFileSync(path, "utf8") : "";
+        if (text.endsWith(expected)) break;
+        await new Promise((resolve) => setTimeout(resolve, 50));
+    }
+    return text;
+}
+
+const screenOf = (line1, line2, brightness) =>
+    `|${line1.padEnd(20)}|\n|${line2.padEnd(20)}|\nbrightness ${brightness}\n`;
+
+test("the Test Display tab sends, dims and clears the virtual display's screen", async () => {
+    const screenFile = join(scratch, "screen.txt");
+    const configuration = Buffer.alloc(126);
+    configuration[5] = 1; // EPSON, CP-437
+    const display = await startDisplay(["--screen-file", screenFile], configuration);
+    try {
+        const page = await openPage(browser, { bridge: display.url, granted: [{ info: {} }] });
+        await page.click("#SSTab1_3");
+        await idle(page);
+        assert.equal(await page.$eval("#TestLine1", (box) => box.value), "*VFD DISPLAY ORBIT *");
+        assert.equal(await page.$eval("#TestCommand", (list) => list.value), "As the display reports");
+        assert.equal(await page.$eval("#TestBrightness", (button) => button.disabled), true);
+        await typeInto(page, "#TestLine2", "PRICE 1.99");
+        await page.click("#TestSend");
+        await idle(page);
+        const sent = screenOf("*VFD DISPLAY ORBIT *", "PRICE 1.99", "default");
+        assert.equal(await screenOnce(screenFile, sent), sent);
+        assert.equal(
+            await page.$eval("#TestOutcome", (out) => out.textContent),
+            "The display shows the two lines.",
+        );
+        assert.match(
+            await page.$eval("#TestSetUsed", (words) => words.textContent),
+            /^EPSON \(Default\), as the display reports; US English \(CP-437\)/,
+        );
+
+        assert.equal(await page.$eval("#TestBrightness", (button) => button.disabled), false);
+        await page.select("#TestLevel", "2");
+        await page.click("#TestBrightness");
+        await idle(page);
+        assert.match(await screenOnce(screenFile, "brightness 02\n"), /brightness 02\n$/);
+
+        await page.click("#TestClear");
+        await idle(page);
+        assert.equal(await screenOnce(screenFile, screenOf("", "", "02")), screenOf("", "", "02"));
+        assert.equal(await page.$eval("#TestOutcome", (out) => out.textContent), "The display was cleared.");
+        assert.deepEqual(Buffer.from(display.memory()), configuration, "the configuration stays as it was");
+        assert.deepEqual(page.errors, []);
+    } finally {
+        await display.stop();
+    }
+});
