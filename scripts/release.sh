@@ -13,8 +13,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-# dpkg-dev: cpack finds the package's library dependencies with dpkg-shlibdeps.
-scripts/install_packages.sh ansible-core dpkg-dev
+# dpkg-dev and file: cpack finds the package's library dependencies with dpkg-shlibdeps, and
+# tells its programs from its other files with file(1).
+scripts/install_packages.sh ansible-core dpkg-dev file
 scripts/setup.sh >/dev/null
 page=$(scripts/build_page.sh)
 scripts/build_windows.sh >/dev/null
