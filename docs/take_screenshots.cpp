@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
@@ -199,7 +200,45 @@ bool take_test_picture(const QDir& folder) {
     line2->insert(QStringLiteral("  COFFEE      2.50"));
     window.findChild<QAbstractButton*>(QStringLiteral("TestSend"))->click();
     settle();
-    return window.screen()->grabWindow(window.winId()).save(folder.filePath("tab-test-display.png"));
+    return window.screen()
+        ->grabWindow(window.winId())
+        .save(folder.filePath("tab-test-display.png"));
+}
+
+// The box a failed read shows, with what stands in the port's way and its fix: a port another
+// program holds open.
+bool take_port_failure_picture(const QDir& folder) {
+    pds::display::VirtualDisplayProcess display;
+    if (!display.started())
+        return false;
+    QProcess holder;
+    holder.setStandardInputFile(QString::fromStdString(display.device()));
+    holder.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    if (!holder.waitForStarted())
+        return false;
+    pds::DesktopServices desktop("/proc"); // where the holder shows
+    pds::ui::MainWindow window(desktop.services());
+    desktop.set_window(&window);
+    window.preset_port(display.device());
+    window.move(0, 0);
+    window.show();
+    settle();
+    bool saved = false;
+    QTimer boxes;
+    QObject::connect(&boxes, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        settle();
+        saved = grab_around(window, box, folder.filePath("port-failure-fix.png"));
+        box->accept();
+    });
+    boxes.start(200);
+    window.findChild<QAbstractButton*>(QStringLiteral("GetSetting"))->click();
+    boxes.stop();
+    holder.kill();
+    holder.waitForFinished();
+    return saved;
 }
 
 } // namespace
@@ -246,6 +285,10 @@ int main(int argc, char** argv) {
     }
     if (!take_test_picture(folder)) {
         std::fprintf(stderr, "take_screenshots: cannot take the picture of the Test tab\n");
+        return 1;
+    }
+    if (!take_port_failure_picture(folder)) {
+        std::fprintf(stderr, "take_screenshots: cannot take the picture of a port's failure\n");
         return 1;
     }
     return 0;

@@ -7,4 +7,5 @@ build_dir=${BUILD_DIR:-build}
 cmake --build "$build_dir" --target take_screenshots
 xvfb-run --auto-servernum --server-args="-screen 0 1100x600x24 -dpi 96" \
     env QT_QPA_PLATFORM=xcb "$build_dir/docs/take_screenshots" docs
-ls -l docs/tab-*.png docs/welcome-*.png docs/port-list.png docs/find-result.png docs/find-selected.png
+ls -l docs/tab-*.png docs/welcome-*.png docs/port-list.png docs/find-result.png docs/find-selected.png \
+    docs/port-failure-fix.png
