@@ -114,9 +114,7 @@ void find_display(Editor& editor, FindProgress& progress) {
             return p.port.find_device();
         });
     if (candidates.empty()) {
-        p.boxes.show("The system lists no serial port, and the port box names no device: "
-                     "connect the display's adapter, or type its device.",
-                     find_title);
+        p.boxes.show(p.port_list.no_port_to_find(), find_title);
         return;
     }
     if (!p.boxes.confirm("Find sends the two-byte read request, which changes nothing in a "

@@ -26,6 +26,12 @@ public:
     virtual ~PortList() = default;
     // Asks the system afresh each time, so an adapter plugged in meanwhile is there.
     virtual std::vector<SystemPort> ports() = 0;
+    // What Find says when no port is listed and the port box names none: where ports come from
+    // here, and how the operator adds one.
+    virtual std::string no_port_to_find() const {
+        return "The system lists no serial port, and the port box names no device: connect the "
+               "display's adapter, or type its device.";
+    }
 };
 
 // Always the same ports: for tests, and for a system that cannot list its own.

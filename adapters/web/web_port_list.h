@@ -9,6 +9,10 @@ namespace pds {
 class WebPortList : public PortList {
 public:
     std::vector<SystemPort> ports() override;
+    std::string no_port_to_find() const override {
+        return "The browser has given this page no serial port: connect the display's adapter "
+               "and choose it with \"Choose port\u2026\" in \"Com Port Select :\".";
+    }
 };
 
 } // namespace pds
