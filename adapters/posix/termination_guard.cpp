@@ -125,18 +125,25 @@ void TerminationGuard::watch() {
     }
 }
 
+// The runs this thread is in: one begun inside another goes on at once, as the request it
+// would wait for waits for the outer run to end.
+thread_local int runs_of_this_thread = 0;
+
 void begin_unbroken_run() {
     State& s = state();
     std::unique_lock lock(s.mutex);
     // A request already waiting is obeyed first, rather than after yet another run.
-    s.changed.wait(lock, [&] { return !s.obeying; });
+    if (runs_of_this_thread == 0)
+        s.changed.wait(lock, [&] { return !s.obeying; });
     ++s.unbroken_runs;
+    ++runs_of_this_thread;
 }
 
 void end_unbroken_run() {
     State& s = state();
     std::lock_guard lock(s.mutex);
     --s.unbroken_runs;
+    --runs_of_this_thread;
     s.changed.notify_all();
 }
 

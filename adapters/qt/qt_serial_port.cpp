@@ -496,7 +496,9 @@ void QtSerialPort::close_qt_port() {
     // Qt's close removes its lock file, and complains on the program's error output when the
     // file is gone: it gets one back to remove for the moment the close takes, which a request
     // to end removes too. A file that is there already is another program's; Qt removes it
-    // whatever we do.
+    // whatever we do. A request to end waits for the close, or is obeyed before it begins, so
+    // that it never takes the file from under Qt.
+    begin_unbroken_run();
     if (const std::string path = std::exchange(lock_file, {}); !path.empty()) {
         watch_lock_file(own_descriptor, path);
         const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
@@ -511,6 +513,7 @@ void QtSerialPort::close_qt_port() {
     }
     port->close();
     unwatch_lock_file(own_descriptor);
+    end_unbroken_run();
 #else
     port->close();
 #endif

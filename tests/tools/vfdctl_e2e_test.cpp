@@ -1044,19 +1044,29 @@ TEST_F(VfdctlTest, ALineThatNeverFallsQuietIsRefusedWithNothingSentIntoIt) {
     };
     for (const auto& [command, words] : commands) {
         SCOPED_TRACE(command.join(' ').toStdString());
-        const QString log = path("timing.log");
-        VirtualDisplayProcess d({"--chatter", "--timing-log", log}, samples::factory_image());
-        ASSERT_TRUE(d.started());
-        const Outcome run =
-            vfdctl(QStringList(command) << "--port" << QString::fromStdString(d.device()));
-        EXPECT_EQ(run.code, 4);
-        EXPECT_EQ(run.err, d.device() + ": " + words + "\n");
-        EXPECT_EQ(d.memory(), samples::factory_image());
-        // Time for a byte that did go out to reach the display and its log.
-        QThread::msleep(200);
-        const QByteArray timing = contents("timing.log");
-        EXPECT_TRUE(timing.startsWith("out ")) << "the display kept sending";
-        EXPECT_FALSE(timing.contains("in ")) << "a byte reached the display";
+        // A machine too busy to let the display chatter on time makes the line fall quiet for
+        // real, which the display's log shows as a gap: a try that failed beside one proves
+        // nothing and is made again.
+        for (int tries = 1;; ++tries) {
+            const QString log = path("timing.log");
+            VirtualDisplayProcess d({"--chatter", "--timing-log", log}, samples::factory_image());
+            ASSERT_TRUE(d.started());
+            const Outcome run =
+                vfdctl(QStringList(command) << "--port" << QString::fromStdString(d.device()));
+            // Time for a byte that did go out to reach the display and its log.
+            QThread::msleep(200);
+            const QByteArray timing = contents("timing.log");
+            const bool refused = run.code == 4 && !timing.contains("in ");
+            if (!refused && timing.contains("\ngap ") && tries < 5)
+                continue;
+            EXPECT_EQ(run.code, 4);
+            EXPECT_EQ(run.err, d.device() + ": " + words + "\n");
+            EXPECT_EQ(d.memory(), samples::factory_image());
+            EXPECT_TRUE(timing.startsWith("out ") || timing.startsWith("gap "))
+                << "the display kept sending";
+            EXPECT_FALSE(timing.contains("in ")) << "a byte reached the display";
+            break;
+        }
     }
 }
 

@@ -53,6 +53,7 @@ void say(const std::string& text) {
 //   in <read> <start> <done> <hex>   a byte from the host: read, then its time on the line
 //   out <written> <hex>              a byte to the host, written once its line time is over
 //   drop <time>                      the line was dropped
+//   gap <from> <to>                  the chatter fell silent, as a busy machine held it back
 class TimingLog {
 public:
     explicit TimingLog(const QString& path) {
@@ -77,6 +78,10 @@ public:
     void dropped(std::int64_t at) {
         if (file)
             std::fprintf(file, "drop %lld\n", us(at));
+    }
+    void gap(std::int64_t from, std::int64_t to) {
+        if (file)
+            std::fprintf(file, "gap %lld %lld\n", us(from), us(to));
     }
     void flush() {
         if (file)
@@ -226,6 +231,10 @@ private:
         if (!chatter_at || *chatter_at > now)
             return;
         const std::int64_t character_ns = 10'000'000'000LL / baud;
+        // Held back for two characters or more, the line was quiet meanwhile: tests tell that
+        // from a line that never falls quiet.
+        if (now - *chatter_at >= 2 * character_ns)
+            log.gap(*chatter_at, now);
         std::vector<std::uint8_t> due;
         for (; *chatter_at <= now; *chatter_at += character_ns)
             due.push_back(noise_bytes[chatter_sent++ % std::size(noise_bytes)]);
