@@ -29,7 +29,7 @@ struct SetCommands {
 };
 
 // Sources, by the keys of the project's command-set sheet:
-//   EPS-110  Epson DM-D110 specification (ESC @ p.49, US @ self-test p.59)
+//   EPS-110  Epson DM-D110 technical document (ESC @ p.49, US @ self-test p.59)
 //   XP8200   POS-X XP8200 manual, EPSON mode p.12, CD5220 mode p.19, UTC/AEDEX p.16, LOGIC p.22
 //            https://www.easymanua.ls/posx/xp8200/manual?p=12
 //            https://manualshive.com/en/manual/posx/xp8200/1582824?page=16

@@ -95,7 +95,7 @@ struct Golden {
     const char* refusal = "";
 };
 
-// Sources: EPSON: XP8200 EPSON list, Epson DM-D110 spec (ESC @ p.49, US @ p.59), lcdproc
+// Sources: EPSON: XP8200 EPSON list, Epson DM-D110 technical document (ESC @ p.49, US @ p.59), lcdproc
 // serialPOS_epson.c (ESC @, US $ x y, US X 1..4). CD5220: Partner CD5220 manual, XP8200,
 // lcdproc serialPOS_cd5220.c (ESC @, ESC Q A/B .. CR, ESC * 1..4), P07303 7.2 (US @).
 // UTC/S: UTC Retail 3190/PD1200 guides, Posiflex PD-2609UE (US, DC1, DLE p, EOT n).

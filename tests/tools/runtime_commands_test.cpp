@@ -19,19 +19,19 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // "1B 40 'HELLO' 0D": hexadecimal bytes, and text between single quotes taken as it is.
-Bytes bytes(std::string_view spec) {
+Bytes bytes(std::string_view written) {
     Bytes out;
-    for (std::size_t i = 0; i < spec.size();) {
-        if (spec[i] == ' ') {
+    for (std::size_t i = 0; i < written.size();) {
+        if (written[i] == ' ') {
             ++i;
-        } else if (spec[i] == '\'') {
-            const std::size_t end = spec.find('\'', i + 1);
+        } else if (written[i] == '\'') {
+            const std::size_t end = written.find('\'', i + 1);
             for (std::size_t k = i + 1; k < end; ++k)
-                out.push_back(static_cast<std::uint8_t>(spec[k]));
+                out.push_back(static_cast<std::uint8_t>(written[k]));
             i = end + 1;
         } else {
-            out.push_back(
-                static_cast<std::uint8_t>(std::stoi(std::string(spec.substr(i, 2)), nullptr, 16)));
+            out.push_back(static_cast<std::uint8_t>(
+                std::stoi(std::string(written.substr(i, 2)), nullptr, 16)));
             i += 2;
         }
     }

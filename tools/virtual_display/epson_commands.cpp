@@ -1,6 +1,6 @@
 // EPSON (ESC/POS customer display) and CD5220 runtime commands.
 //
-// Sources: Epson DM-D110 specification (initialise p.49, cursor moves and display modes p.44,
+// Sources: Epson DM-D110 technical document (initialise p.49, cursor moves and display modes p.44,
 // self-test p.59, user setting mode p.63-64); the POS-X XP8200 manual, EPSON mode p.12 and
 // CD5220 mode p.19; the Partner CD5220 / P07303 manuals (command list 7.2, string mode 9.x);
 // the POS-X EVO-RD4 manual, appendix A; Posiflex PD-2609UE and PD-300; Bematech LDX1000 p.50;
