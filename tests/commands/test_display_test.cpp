@@ -4,6 +4,7 @@
 #include "settings/settings_image.h"
 #include "support/fake_display.h"
 #include "support/fake_services.h"
+#include "support/golden_bytes.h"
 #include "support/sample_images.h"
 
 #include <gtest/gtest.h>
@@ -17,24 +18,11 @@ using namespace pds;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using golden::Bytes;
+using golden::hex;
+using golden::text;
+using golden::operator+;
 using Result = DisplayTestOutcome::Result;
-
-Bytes hex(const std::string& text) {
-    Bytes bytes;
-    std::istringstream in(text);
-    unsigned value = 0;
-    while (in >> std::hex >> value)
-        bytes.push_back(static_cast<std::uint8_t>(value));
-    return bytes;
-}
-Bytes operator+(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-Bytes text(const std::string& s) {
-    return Bytes(s.begin(), s.end());
-}
 
 std::string shown(const std::vector<Bytes>& writes) {
     std::string out;

@@ -2,6 +2,8 @@
 // (not from the table under test): a byte wrong in either fails.
 #include "display_sets/command_sets.h"
 
+#include "support/golden_bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,26 +15,10 @@ using namespace pds;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-// "1F 24 01 01" -> the bytes.
-Bytes hex(const std::string& text) {
-    Bytes bytes;
-    std::istringstream in(text);
-    unsigned value = 0;
-    while (in >> std::hex >> value)
-        bytes.push_back(static_cast<std::uint8_t>(value));
-    return bytes;
-}
-
-Bytes operator+(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-Bytes text(const std::string& s) {
-    return Bytes(s.begin(), s.end());
-}
+using golden::Bytes;
+using golden::hex;
+using golden::text;
+using golden::operator+;
 
 const Bytes hello_20 = text("HELLO               "); // "HELLO" padded to the 20 columns
 const Bytes blank_20 = text("                    ");
@@ -95,8 +81,8 @@ struct Golden {
     const char* refusal = "";
 };
 
-// Sources: EPSON: XP8200 EPSON list, Epson DM-D110 technical document (ESC @ p.49, US @ p.59), lcdproc
-// serialPOS_epson.c (ESC @, US $ x y, US X 1..4). CD5220: Partner CD5220 manual, XP8200,
+// Sources: EPSON: XP8200 EPSON list, Epson DM-D110 technical document (ESC @ p.49, US @ p.59),
+// lcdproc serialPOS_epson.c (ESC @, US $ x y, US X 1..4). CD5220: Partner CD5220 manual, XP8200,
 // lcdproc serialPOS_cd5220.c (ESC @, ESC Q A/B .. CR, ESC * 1..4), P07303 7.2 (US @).
 // UTC/S: UTC Retail 3190/PD1200 guides, Posiflex PD-2609UE (US, DC1, DLE p, EOT n).
 // UTC/P: Posiflex PD-2609UE, Partner/HP lists (ESC u A/B .. CR; empty ones clear).
